@@ -1,0 +1,14 @@
+# Warnings as errors on both compilers, and strict floating point so that the Linux and the
+# Windows builds give bit-identical results: no contraction into fused multiply-add, no fast-math.
+add_compile_options(-Wall -Wextra -Werror -ffp-contract=off -fno-fast-math)
+
+if(TOVALINDER_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+  # Everything static: the plug-in DLL (and the test programs) need nothing but system DLLs.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the native Linux build, the sanitizer build, and the Windows DLL
+# with its tests under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+jobs=$(nproc)
+status=0
+for preset in native asan mingw; do
+  echo "=== ${preset}: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j"$jobs"
+  echo "=== ${preset}: tests"
+  ctest --preset "$preset" -j"$jobs" || status=1
+done
+exit $status

@@ -1,0 +1,96 @@
+// The document functions of the host interface.
+#include "Exports.h"
+
+#include <cstring>
+
+using namespace sim;
+
+SIMHOST_EXPORT int MQDoc_GetObjectCount(MQDocument doc) {
+  Document* document = checkedDocument(doc, __func__);
+  return document ? document->slotCount() : 0;
+}
+
+SIMHOST_EXPORT MQObject MQDoc_GetObject(MQDocument doc, int index) {
+  Document* document = checkedDocument(doc, __func__);
+  if (!document || !checkedIndex(index, document->slotCount(), __func__, "slot"))
+    return nullptr;
+  Object* object = document->objectAt(index);
+  return object ? object->handle() : nullptr;
+}
+
+SIMHOST_EXPORT int MQDoc_DeleteObject(MQDocument doc, int index) {
+  Document* document = checkedDocument(doc, __func__);
+  if (!document || !checkedIndex(index, document->slotCount(), __func__, "slot"))
+    return 0;
+  if (!document->objectAt(index)) {
+    recordMisuse(std::string(__func__) + ": slot " + std::to_string(index) + " is empty");
+    return 0;
+  }
+  document->deleteObject(index);
+  return 1;
+}
+
+SIMHOST_EXPORT int MQDoc_GetObjectIndex(MQDocument doc, MQObject obj) {
+  Document* document = checkedDocument(doc, __func__);
+  if (!document)
+    return -1;
+  // A handle to an object that is gone is a normal question here: the answer is "not listed".
+  Object* object = objectFromHandle(obj);
+  return object ? document->indexOf(object) : -1;
+}
+
+SIMHOST_EXPORT void MQDoc_GetUnusedObjectName(MQDocument doc, char* buffer, int buffer_size,
+                                              const char* base_name) {
+  Document* document = checkedDocument(doc, __func__);
+  if (!checkedPointer(buffer, __func__, "buffer") || !checkedPointer(base_name, __func__, "name"))
+    return;
+  if (buffer_size <= 0) {
+    recordMisuse(std::string(__func__) + ": buffer size " + std::to_string(buffer_size));
+    return;
+  }
+  const std::string name = document ? document->unusedObjectName(base_name) : base_name;
+  const size_t length = std::min(name.size(), static_cast<size_t>(buffer_size) - 1);
+  std::memcpy(buffer, name.data(), length);
+  buffer[length] = '\0';
+}
+
+namespace {
+Object* objectInSlot(MQDocument doc, int object_index, const char* function) {
+  Document* document = checkedDocument(doc, function);
+  if (!document || !checkedIndex(object_index, document->slotCount(), function, "slot"))
+    return nullptr;
+  Object* object = document->objectAt(object_index);
+  if (!object)
+    recordMisuse(std::string(function) + ": slot " + std::to_string(object_index) + " is empty");
+  return object;
+}
+} // namespace
+
+SIMHOST_EXPORT MQBOOL MQDoc_IsSelectVertex(MQDocument doc, int object_index, int vertex_index) {
+  Object* object = objectInSlot(doc, object_index, __func__);
+  if (!object || !checkedIndex(vertex_index, object->vertexCount(), __func__, "vertex"))
+    return 0;
+  return object->selectedVertices.count(vertex_index) ? 1 : 0;
+}
+
+SIMHOST_EXPORT MQBOOL MQDoc_IsSelectFace(MQDocument doc, int object_index, int face_index) {
+  Object* object = objectInSlot(doc, object_index, __func__);
+  if (!object || !checkedIndex(face_index, object->faceCount(), __func__, "face"))
+    return 0;
+  return object->selectedFaces.count(face_index) ? 1 : 0;
+}
+
+SIMHOST_EXPORT int MQDoc_InsertObject(MQDocument doc, MQObject obj, MQObject before) {
+  Document* document = checkedDocument(doc, __func__);
+  Object* object = checkedObject(obj, __func__);
+  if (!document || !object)
+    return -1;
+  if (object->document()) {
+    recordMisuse(std::string(__func__) + ": object is already in a document");
+    return -1;
+  }
+  Object* reference = before ? objectFromHandle(before) : nullptr;
+  if (before && (!reference || document->indexOf(reference) < 0))
+    recordMisuse(std::string(__func__) + ": position reference is not in the document");
+  return document->insertObject(object, reference);
+}

@@ -1,0 +1,357 @@
+#include "HostState.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace sim {
+
+HostState& hostState() {
+  static HostState state;
+  return state;
+}
+
+void recordMisuse(const std::string& what) {
+  HostState& state = hostState();
+  if (state.strict)
+    state.misuses.push_back(what);
+}
+
+void setStrict(bool strict) { hostState().strict = strict; }
+bool strict() { return hostState().strict; }
+std::vector<std::string> misuses() { return hostState().misuses; }
+void clearMisuses() { hostState().misuses.clear(); }
+
+Document* documentFromHandle(MQDocument handle) {
+  auto* document = reinterpret_cast<Document*>(handle);
+  return hostState().documents.count(document) ? document : nullptr;
+}
+
+Object* objectFromHandle(MQObject handle) {
+  auto* object = reinterpret_cast<Object*>(handle);
+  return hostState().objects.count(object) ? object : nullptr;
+}
+
+Document* checkedDocument(MQDocument handle, const char* function) {
+  Document* document = documentFromHandle(handle);
+  if (!document)
+    recordMisuse(std::string(function) + ": " + (handle ? "unknown document" : "null document"));
+  return document;
+}
+
+Object* checkedObject(MQObject handle, const char* function) {
+  Object* object = objectFromHandle(handle);
+  if (!object)
+    recordMisuse(std::string(function) + ": " +
+                 (handle ? "unknown or deleted object" : "null object"));
+  return object;
+}
+
+bool checkedIndex(int index, int count, const char* function, const char* what) {
+  if (index >= 0 && index < count)
+    return true;
+  recordMisuse(std::string(function) + ": " + what + " " + std::to_string(index) +
+               " out of range 0.." + std::to_string(count - 1));
+  return false;
+}
+
+bool checkedPointer(const void* pointer, const char* function, const char* what) {
+  if (pointer)
+    return true;
+  recordMisuse(std::string(function) + ": null " + what);
+  return false;
+}
+
+std::vector<Object*> detachedObjects() {
+  std::vector<Object*> result(hostState().detached.begin(), hostState().detached.end());
+  std::sort(result.begin(), result.end(),
+            [](const Object* a, const Object* b) { return a->name < b->name; });
+  return result;
+}
+
+void freeDetachedObjects() {
+  HostState& state = hostState();
+  for (Object* object : state.detached) {
+    state.objects.erase(object);
+    delete object;
+  }
+  state.detached.clear();
+}
+
+// ---- Object ----
+
+Object::Object(std::string name) : name(std::move(name)) {}
+
+int Object::addVertex(MQPoint position) {
+  Vertex vertex;
+  vertex.position = position;
+  vertex.uniqueId = nextVertexUniqueId++;
+  vertices.push_back(vertex);
+  invalidateCaches();
+  return vertexCount() - 1;
+}
+
+int Object::addFace(const std::vector<int>& points) {
+  Face face;
+  face.points = points;
+  face.uniqueId = nextFaceUniqueId++;
+  face.uvs.assign(points.size(), MQCoordinate{0, 0});
+  face.creases.assign(points.size(), 0.0f);
+  faces.push_back(std::move(face));
+  invalidateCaches();
+  return faceCount() - 1;
+}
+
+void Object::setVertexUniqueId(int vertex, MQDWORD id) {
+  vertices.at(static_cast<size_t>(vertex)).uniqueId = id;
+  nextVertexUniqueId = std::max(nextVertexUniqueId, id + 1);
+  invalidateCaches();
+}
+
+void Object::setFaceUniqueId(int face, MQDWORD id) {
+  faces.at(static_cast<size_t>(face)).uniqueId = id;
+  nextFaceUniqueId = std::max(nextFaceUniqueId, id + 1);
+  invalidateCaches();
+}
+
+void Object::invalidateCaches() { cachesValid_ = false; }
+
+void Object::buildCaches() const {
+  if (cachesValid_)
+    return;
+  const size_t n = vertices.size();
+  refCounts_.assign(n, 0);
+  relatedOffsets_.assign(n + 1, 0);
+  // A face counts once among a vertex's related faces however often it uses the vertex.
+  auto forEachDistinctPoint = [&](const Face& face, auto&& visit) {
+    for (size_t i = 0; i < face.points.size(); ++i) {
+      const int p = face.points[i];
+      if (p < 0 || static_cast<size_t>(p) >= n)
+        continue;
+      if (std::find(face.points.begin(), face.points.begin() + static_cast<long>(i), p) !=
+          face.points.begin() + static_cast<long>(i))
+        continue;
+      visit(p);
+    }
+  };
+  for (const Face& face : faces) {
+    for (int p : face.points)
+      if (p >= 0 && static_cast<size_t>(p) < n)
+        ++refCounts_[static_cast<size_t>(p)];
+    forEachDistinctPoint(face, [&](int p) { ++relatedOffsets_[static_cast<size_t>(p) + 1]; });
+  }
+  for (size_t i = 0; i < n; ++i)
+    relatedOffsets_[i + 1] += relatedOffsets_[i];
+  relatedFaces_.assign(static_cast<size_t>(relatedOffsets_[n]), 0);
+  std::vector<int> fill(relatedOffsets_.begin(), relatedOffsets_.end() - 1);
+  for (size_t f = 0; f < faces.size(); ++f)
+    forEachDistinctPoint(faces[f], [&](int p) {
+      relatedFaces_[static_cast<size_t>(fill[static_cast<size_t>(p)]++)] = static_cast<int>(f);
+    });
+  vertexIds_.clear();
+  for (size_t i = 0; i < n; ++i)
+    vertexIds_.emplace_back(vertices[i].uniqueId, static_cast<int>(i));
+  std::sort(vertexIds_.begin(), vertexIds_.end());
+  faceIds_.clear();
+  for (size_t i = 0; i < faces.size(); ++i)
+    faceIds_.emplace_back(faces[i].uniqueId, static_cast<int>(i));
+  std::sort(faceIds_.begin(), faceIds_.end());
+  cachesValid_ = true;
+}
+
+int Object::refCount(int vertex) const {
+  buildCaches();
+  return vertex >= 0 && vertex < vertexCount() ? refCounts_[static_cast<size_t>(vertex)] : 0;
+}
+
+std::vector<int> Object::relatedFaces(int vertex) const {
+  buildCaches();
+  if (vertex < 0 || vertex >= vertexCount())
+    return {};
+  return std::vector<int>(relatedFaces_.begin() + relatedOffsets_[static_cast<size_t>(vertex)],
+                          relatedFaces_.begin() + relatedOffsets_[static_cast<size_t>(vertex) + 1]);
+}
+
+namespace {
+int indexFromId(const std::vector<std::pair<MQDWORD, int>>& ids, MQDWORD id) {
+  auto it = std::lower_bound(ids.begin(), ids.end(), std::make_pair(id, -1));
+  return it != ids.end() && it->first == id ? it->second : -1;
+}
+} // namespace
+
+int Object::vertexIndexFromUniqueId(MQDWORD id) const {
+  buildCaches();
+  return id == 0 ? -1 : indexFromId(vertexIds_, id);
+}
+
+int Object::faceIndexFromUniqueId(MQDWORD id) const {
+  buildCaches();
+  return id == 0 ? -1 : indexFromId(faceIds_, id);
+}
+
+// ---- Document ----
+
+Document::Document() { hostState().documents.insert(this); }
+
+Document::~Document() {
+  HostState& state = hostState();
+  state.documents.erase(this);
+  for (Object* object : slots_) {
+    if (object) {
+      state.objects.erase(object);
+      delete object;
+    }
+  }
+  for (Object* object : removed_)
+    delete object;
+}
+
+Object* Document::addObject(const std::string& name) {
+  auto* object = new Object(name);
+  HostAccess::setDocument(object, this);
+  hostState().objects.insert(object);
+  slots_.push_back(object);
+  return object;
+}
+
+void Document::addEmptySlot() { slots_.push_back(nullptr); }
+
+Object* Document::objectAt(int slot) const {
+  return slot >= 0 && slot < slotCount() ? slots_[static_cast<size_t>(slot)] : nullptr;
+}
+
+Object* Document::findObject(const std::string& name) const {
+  for (Object* object : slots_)
+    if (object && object->name == name)
+      return object;
+  return nullptr;
+}
+
+int Document::indexOf(const Object* object) const {
+  if (!object)
+    return -1;
+  for (size_t i = 0; i < slots_.size(); ++i)
+    if (slots_[i] == object)
+      return static_cast<int>(i);
+  return -1;
+}
+
+std::vector<Object*> Document::objects() const {
+  std::vector<Object*> result;
+  for (Object* object : slots_)
+    if (object)
+      result.push_back(object);
+  return result;
+}
+
+int Document::insertObject(Object* object, const Object* before) {
+  HostState& state = hostState();
+  state.detached.erase(object);
+  HostAccess::setDocument(object, this);
+  const int reference = indexOf(before);
+  const size_t at = reference < 0 ? slots_.size() : static_cast<size_t>(reference) + 1;
+  slots_.insert(slots_.begin() + static_cast<long>(at), object);
+  return static_cast<int>(at);
+}
+
+void Document::deleteObject(int slot) {
+  Object* object = objectAt(slot);
+  if (!object)
+    return;
+  slots_[static_cast<size_t>(slot)] = nullptr;
+  hostState().objects.erase(object);
+  HostAccess::setDocument(object, nullptr);
+  removed_.push_back(object);
+}
+
+std::string Document::unusedObjectName(const std::string& proposal) const {
+  if (!findObject(proposal))
+    return proposal;
+  for (unsigned long n = 2;; ++n) {
+    std::string candidate = proposal + std::to_string(n);
+    if (!findObject(candidate))
+      return candidate;
+  }
+}
+
+// ---- describe ----
+
+namespace {
+std::string floatBits(float value) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  char text[48];
+  std::snprintf(text, sizeof text, "%.9g#%08x", static_cast<double>(value), bits);
+  return text;
+}
+} // namespace
+
+std::string describe(const Document& document) {
+  std::string out;
+  for (int s = 0; s < document.slotCount(); ++s) {
+    const Object* object = document.objectAt(s);
+    out += "slot " + std::to_string(s);
+    if (!object) {
+      out += " empty\n";
+      continue;
+    }
+    out += " name=" + object->name + " depth=" + std::to_string(object->depth) +
+           " locked=" + std::to_string(object->locked) +
+           " selected=" + std::to_string(object->selected) +
+           " visible=" + std::to_string(object->visible) + "\n";
+    for (size_t v = 0; v < object->vertices.size(); ++v) {
+      const Vertex& vertex = object->vertices[v];
+      out += " v" + std::to_string(v) + " " + floatBits(vertex.position.x) + " " +
+             floatBits(vertex.position.y) + " " + floatBits(vertex.position.z) +
+             " id=" + std::to_string(vertex.uniqueId) + " w=" + floatBits(vertex.weight) + "\n";
+    }
+    for (size_t f = 0; f < object->faces.size(); ++f) {
+      const Face& face = object->faces[f];
+      out += " f" + std::to_string(f) + " id=" + std::to_string(face.uniqueId) +
+             " mat=" + std::to_string(face.material) + " pts";
+      for (int p : face.points)
+        out += " " + std::to_string(p);
+      out += " uv";
+      for (const MQCoordinate& uv : face.uvs)
+        out += " " + floatBits(uv.u) + "," + floatBits(uv.v);
+      out += " crease";
+      for (float c : face.creases)
+        out += " " + floatBits(c);
+      out += "\n";
+    }
+    out += " selv";
+    for (int v : object->selectedVertices)
+      out += " " + std::to_string(v);
+    out += " self";
+    for (int f : object->selectedFaces)
+      out += " " + std::to_string(f);
+    out += "\n";
+  }
+  return out;
+}
+
+const char* moduleFileName() {
+  static std::string name;
+#ifdef _WIN32
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&moduleFileName), &module);
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(module, path, MAX_PATH);
+  name = path;
+#else
+  Dl_info info{};
+  dladdr(reinterpret_cast<void*>(&moduleFileName), &info);
+  name = info.dli_fname ? info.dli_fname : "";
+#endif
+  return name.c_str();
+}
+
+} // namespace sim
