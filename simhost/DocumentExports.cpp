@@ -5,14 +5,32 @@
 
 using namespace sim;
 
+namespace {
+// Where a slot index lies against the document and the object count answered for it.
+Reach slotReach(Document* document, int index, const char* function) {
+  if (!document)
+    return Reach::Past;
+  return reach(index, document->slotCount(),
+               answerIn(hostState().answers.objectCount, static_cast<const void*>(document)),
+               function, "slot");
+}
+} // namespace
+
 SIMHOST_EXPORT int MQDoc_GetObjectCount(MQDocument doc) {
   Document* document = checkedDocument(doc, __func__);
-  return document ? document->slotCount() : 0;
+  if (!document)
+    return 0;
+  if (hostState().hostile == Hostile::None)
+    return document->slotCount();
+  const int answer = hostileCount(document->slotCount(), CountKind::Total);
+  hostState().answers.objectCount[document] = answer;
+  return answer;
 }
 
 SIMHOST_EXPORT MQObject MQDoc_GetObject(MQDocument doc, int index) {
   Document* document = checkedDocument(doc, __func__);
-  if (!document || !checkedIndex(index, document->slotCount(), __func__, "slot"))
+  if (slotReach(document, index, __func__) != Reach::Real ||
+      hostState().hostile == Hostile::NullObjects)
     return nullptr;
   Object* object = document->objectAt(index);
   return object ? object->handle() : nullptr;
@@ -20,7 +38,7 @@ SIMHOST_EXPORT MQObject MQDoc_GetObject(MQDocument doc, int index) {
 
 SIMHOST_EXPORT int MQDoc_DeleteObject(MQDocument doc, int index) {
   Document* document = checkedDocument(doc, __func__);
-  if (!document || !checkedIndex(index, document->slotCount(), __func__, "slot"))
+  if (slotReach(document, index, __func__) != Reach::Real)
     return 0;
   if (!document->objectAt(index)) {
     recordMisuse(std::string(__func__) + ": slot " + std::to_string(index) + " is empty");
@@ -49,6 +67,13 @@ SIMHOST_EXPORT void MQDoc_GetUnusedObjectName(MQDocument doc, char* buffer, int 
     return;
   }
   const std::string name = document ? document->unusedObjectName(base_name) : base_name;
+  if (hostState().hostile == Hostile::UnterminatedNames) {
+    // The whole buffer, no terminator: the name's bytes repeated.
+    const std::string text = name.empty() ? std::string("x") : name;
+    for (int i = 0; i < buffer_size; ++i)
+      buffer[i] = text[static_cast<size_t>(i) % text.size()];
+    return;
+  }
   const size_t length = std::min(name.size(), static_cast<size_t>(buffer_size) - 1);
   std::memcpy(buffer, name.data(), length);
   buffer[length] = '\0';
@@ -57,7 +82,7 @@ SIMHOST_EXPORT void MQDoc_GetUnusedObjectName(MQDocument doc, char* buffer, int 
 namespace {
 Object* objectInSlot(MQDocument doc, int object_index, const char* function) {
   Document* document = checkedDocument(doc, function);
-  if (!document || !checkedIndex(object_index, document->slotCount(), function, "slot"))
+  if (slotReach(document, object_index, function) != Reach::Real)
     return nullptr;
   Object* object = document->objectAt(object_index);
   if (!object)
@@ -68,14 +93,20 @@ Object* objectInSlot(MQDocument doc, int object_index, const char* function) {
 
 SIMHOST_EXPORT MQBOOL MQDoc_IsSelectVertex(MQDocument doc, int object_index, int vertex_index) {
   Object* object = objectInSlot(doc, object_index, __func__);
-  if (!object || !checkedIndex(vertex_index, object->vertexCount(), __func__, "vertex"))
+  if (!object ||
+      reach(vertex_index, object->vertexCount(),
+            answerIn(hostState().answers.vertexCount, static_cast<const void*>(object)), __func__,
+            "vertex") != Reach::Real)
     return 0;
   return object->selectedVertices.count(vertex_index) ? 1 : 0;
 }
 
 SIMHOST_EXPORT MQBOOL MQDoc_IsSelectFace(MQDocument doc, int object_index, int face_index) {
   Object* object = objectInSlot(doc, object_index, __func__);
-  if (!object || !checkedIndex(face_index, object->faceCount(), __func__, "face"))
+  if (!object ||
+      reach(face_index, object->faceCount(),
+            answerIn(hostState().answers.faceCount, static_cast<const void*>(object)), __func__,
+            "face") != Reach::Real)
     return 0;
   return object->selectedFaces.count(face_index) ? 1 : 0;
 }

@@ -17,16 +17,33 @@ HostState& hostState() {
   return state;
 }
 
+// A plug-in looping over a hostile count can misuse the host millions of times: the record
+// keeps the first lines and counts the rest.
+constexpr size_t kMisuseLinesKept = 1000;
+
 void recordMisuse(const std::string& what) {
   HostState& state = hostState();
-  if (state.strict)
+  if (!state.strict)
+    return;
+  if (state.misuses.size() < kMisuseLinesKept)
     state.misuses.push_back(what);
+  else
+    ++state.misusesDropped;
 }
 
 void setStrict(bool strict) { hostState().strict = strict; }
 bool strict() { return hostState().strict; }
-std::vector<std::string> misuses() { return hostState().misuses; }
-void clearMisuses() { hostState().misuses.clear(); }
+std::vector<std::string> misuses() {
+  const HostState& state = hostState();
+  std::vector<std::string> lines = state.misuses;
+  if (state.misusesDropped)
+    lines.push_back("... and " + std::to_string(state.misusesDropped) + " more");
+  return lines;
+}
+void clearMisuses() {
+  hostState().misuses.clear();
+  hostState().misusesDropped = 0;
+}
 
 Document* documentFromHandle(MQDocument handle) {
   auto* document = reinterpret_cast<Document*>(handle);

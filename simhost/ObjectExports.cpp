@@ -9,16 +9,46 @@ namespace {
 
 HostState& state() { return hostState(); }
 
+bool hostileMode() { return state().hostile != Hostile::None; }
+
+// Where a vertex or face index lies against the real object and the count answered for it.
+Reach vertexReach(Object* object, int index, const char* function) {
+  if (!object)
+    return Reach::Past;
+  return reach(index, object->vertexCount(),
+               answerIn(state().answers.vertexCount, static_cast<const void*>(object)), function,
+               "vertex");
+}
+
+Reach faceReach(Object* object, int index, const char* function) {
+  if (!object)
+    return Reach::Past;
+  return reach(index, object->faceCount(),
+               answerIn(state().answers.faceCount, static_cast<const void*>(object)), function,
+               "face");
+}
+
 const Vertex* vertexAt(Object* object, int index, const char* function) {
-  if (!object || !checkedIndex(index, object->vertexCount(), function, "vertex"))
+  if (vertexReach(object, index, function) != Reach::Real)
     return nullptr;
   return &object->vertices[static_cast<size_t>(index)];
 }
 
 Face* faceAt(Object* object, int index, const char* function) {
-  if (!object || !checkedIndex(index, object->faceCount(), function, "face"))
+  if (faceReach(object, index, function) != Reach::Real)
     return nullptr;
   return &object->faces[static_cast<size_t>(index)];
+}
+
+const int* pointAnswer(const Object* object, int face) {
+  return answerIn(state().answers.pointCount, std::make_pair(static_cast<const void*>(object), face));
+}
+
+// The name as a host that forgets the terminator writes it: the whole buffer, no NUL.
+void writeUnterminated(char* buffer, int size, const std::string& name) {
+  const std::string text = name.empty() ? std::string("x") : name;
+  for (int i = 0; i < size; ++i)
+    buffer[i] = text[static_cast<size_t>(i) % text.size()];
 }
 
 } // namespace
@@ -38,7 +68,7 @@ SIMHOST_EXPORT void MQObj_Delete(MQObject obj) {
 
 SIMHOST_EXPORT MQObject MQObj_Clone(MQObject obj) {
   Object* object = checkedObject(obj, __func__);
-  if (!object)
+  if (!object || state().hostile == Hostile::NullObjects)
     return nullptr;
   auto* copy = new Object(*object);
   HostAccess::setDocument(copy, nullptr);
@@ -60,6 +90,10 @@ SIMHOST_EXPORT void MQObj_GetName(MQObject obj, char* buffer, int size) {
     return;
   }
   const std::string name = object ? object->name : std::string();
+  if (state().hostile == Hostile::UnterminatedNames) {
+    writeUnterminated(buffer, size, name);
+    return;
+  }
   const size_t length = std::min(name.size(), static_cast<size_t>(size) - 1);
   std::memcpy(buffer, name.data(), length);
   buffer[length] = '\0';
@@ -75,7 +109,13 @@ SIMHOST_EXPORT MQBOOL MQObj_SetName(MQObject obj, const char* name) {
 
 SIMHOST_EXPORT int MQObj_GetVertexCount(MQObject obj) {
   Object* object = checkedObject(obj, __func__);
-  return object ? object->vertexCount() : 0;
+  if (!object)
+    return 0;
+  if (!hostileMode())
+    return object->vertexCount();
+  const int answer = hostileCount(object->vertexCount(), CountKind::Total);
+  state().answers.vertexCount[object] = answer;
+  return answer;
 }
 
 SIMHOST_EXPORT void MQObj_GetVertex(MQObject obj, int index, MQPoint* point) {
@@ -112,12 +152,27 @@ SIMHOST_EXPORT int MQObj_GetVertexIndexFromUniqueID(MQObject obj, MQDWORD unique
 
 SIMHOST_EXPORT int MQObj_GetVertexRelatedFaces(MQObject obj, int vertex, int* faces) {
   Object* object = checkedObject(obj, __func__);
-  if (!vertexAt(object, vertex, __func__))
+  const Reach where = vertexReach(object, vertex, __func__);
+  if (where == Reach::Past)
     return 0;
-  const std::vector<int> related = object->relatedFaces(vertex);
-  if (faces)
-    std::copy(related.begin(), related.end(), faces);
-  return static_cast<int>(related.size());
+  const std::vector<int> related =
+      where == Reach::Real ? object->relatedFaces(vertex) : std::vector<int>();
+  const int real = static_cast<int>(related.size());
+  if (!hostileMode()) {
+    if (faces)
+      std::copy(related.begin(), related.end(), faces);
+    return real;
+  }
+  const auto key = std::make_pair(static_cast<const void*>(object), vertex);
+  if (!faces) {
+    const int answer = hostileCount(real, CountKind::Array);
+    state().answers.relatedCount[key] = answer;
+    return answer;
+  }
+  const int limit = fillLimit(real, answerIn(state().answers.relatedCount, key), __func__,
+                              "related-face fill");
+  std::copy(related.begin(), related.begin() + limit, faces);
+  return real;
 }
 
 SIMHOST_EXPORT float MQObj_GetVertexWeight(MQObject obj, int index) {
@@ -135,34 +190,59 @@ SIMHOST_EXPORT MQBOOL MQObj_SetVertexWeight(MQObject obj, int index, float weigh
 
 SIMHOST_EXPORT int MQObj_GetFaceCount(MQObject obj) {
   Object* object = checkedObject(obj, __func__);
-  return object ? object->faceCount() : 0;
+  if (!object)
+    return 0;
+  if (!hostileMode())
+    return object->faceCount();
+  const int answer = hostileCount(object->faceCount(), CountKind::Total);
+  state().answers.faceCount[object] = answer;
+  return answer;
 }
 
 SIMHOST_EXPORT int MQObj_GetFacePointCount(MQObject obj, int face) {
-  const Face* f = faceAt(checkedObject(obj, __func__), face, __func__);
-  return f ? static_cast<int>(f->points.size()) : 0;
+  Object* object = checkedObject(obj, __func__);
+  const Reach where = faceReach(object, face, __func__);
+  if (where == Reach::Past)
+    return 0;
+  const int real =
+      where == Reach::Real ? static_cast<int>(object->faces[static_cast<size_t>(face)].points.size())
+                           : 0;
+  if (!hostileMode())
+    return real;
+  const int answer = hostileCount(real, CountKind::Array);
+  state().answers.pointCount[std::make_pair(static_cast<const void*>(object), face)] = answer;
+  return answer;
 }
 
 SIMHOST_EXPORT void MQObj_GetFacePointArray(MQObject obj, int face, int* vertices) {
-  const Face* f = faceAt(checkedObject(obj, __func__), face, __func__);
+  Object* object = checkedObject(obj, __func__);
+  const Face* f = faceAt(object, face, __func__);
   if (!f || !checkedPointer(vertices, __func__, "array"))
     return;
-  std::copy(f->points.begin(), f->points.end(), vertices);
+  const int limit = fillLimit(static_cast<int>(f->points.size()), pointAnswer(object, face),
+                              __func__, "point fill");
+  std::copy(f->points.begin(), f->points.begin() + limit, vertices);
 }
 
 SIMHOST_EXPORT void MQObj_GetFaceCoordinateArray(MQObject obj, int face, MQCoordinate* uv_array) {
-  const Face* f = faceAt(checkedObject(obj, __func__), face, __func__);
+  Object* object = checkedObject(obj, __func__);
+  const Face* f = faceAt(object, face, __func__);
   if (!f || !checkedPointer(uv_array, __func__, "array"))
     return;
-  std::copy(f->uvs.begin(), f->uvs.end(), uv_array);
+  const int limit = fillLimit(static_cast<int>(f->uvs.size()), pointAnswer(object, face),
+                              __func__, "coordinate fill");
+  std::copy(f->uvs.begin(), f->uvs.begin() + limit, uv_array);
 }
 
 SIMHOST_EXPORT void MQObj_SetFaceCoordinateArray(MQObject obj, int face, MQCoordinate* uv_array) {
-  Face* f = faceAt(checkedObject(obj, __func__), face, __func__);
+  Object* object = checkedObject(obj, __func__);
+  Face* f = faceAt(object, face, __func__);
   if (!f || !checkedPointer(uv_array, __func__, "array"))
     return;
   // The host reads one coordinate per point of the face: the caller's array must hold them all.
-  std::copy(uv_array, uv_array + f->points.size(), f->uvs.begin());
+  const int limit = fillLimit(static_cast<int>(f->points.size()), pointAnswer(object, face),
+                              __func__, "coordinate read");
+  std::copy(uv_array, uv_array + limit, f->uvs.begin());
 }
 
 SIMHOST_EXPORT int MQObj_GetFaceMaterial(MQObject obj, int face) {
@@ -187,15 +267,19 @@ SIMHOST_EXPORT int MQObj_GetFaceIndexFromUniqueID(MQObject obj, MQDWORD unique_i
 }
 
 SIMHOST_EXPORT float MQObj_GetFaceEdgeCrease(MQObject obj, int face, int line) {
-  const Face* f = faceAt(checkedObject(obj, __func__), face, __func__);
-  if (!f || !checkedIndex(line, static_cast<int>(f->points.size()), __func__, "edge"))
+  Object* object = checkedObject(obj, __func__);
+  const Face* f = faceAt(object, face, __func__);
+  if (!f || reach(line, static_cast<int>(f->points.size()), pointAnswer(object, face), __func__,
+                  "edge") != Reach::Real)
     return 0.0f;
   return f->creases[static_cast<size_t>(line)];
 }
 
 SIMHOST_EXPORT MQBOOL MQObj_SetFaceEdgeCrease(MQObject obj, int face, int line, float crease) {
-  Face* f = faceAt(checkedObject(obj, __func__), face, __func__);
-  if (!f || !checkedIndex(line, static_cast<int>(f->points.size()), __func__, "edge"))
+  Object* object = checkedObject(obj, __func__);
+  Face* f = faceAt(object, face, __func__);
+  if (!f || reach(line, static_cast<int>(f->points.size()), pointAnswer(object, face), __func__,
+                  "edge") != Reach::Real)
     return 0;
   f->creases[static_cast<size_t>(line)] = crease;
   return 1;
