@@ -12,3 +12,8 @@ if(WIN32)
   # Everything static: the plug-in DLL (and the test programs) need nothing but system DLLs.
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
+
+if(TOVALINDER_FUZZ)
+  # Coverage feedback for libFuzzer from every library; the fuzz programs link libFuzzer itself.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

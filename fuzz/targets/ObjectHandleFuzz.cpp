@@ -1,0 +1,125 @@
+// The object handle's queries on an object built from the fuzz bytes (any points, out of range
+// included, any coordinates), with the simulated host in a hostile mode chosen by the bytes and
+// in strict mode. Invariants: the handle never goes past what the host answered (no misuse is
+// recorded), every answer is a prefix of the real content (nothing from a buffer the host did
+// not fill), an ordinary host gives the whole content, and a UV write changes only the corners
+// it has records for.
+#include "FuzzInput.h"
+#include "SimHost.h"
+#include "SimHostile.h"
+#include "host/HostTable.h"
+#include "objects/CMQObject.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+template <typename T> bool isPrefix(const std::vector<T>& part, const std::vector<T>& whole) {
+  return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+}
+
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Points as the handle gives them from an ordinary host: a trailing -1 names no vertex and is
+// not told from an unfilled entry.
+std::vector<int> withoutTrailingNone(std::vector<int> points) {
+  while (!points.empty() && points.back() == -1)
+    points.pop_back();
+  return points;
+}
+
+void runCase(fuzzing::FuzzInput& in) {
+  sim::Document document;
+  sim::Object* object = document.addObject(in.bytes(6));
+  const int vertexCount = int(in.pick(12));
+  for (int v = 0; v < vertexCount; ++v)
+    object->addVertex(in.real(), 0.0f, 0.0f);
+  const int faceCount = int(in.pick(6));
+  for (int f = 0; f < faceCount; ++f) {
+    std::vector<int> points(in.pick(7));
+    for (int& p : points)
+      p = in.pick(8) == 0 ? int(in.word()) : int(in.pick(unsigned(vertexCount) + 2)) - 1;
+    const int face = object->addFace(points);
+    for (MQCoordinate& uv : object->faces[size_t(face)].uvs)
+      uv = MQCoordinate{in.real(), in.real()};
+  }
+  const std::vector<sim::Hostile> modes = sim::hostileModes();
+  const unsigned modeIndex = in.pick(unsigned(modes.size()) + 3); // None more often
+  const sim::Hostile mode = modeIndex < modes.size() ? modes[modeIndex] : sim::Hostile::None;
+  const bool ordinary = mode == sim::Hostile::None;
+  sim::setHugeCount(1 + int(in.pick(64)));
+  sim::HostileScope scope(mode);
+
+  // The handle as a caller holds it after checking it (objectAt answers null under NullObjects).
+  const cmq::CMQObject handle(object->handle(), document.handle());
+  for (int f = -1; f <= faceCount; ++f) {
+    const bool real = f >= 0 && f < faceCount;
+    const std::vector<int> points = real ? object->faces[size_t(f)].points : std::vector<int>();
+    if (!real) // a face index past the object is the caller's error: not asked
+      continue;
+    const std::vector<int> got = handle.facePoints(f);
+    fuzzing::check(isPrefix(got, points), "face points are a prefix of the face's points");
+    if (ordinary)
+      fuzzing::check(got == withoutTrailingNone(points), "an ordinary host gives every point");
+
+    const std::vector<cmq::CornerUv> corners = handle.readCornerUvs(f);
+    fuzzing::check(corners.size() <= points.size(), "no more corners than points");
+    for (size_t c = 0; c < corners.size(); ++c) {
+      fuzzing::check(corners[c].vertex == points[c], "corner c joins point c");
+      fuzzing::check(sameBits(corners[c].u, object->faces[size_t(f)].uvs[c].u) &&
+                         sameBits(corners[c].v, object->faces[size_t(f)].uvs[c].v),
+                     "corner c carries coordinate pair c");
+    }
+
+    std::vector<cmq::CornerUv> records(in.pick(8));
+    for (cmq::CornerUv& record : records)
+      record = cmq::CornerUv{0, in.real(), in.real()};
+    const std::vector<MQCoordinate> before = object->faces[size_t(f)].uvs;
+    handle.writeCornerUvs(f, records);
+    const std::vector<MQCoordinate>& after = object->faces[size_t(f)].uvs;
+    fuzzing::check(after.size() == before.size(), "a UV write keeps one pair per point");
+    for (size_t c = 0; c < after.size(); ++c) {
+      const bool written = !sameBits(after[c].u, before[c].u) || !sameBits(after[c].v, before[c].v);
+      if (c >= records.size())
+        fuzzing::check(!written, "corners without a record keep their coordinates");
+      else if (written)
+        fuzzing::check(sameBits(after[c].u, records[c].u) && sameBits(after[c].v, records[c].v),
+                       "a written corner takes its record's coordinates");
+      if (ordinary && c < records.size())
+        fuzzing::check(sameBits(after[c].u, records[c].u) && sameBits(after[c].v, records[c].v),
+                       "an ordinary host takes every record");
+    }
+  }
+  for (int v = 0; v < vertexCount; ++v) {
+    const std::vector<int> related = object->relatedFaces(v);
+    const std::vector<int> got = handle.relatedFaces(v);
+    fuzzing::check(isPrefix(got, related), "related faces are a prefix of the real ones");
+    if (ordinary)
+      fuzzing::check(got == related, "an ordinary host gives every related face");
+  }
+  const std::string name = in.bytes(6).c_str();
+  const cmq::CMQObject found = cmq::findObjectByName(document.handle(), name);
+  if (ordinary)
+    fuzzing::check((found.object != nullptr) == (object->name.c_str() == name),
+                   "found exactly when the name matches");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool bound = host::bindHostTable(sim::moduleFileName());
+  fuzzing::check(bound, "the simulated host binds");
+  sim::clearMisuses();
+  sim::setStrict(true);
+  fuzzing::FuzzInput in(data, size);
+  runCase(in);
+  const std::vector<std::string> misuses = sim::misuses();
+  sim::setStrict(false);
+  sim::freeDetachedObjects();
+  if (!misuses.empty()) {
+    std::fprintf(stderr, "%s\n", misuses.front().c_str());
+    fuzzing::fail("the handle went past what the host answered");
+  }
+  return 0;
+}
