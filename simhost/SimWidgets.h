@@ -93,8 +93,8 @@ struct Widget {
   std::u16string title16;
   bool canResize = false;
   std::string horzLayout, vertLayout, alignment, numeric; // "" when never set
-  int matrixColumn = 0;                                    // 0 when never set
-  double fillRateX = 0;                                    // 0 when never set
+  int matrixColumn = 0;                                   // 0 when never set
+  double fillRateX = 0;                                   // 0 when never set
   bool hasFillRateX = false;
   bool readOnly = false, isDefault = false, isCancel = false, checked = false;
   bool multiSelect = false;
@@ -222,9 +222,9 @@ SIMHOST_API int queuedModalScripts();
 // What one modal run did.
 struct ModalRun {
   int dialog = 0;
-  int result = 0;         // the modal result handed back to the plug-in
-  int actionsPlayed = 0;  // actions carried out
-  std::string failure;    // empty when the script played fully and closed the dialog
+  int result = 0;               // the modal result handed back to the plug-in
+  int actionsPlayed = 0;        // actions carried out
+  std::string failure;          // empty when the script played fully and closed the dialog
   std::vector<std::string> log; // one line per action played, failures included
 };
 SIMHOST_API std::vector<ModalRun> modalRuns();
