@@ -93,6 +93,8 @@ void draw(std::ostringstream& out, int id, int depth, int focus) {
   const WidgetData* container = liveWidget(widget->parent);
   std::string indent(static_cast<size_t>(depth) * 2, ' ');
   std::string style = placement(*widget, container);
+  if (widget->type == "frame" && widget->matrixColumn > 0)
+    style += "grid-template-columns:" + gridColumns(*widget) + ";";
   std::string common = " data-type=\"" + widget->type + "\"" +
                        (style.empty() ? "" : " style=\"" + style + "\"") +
                        (!widget->enabled ? " data-disabled=\"true\"" : "") +
@@ -104,8 +106,7 @@ void draw(std::ostringstream& out, int id, int depth, int focus) {
                                                        : "column";
     out << indent << "<div class=\"frame " << layout << "\"" << common;
     if (widget->matrixColumn > 0)
-      out << " data-columns=\"" << widget->matrixColumn << "\" data-grid=\"" << gridColumns(*widget)
-          << "\"";
+      out << " data-columns=\"" << widget->matrixColumn << "\"";
     out << ">\n";
     for (int child : widget->children)
       draw(out, child, depth + 1, focus);
