@@ -81,3 +81,34 @@ TEST_F(DialogPicture, ThePageShowsTheTreeWithItsStateAndLayout) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DialogPicture, TheTreeTextListsEveryWidgetWithItsState) {
+  MQWindow window;
+  TestDialog dialog(window);
+  dialog.rateEdit->SetBoolProperty("enabled", false);
+  EXPECT_EQ(sim::describeWidgetTree(dialog.GetID()),
+            "dialog title=\"Widget test\" on:keydown\n"
+            "  frame vert vert=fill\n"
+            "    frame horz columns=2 horz=fill\n"
+            "      label text=\"Name\" fillrate_x=30\n"
+            "      edit text=\"Body ボディ\" fillrate_x=70 horz=fill readonly\n"
+            "      label text=\"Rate(&R)\" fillrate_x=30\n"
+            "      edit text=\"100\" fillrate_x=70 numeric=double disabled\n"
+            "    frame horz horz=fill vert=fill\n"
+            "      frame vert fillrate_x=30 horz=fill\n"
+            "        button text=\"全て選択(&Z)\" on:execute\n"
+            "        listbox vert=fill multiselect\n"
+            "          - smile\n"
+            "          * blink\n"
+            "          - angry\n"
+            "      frame vert fillrate_x=10\n"
+            "        checkbox text=\"モーフ左右反転(&T)\" [ ] on:execute\n"
+            "        checkbox text=\"UV\" [x]\n"
+            "    frame horz\n"
+            "      button text=\"OK\" default modalresult=1\n"
+            "      button text=\"Cancel\" cancel modalresult=2\n");
+}
+
+} // namespace
