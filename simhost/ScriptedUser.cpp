@@ -294,13 +294,16 @@ private:
     int matches = 0;
     for (int id : widgetsBelow(context_.dialog)) {
       WidgetData* widget = liveWidget(id);
-      if (widget->type == type && captionMatches(widget->text, wanted))
-        found = id, ++matches;
+      if (widget->type == type && captionMatches(widget->text, wanted)) {
+        found = id;
+        ++matches;
+      }
     }
     if (matches == 0)
       return std::string("no ") + what + " " + quoted(caption) + " in the dialog";
     if (matches > 1)
-      return std::to_string(matches) + " " + what + "es " + quoted(caption) + " in the dialog";
+      return "the caption " + quoted(caption) + " names " + std::to_string(matches) + " " + what +
+             " controls";
     if (!widgetUsable(found))
       return std::string("the ") + what + " " + quoted(caption) + " is disabled";
     return std::string();
@@ -365,8 +368,10 @@ private:
         return "the item text is not UTF-8";
       int matches = 0;
       for (size_t i = 0; i < list->items.size(); ++i)
-        if (list->items[i].text == wanted)
-          index = static_cast<int>(i), ++matches;
+        if (list->items[i].text == wanted) {
+          index = static_cast<int>(i);
+          ++matches;
+        }
       if (matches != 1)
         return std::to_string(matches) + " items " + quoted(action.text) + " in the list box";
     } else if (index >= static_cast<int>(list->items.size())) {
@@ -399,8 +404,10 @@ private:
         continue;
       const auto& siblings = liveWidget(widget->parent)->children;
       for (size_t i = 0; i + 1 < siblings.size(); ++i)
-        if (siblings[i] == id && liveWidget(siblings[i + 1])->type == "edit")
-          found = siblings[i + 1], ++matches;
+        if (siblings[i] == id && liveWidget(siblings[i + 1])->type == "edit") {
+          found = siblings[i + 1];
+          ++matches;
+        }
     }
     if (matches == 0)
       return "no edit after a label " + quoted(label) + " in the dialog";

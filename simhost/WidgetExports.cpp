@@ -244,17 +244,19 @@ void setProperties(WidgetData& widget, const std::vector<Pair>& pairs) {
       widget.numeric = static_cast<const char*>(pair.value);
     else if (key == "matrixcolumn")
       widget.matrixColumn = *static_cast<const int*>(pair.value);
-    else if (key == "fillrate_x")
-      widget.fillRateX = *static_cast<const double*>(pair.value), widget.hasFillRateX = true;
-    else if (key == "readonly")
+    else if (key == "fillrate_x") {
+      widget.fillRateX = *static_cast<const double*>(pair.value);
+      widget.hasFillRateX = true;
+    } else if (key == "readonly")
       widget.readOnly = boolAt(pair.value);
     else if (key == "default")
       widget.isDefault = boolAt(pair.value);
     else if (key == "cancel")
       widget.isCancel = boolAt(pair.value);
-    else if (key == "modalresult")
-      widget.modalResult = *static_cast<const int*>(pair.value), widget.hasModalResult = true;
-    else if (key == "checked")
+    else if (key == "modalresult") {
+      widget.modalResult = *static_cast<const int*>(pair.value);
+      widget.hasModalResult = true;
+    } else if (key == "checked")
       widget.checked = boolAt(pair.value);
     else if (key == "multiselect")
       widget.multiSelect = boolAt(pair.value);
