@@ -37,8 +37,9 @@
 //    any other button fires "execute". Clicking a check box flips "checked", then fires
 //    "execute". Selecting, deselecting or toggling a list item fires "selchanged"; typing into an
 //    edit fires "changed". The host never acts on "&" mnemonics itself ("&" only underlines);
-//    Enter clicks the enabled "default" button and Escape the enabled "cancel" button when no
-//    key handler finished the key. Closing the window ends the run with kClosedResult.
+//    Enter (without modifiers) clicks the usable "default" button and Escape the usable "cancel"
+//    button when no key handler finished the key. Closing the window ends the run with
+//    kClosedResult.
 //  - A control is usable only while it and every container above it are enabled.
 //  - A message box returns at once with "result" = 1 (the user pressed OK) and is recorded.
 //  - A modal run plays the next queued UserScript. Without one the run ends at once with result 0
