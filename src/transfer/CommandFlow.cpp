@@ -4,6 +4,7 @@
 #include "entry/Tovalinder.h"
 #include "host/HostTable.h"
 #include "transfer/TransferSettings.h"
+#include "widgets/MQWindow.h"
 
 MQBOOL Tovalinder::runCommand() {
   TransferSettings& settings = transferSettings();
@@ -49,4 +50,11 @@ void Tovalinder::removeOldElements() {
     else
       MQObj_Delete(old.object);
   }
+}
+
+void Tovalinder::reportSkippedFaces() {
+  if (!faceAttributesSkipped)
+    return;
+  MQWindow mainWindow;
+  ShowInformationMessage(mainWindow, u"Attributes of some faces were not copied.", u"Tovalinder");
 }
