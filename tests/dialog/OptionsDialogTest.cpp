@@ -179,6 +179,34 @@ TEST_F(OptionsDialog, AnEmptyListStillScrollsToTheFirstItemAndWritesNoSelection)
   EXPECT_TRUE(transferSettings().candidates.empty());
 }
 
+TEST_F(OptionsDialog, EachRunStartsFromAResetAndEndsWithItsOwnLists) {
+  // What an earlier run left behind.
+  plugin.faceAttributesSkipped = true;
+  plugin.elements = {cmq::objectAt(document.handle(), 1)};
+  plugin.newElements = plugin.elements;
+  plugin.vertexMap.insert(1, 2);
+  transferSettings().accepted = true;
+
+  sim::queueModalScript(sim::UserScript().clickButton("Cancel"));
+  EXPECT_EQ(plugin.runCommand(), 1);
+  EXPECT_TRUE(plugin.elements.empty());
+  EXPECT_TRUE(plugin.newElements.empty());
+  EXPECT_TRUE(plugin.vertexMap.empty());
+  EXPECT_FALSE(plugin.faceAttributesSkipped);
+  EXPECT_FALSE(transferSettings().accepted);
+  EXPECT_EQ(transferSettings().candidates.size(), 2u) << "a cancelled run keeps its list";
+  EXPECT_TRUE(sim::messageBoxes().empty());
+
+  sim::queueModalScript(sim::UserScript().clickButton("OK"));
+  EXPECT_EQ(plugin.runCommand(), 1);
+  EXPECT_TRUE(transferSettings().accepted);
+  EXPECT_TRUE(transferSettings().candidates.empty()) << "consumed by the collection";
+  ASSERT_EQ(plugin.elements.size(), 1u);
+  EXPECT_EQ(sim::objectFromHandle(plugin.elements[0].object)->name, "#elem:a-Body");
+  EXPECT_TRUE(sim::messageBoxes().empty());
+  sim::freeDetachedObjects();
+}
+
 TEST(ClosingMessage, ShownOnlyWhenFacesWereSkipped) {
   ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
   sim::clearWidgetRecords();
