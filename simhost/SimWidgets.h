@@ -118,6 +118,9 @@ SIMHOST_API int focusedWidget(int dialogId);
 // stable enough to compare in tests and readable in a runner's log.
 SIMHOST_API std::string describeWidgetTree(int id);
 
+// The next count widget creations answer id 0, as a host out of resources would.
+SIMHOST_API void refuseWidgetCreations(int count);
+
 // The document the host passes with widget events (the one the command runs on); null at first.
 SIMHOST_API void setEventDocument(MQDocument document);
 
