@@ -23,18 +23,10 @@ void recordMisuse(const std::string& what) {
     state.misuses.push_back(what);
 }
 
-void setStrict(bool strict) {
-  hostState().strict = strict;
-}
-bool strict() {
-  return hostState().strict;
-}
-std::vector<std::string> misuses() {
-  return hostState().misuses;
-}
-void clearMisuses() {
-  hostState().misuses.clear();
-}
+void setStrict(bool strict) { hostState().strict = strict; }
+bool strict() { return hostState().strict; }
+std::vector<std::string> misuses() { return hostState().misuses; }
+void clearMisuses() { hostState().misuses.clear(); }
 
 Document* documentFromHandle(MQDocument handle) {
   auto* document = reinterpret_cast<Document*>(handle);
@@ -128,9 +120,7 @@ void Object::setFaceUniqueId(int face, MQDWORD id) {
   invalidateCaches();
 }
 
-void Object::invalidateCaches() {
-  cachesValid_ = false;
-}
+void Object::invalidateCaches() { cachesValid_ = false; }
 
 void Object::buildCaches() const {
   if (cachesValid_)
@@ -207,9 +197,7 @@ int Object::faceIndexFromUniqueId(MQDWORD id) const {
 
 // ---- Document ----
 
-Document::Document() {
-  hostState().documents.insert(this);
-}
+Document::Document() { hostState().documents.insert(this); }
 
 Document::~Document() {
   HostState& state = hostState();
@@ -232,9 +220,7 @@ Object* Document::addObject(const std::string& name) {
   return object;
 }
 
-void Document::addEmptySlot() {
-  slots_.push_back(nullptr);
-}
+void Document::addEmptySlot() { slots_.push_back(nullptr); }
 
 Object* Document::objectAt(int slot) const {
   return slot >= 0 && slot < slotCount() ? slots_[static_cast<size_t>(slot)] : nullptr;

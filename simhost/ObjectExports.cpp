@@ -7,9 +7,7 @@ using namespace sim;
 
 namespace {
 
-HostState& state() {
-  return hostState();
-}
+HostState& state() { return hostState(); }
 
 const Vertex* vertexAt(Object* object, int index, const char* function) {
   if (!object || !checkedIndex(index, object->vertexCount(), function, "vertex"))

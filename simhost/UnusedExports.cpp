@@ -2,8 +2,7 @@
 // so that the host module exports the whole interface.
 #include "Exports.h"
 
-#define SIMHOST_NOOP_0(name)                                                                       \
-  SIMHOST_EXPORT void name(void) {}
+#define SIMHOST_NOOP_0(name) SIMHOST_EXPORT void name(void) {}
 #define SIMHOST_NOOP_1(name)
 #define SIMHOST_NOOP(name, called) SIMHOST_NOOP_##called(name)
 MQ_HOST_FUNCTIONS(SIMHOST_NOOP)

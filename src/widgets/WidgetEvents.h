@@ -95,7 +95,7 @@ private:
 };
 
 // Execute, mouse and paint events: the record is null, a MouseEventRecord* or an MQCanvas**.
-template <typename T> class MQWidgetEventClosure : public MQWidgetEventClosureBase {
+template <typename T> class MQWidgetEventClosure final : public MQWidgetEventClosureBase {
 public:
   using Handler = int (T::*)(MQWidgetBase* sender, MQDocument document, void* record);
 
@@ -123,7 +123,7 @@ private:
 };
 
 // Key events: the record is a KeyEventRecord.
-template <typename T> class MQWidgetKeyEventClosure : public MQWidgetEventClosureBase {
+template <typename T> class MQWidgetKeyEventClosure final : public MQWidgetEventClosureBase {
 public:
   using Handler = int (T::*)(MQWidgetBase* sender, MQDocument document, KeyEventRecord& record);
 
