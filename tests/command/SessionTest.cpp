@@ -139,7 +139,8 @@ TEST_F(Command, CancelAndClosingTheWindowChangeNothing) {
                  .typeText("Rate(&R)", "50")
                  .clickButton("Cancel"));
   EXPECT_EQ(describe(), before);
-  runCommand(sim::UserScript().clickCheckBox(kSameCount).selectItem("elem:angry-Body").closeWindow());
+  runCommand(
+      sim::UserScript().clickCheckBox(kSameCount).selectItem("elem:angry-Body").closeWindow());
   EXPECT_EQ(describe(), before);
   runCommand(sim::UserScript().pressKey(sim::kKeyEscape));
   EXPECT_EQ(describe(), before);
@@ -233,19 +234,23 @@ TEST_F(Command, RenamedNewElementsSkipATakenName) {
 
 TEST_F(Command, FilterChangesRebuildTheListAndForgetTheSelection) {
   standardScene();
-  addTriangle(document, "elem:tri-Body");
+  // The smile morph with one more, unused vertex: the vertex count filter keeps it off the list.
+  const auto addWideElement = [](sim::Document& in, const std::string& name) {
+    addBody(in, name, 0)->addVertex(9, 9, 9);
+  };
+  addWideElement(document, "elem:wide-Body");
   runCommand(sim::UserScript()
                  .deselectItem("elem:smile-Body")
                  .clickCheckBox(kSameCount)
                  .inspect([](int dialog) {
                    EXPECT_EQ(listItems(dialog), (Items{"[elem:smile-Body]", "[elem:blink-Body]",
-                                                       "elem:angry-Body", "[elem:tri-Body]"}));
+                                                       "elem:angry-Body", "[elem:wide-Body]"}));
                  })
                  .pressKey('E', sim::kAlt)
                  .inspect([](int dialog) {
                    EXPECT_EQ(listItems(dialog),
                              (Items{"[elem:smile-Body]", "[elem:blink-Body]", "elem:angry-Body",
-                                    "[Head]", "[elem:tri-Body]"}));
+                                    "[Head]", "[elem:wide-Body]"}));
                  })
                  .pressKey('V', sim::kAlt)
                  .inspect([](int dialog) {
@@ -265,8 +270,8 @@ TEST_F(Command, FilterChangesRebuildTheListAndForgetTheSelection) {
   addBody(expected, "elem:angry-Body", 0, Look{1, kShown, 1});
   addTriangle(expected, "Head");
   addBody(expected, "Body", 0.5f, Look{0, kShown, 0, 1});
-  addTriangle(expected, "#elem:tri-Body");
-  expectNewElement(expected, "elem:tri-Body", Look{});
+  addWideElement(expected, "#elem:wide-Body");
+  expectNewElement(expected, "elem:wide-Body", Look{});
   expectDocument(expected);
 }
 
