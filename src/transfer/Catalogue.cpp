@@ -33,6 +33,9 @@ int Tovalinder::selectSourceAndDestination() {
 bool Tovalinder::rebuildCandidates(bool elementsOnly, bool sameVertexCountOnly) {
   std::vector<CandidateEntry>& candidates = transferSettings().candidates;
   candidates.clear();
+  // A Source deleted while the dialog is open has no elements left to list.
+  if (!source.isValid())
+    return false;
   // The Source's current name, not the one taken when the run began.
   const std::string sourceBase = naming::baseName(source.name());
   const int sourceVertexCount = MQObj_GetVertexCount(source.object);

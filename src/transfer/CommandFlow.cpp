@@ -20,6 +20,10 @@ MQBOOL Tovalinder::runCommand() {
   rebuildCandidates(true, true);
   if (!RunOptionsDialog(this) || !settings.accepted)
     return 1;
+  // The host may have deleted objects while the dialog was open: without its Source or its
+  // Destination the run has nothing to work on, and a deleted object must not be touched.
+  if (!source.isValid() || !destination.isValid())
+    return 1;
 
   collectElements();
   setUpElements();
@@ -34,8 +38,9 @@ MQBOOL Tovalinder::runCommand() {
 
 void Tovalinder::collectElements() {
   std::vector<CandidateEntry>& candidates = transferSettings().candidates;
+  // An object deleted while the dialog was open is no element any more.
   for (const CandidateEntry& entry : candidates)
-    if (entry.selected)
+    if (entry.selected && entry.object.isValid())
       elements.push_back(entry.object);
   candidates.clear();
 }

@@ -3,6 +3,7 @@
 #include "PluginUnderTest.h"
 #include "Scenes.h"
 #include "SimHost.h"
+#include "SimWidgets.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +18,27 @@ constexpr int kCycles = 100;
 constexpr int kCycles = 1000;
 #endif
 
+// One command run as a modeler does it: the dialog confirmed with OK.
+MQBOOL runCommand(PluginUnderTest& plugin, sim::Document& document) {
+  sim::setEventDocument(document.handle());
+  sim::queueModalScript(sim::UserScript().clickButton("OK"));
+  const MQBOOL result = plugin.entry.MQModifyObject(0, document.handle());
+  sim::setEventDocument(nullptr);
+  return result;
+}
+
 TEST(LoadCycles, LoadInitRunUnload) {
+  sim::clearWidgetRecords();
   sim::Document reference;
   hardening::buildMorphScene(reference);
+  const std::string scene = sim::describe(reference);
   PluginUnderTest first;
   ASSERT_TRUE(first.initWithSimHost());
-  ASSERT_EQ(first.entry.MQModifyObject(0, reference.handle()), 1);
+  ASSERT_EQ(runCommand(first, reference), 1);
   first.unload();
+  ASSERT_EQ(sim::modalRuns().size(), 1u);
+  ASSERT_TRUE(sim::scriptFailures().empty()) << sim::scriptFailures().front();
+  ASSERT_NE(sim::describe(reference), scene) << "the command changes the scene";
   const std::string expected = sim::describe(reference);
   sim::freeDetachedObjects();
 
@@ -35,8 +50,12 @@ TEST(LoadCycles, LoadInitRunUnload) {
     PluginUnderTest plugin;
     ASSERT_TRUE(plugin.complete()) << "cycle " << cycle;
     ASSERT_TRUE(plugin.initWithSimHost()) << "cycle " << cycle;
-    ASSERT_EQ(plugin.entry.MQModifyObject(0, document.handle()), 1) << "cycle " << cycle;
+    sim::clearWidgetRecords();
+    ASSERT_EQ(runCommand(plugin, document), 1) << "cycle " << cycle;
     plugin.unload();
+    ASSERT_EQ(sim::modalRuns().size(), 1u) << "cycle " << cycle;
+    ASSERT_TRUE(sim::scriptFailures().empty()) << "cycle " << cycle;
+    ASSERT_EQ(sim::liveWidgets().size(), 1u) << "cycle " << cycle << ": only the main window";
     ASSERT_EQ(sim::describe(document), expected) << "cycle " << cycle;
     ASSERT_TRUE(sim::detachedObjects().empty()) << "cycle " << cycle << ": a clone was left";
   }
