@@ -1,0 +1,93 @@
+// The runner's document reader on files made of the fuzz bytes (the first byte picks a layout
+// for the round trip, the rest is the file). Invariants: a file is either read or refused with a
+// DocumentError that names the file, never with anything else; a document that was read writes
+// and reads back unchanged in any layout (names aside, which the writer makes valid UTF-8), and
+// a second round trip changes nothing at all.
+#include "DocumentFile.h"
+#include "FuzzInput.h"
+#include "SimHost.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path& workFolder() {
+  static const fs::path folder = [] {
+    fs::path path = fs::temp_directory_path() / ("tovalinder-fuzz-" + std::to_string(getpid()));
+    fs::create_directories(path);
+    return path;
+  }();
+  return folder;
+}
+
+std::string withoutNames(sim::Document& document) {
+  for (sim::Object* object : document.objects())
+    object->name.clear();
+  return sim::describe(document);
+}
+
+// Reads a file, answering false when it is refused; anything but a DocumentError is a fault.
+bool read(const std::string& path, sim::Document& document) {
+  try {
+    runner::readDocument(path, document);
+    return true;
+  } catch (const runner::DocumentError& error) {
+    fuzzing::check(std::string(error.what()).find(fs::path(path).filename().string()) !=
+                       std::string::npos,
+                   "a refusal names the file");
+    return false;
+  } catch (...) {
+    fuzzing::fail("only a DocumentError may leave the reader");
+  }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0)
+    return 0;
+  const runner::DataLayout layouts[] = {runner::DataLayout::Readable, runner::DataLayout::Base64,
+                                        runner::DataLayout::SideFile,
+                                        runner::DataLayout::Automatic};
+  const runner::DataLayout layout = layouts[data[0] % 4];
+  const std::string input = (workFolder() / "input.json").string();
+  {
+    std::ofstream file(input, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(data + 1), std::streamsize(size - 1));
+  }
+  sim::Document first;
+  if (!read(input, first))
+    return 0;
+
+  const std::string once = (workFolder() / "once.json").string();
+  const std::string twice = (workFolder() / "twice.json").string();
+  sim::Document second, third;
+  try {
+    runner::writeDocument(once, first, layout);
+  } catch (...) {
+    fuzzing::fail("a document that was read can be written");
+  }
+  fuzzing::check(read(once, second), "a written document reads back");
+  try {
+    runner::writeDocument(twice, second, layout);
+  } catch (...) {
+    fuzzing::fail("a document that was read back can be written again");
+  }
+  fuzzing::check(read(twice, third), "a document written twice reads back");
+  fuzzing::check(sim::describe(second) == sim::describe(third),
+                 "a second round trip changes nothing");
+  fuzzing::check(withoutNames(first) == withoutNames(second),
+                 "a round trip keeps every slot, attribute, vertex and face bit for bit");
+  return 0;
+}
