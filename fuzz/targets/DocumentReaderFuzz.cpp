@@ -47,6 +47,9 @@ bool read(const std::string& path, sim::Document& document) {
                        std::string::npos,
                    "a refusal names the file");
     return false;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    fuzzing::fail("only a DocumentError may leave the reader");
   } catch (...) {
     fuzzing::fail("only a DocumentError may leave the reader");
   }
