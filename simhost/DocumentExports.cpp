@@ -93,20 +93,18 @@ Object* objectInSlot(MQDocument doc, int object_index, const char* function) {
 
 SIMHOST_EXPORT MQBOOL MQDoc_IsSelectVertex(MQDocument doc, int object_index, int vertex_index) {
   Object* object = objectInSlot(doc, object_index, __func__);
-  if (!object ||
-      reach(vertex_index, object->vertexCount(),
-            answerIn(hostState().answers.vertexCount, static_cast<const void*>(object)), __func__,
-            "vertex") != Reach::Real)
+  if (!object || reach(vertex_index, object->vertexCount(),
+                       answerIn(hostState().answers.vertexCount, static_cast<const void*>(object)),
+                       __func__, "vertex") != Reach::Real)
     return 0;
   return object->selectedVertices.count(vertex_index) ? 1 : 0;
 }
 
 SIMHOST_EXPORT MQBOOL MQDoc_IsSelectFace(MQDocument doc, int object_index, int face_index) {
   Object* object = objectInSlot(doc, object_index, __func__);
-  if (!object ||
-      reach(face_index, object->faceCount(),
-            answerIn(hostState().answers.faceCount, static_cast<const void*>(object)), __func__,
-            "face") != Reach::Real)
+  if (!object || reach(face_index, object->faceCount(),
+                       answerIn(hostState().answers.faceCount, static_cast<const void*>(object)),
+                       __func__, "face") != Reach::Real)
     return 0;
   return object->selectedFaces.count(face_index) ? 1 : 0;
 }

@@ -16,9 +16,9 @@ namespace sim {
 
 // The counts the host answered while a hostile mode is active, per element asked about.
 struct HostileAnswers {
-  std::unordered_map<const void*, int> objectCount; // per document
-  std::unordered_map<const void*, int> vertexCount; // per object
-  std::unordered_map<const void*, int> faceCount;   // per object
+  std::unordered_map<const void*, int> objectCount;        // per document
+  std::unordered_map<const void*, int> vertexCount;        // per object
+  std::unordered_map<const void*, int> faceCount;          // per object
   std::map<std::pair<const void*, int>, int> pointCount;   // per object and face
   std::map<std::pair<const void*, int>, int> relatedCount; // per object and vertex
   void clear() {

@@ -13,16 +13,26 @@ void setHostile(Hostile mode) {
   state.answers.clear();
 }
 
-Hostile hostile() { return hostState().hostile; }
+Hostile hostile() {
+  return hostState().hostile;
+}
 
-void setHugeCount(int count) { hostState().hugeCount = count; }
-int hugeCount() { return hostState().hugeCount; }
+void setHugeCount(int count) {
+  hostState().hugeCount = count;
+}
+int hugeCount() {
+  return hostState().hugeCount;
+}
 
 std::vector<Hostile> hostileModes() {
-  return {Hostile::NegativeCounts,         Hostile::ZeroCounts,
-          Hostile::HugeCounts,             Hostile::HugeArrayCounts,
-          Hostile::CountShrinksBeforeFill, Hostile::CountGrowsBeforeFill,
-          Hostile::NullObjects,            Hostile::UnterminatedNames};
+  return {Hostile::NegativeCounts,
+          Hostile::ZeroCounts,
+          Hostile::HugeCounts,
+          Hostile::HugeArrayCounts,
+          Hostile::CountShrinksBeforeFill,
+          Hostile::CountGrowsBeforeFill,
+          Hostile::NullObjects,
+          Hostile::UnterminatedNames};
 }
 
 const char* hostileName(Hostile mode) {

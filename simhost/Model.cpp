@@ -31,8 +31,12 @@ void recordMisuse(const std::string& what) {
     ++state.misusesDropped;
 }
 
-void setStrict(bool strict) { hostState().strict = strict; }
-bool strict() { return hostState().strict; }
+void setStrict(bool strict) {
+  hostState().strict = strict;
+}
+bool strict() {
+  return hostState().strict;
+}
 std::vector<std::string> misuses() {
   const HostState& state = hostState();
   std::vector<std::string> lines = state.misuses;
@@ -137,7 +141,9 @@ void Object::setFaceUniqueId(int face, MQDWORD id) {
   invalidateCaches();
 }
 
-void Object::invalidateCaches() { cachesValid_ = false; }
+void Object::invalidateCaches() {
+  cachesValid_ = false;
+}
 
 void Object::buildCaches() const {
   if (cachesValid_)
@@ -214,7 +220,9 @@ int Object::faceIndexFromUniqueId(MQDWORD id) const {
 
 // ---- Document ----
 
-Document::Document() { hostState().documents.insert(this); }
+Document::Document() {
+  hostState().documents.insert(this);
+}
 
 Document::~Document() {
   HostState& state = hostState();
@@ -237,7 +245,9 @@ Object* Document::addObject(const std::string& name) {
   return object;
 }
 
-void Document::addEmptySlot() { slots_.push_back(nullptr); }
+void Document::addEmptySlot() {
+  slots_.push_back(nullptr);
+}
 
 Object* Document::objectAt(int slot) const {
   return slot >= 0 && slot < slotCount() ? slots_[static_cast<size_t>(slot)] : nullptr;

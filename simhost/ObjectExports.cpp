@@ -7,9 +7,13 @@ using namespace sim;
 
 namespace {
 
-HostState& state() { return hostState(); }
+HostState& state() {
+  return hostState();
+}
 
-bool hostileMode() { return state().hostile != Hostile::None; }
+bool hostileMode() {
+  return state().hostile != Hostile::None;
+}
 
 // Where a vertex or face index lies against the real object and the count answered for it.
 Reach vertexReach(Object* object, int index, const char* function) {
@@ -41,7 +45,8 @@ Face* faceAt(Object* object, int index, const char* function) {
 }
 
 const int* pointAnswer(const Object* object, int face) {
-  return answerIn(state().answers.pointCount, std::make_pair(static_cast<const void*>(object), face));
+  return answerIn(state().answers.pointCount,
+                  std::make_pair(static_cast<const void*>(object), face));
 }
 
 // The name as a host that forgets the terminator writes it: the whole buffer, no NUL.
@@ -169,8 +174,8 @@ SIMHOST_EXPORT int MQObj_GetVertexRelatedFaces(MQObject obj, int vertex, int* fa
     state().answers.relatedCount[key] = answer;
     return answer;
   }
-  const int limit = fillLimit(real, answerIn(state().answers.relatedCount, key), __func__,
-                              "related-face fill");
+  const int limit =
+      fillLimit(real, answerIn(state().answers.relatedCount, key), __func__, "related-face fill");
   std::copy(related.begin(), related.begin() + limit, faces);
   return real;
 }
@@ -204,9 +209,9 @@ SIMHOST_EXPORT int MQObj_GetFacePointCount(MQObject obj, int face) {
   const Reach where = faceReach(object, face, __func__);
   if (where == Reach::Past)
     return 0;
-  const int real =
-      where == Reach::Real ? static_cast<int>(object->faces[static_cast<size_t>(face)].points.size())
-                           : 0;
+  const int real = where == Reach::Real
+                       ? static_cast<int>(object->faces[static_cast<size_t>(face)].points.size())
+                       : 0;
   if (!hostileMode())
     return real;
   const int answer = hostileCount(real, CountKind::Array);
@@ -229,8 +234,8 @@ SIMHOST_EXPORT void MQObj_GetFaceCoordinateArray(MQObject obj, int face, MQCoord
   const Face* f = faceAt(object, face, __func__);
   if (!f || !checkedPointer(uv_array, __func__, "array"))
     return;
-  const int limit = fillLimit(static_cast<int>(f->uvs.size()), pointAnswer(object, face),
-                              __func__, "coordinate fill");
+  const int limit = fillLimit(static_cast<int>(f->uvs.size()), pointAnswer(object, face), __func__,
+                              "coordinate fill");
   std::copy(f->uvs.begin(), f->uvs.begin() + limit, uv_array);
 }
 

@@ -27,7 +27,7 @@ float coordinate(fuzzing::FuzzInput& in) {
     return in.pick(2) ? 1e38f : -1e38f;
   case 3:
     return in.real(); // any bits
-  case 4: // near the tolerances
+  case 4:             // near the tolerances
     return static_cast<float>(int(in.pick(7)) - 3) * 0.0005f;
   default:
     return static_cast<float>(int(in.pick(5)) - 2) * 0.5f;

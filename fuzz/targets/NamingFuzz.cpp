@@ -15,8 +15,8 @@
 
 namespace {
 
-const char* const kPieces[] = {"elem:", "obj:", "-", ":", "Body", "smile", "new", "1", "2",
-                               "new1", "-L", "#", "a", "A-B"};
+const char* const kPieces[] = {"elem:", "obj:", "-",    ":",  "Body", "smile", "new",
+                               "1",     "2",    "new1", "-L", "#",    "a",     "A-B"};
 constexpr unsigned kPieceCount = sizeof kPieces / sizeof kPieces[0];
 
 // A host name: pieces of the vocabulary and raw bytes, without NUL (names are C strings).
@@ -98,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   fuzzing::check(!borne(document, fresh), "a new element name is free");
   const std::string head = prefix + "new";
-  fuzzing::check(fresh.size() > head.size() + suffix.size() && fresh.compare(0, head.size(), head) == 0 &&
+  fuzzing::check(fresh.size() > head.size() + suffix.size() &&
+                     fresh.compare(0, head.size(), head) == 0 &&
                      fresh.compare(fresh.size() - suffix.size(), suffix.size(), suffix) == 0,
                  "a new element name is prefix, new, a number, suffix");
   const std::string digits = fresh.substr(head.size(), fresh.size() - head.size() - suffix.size());

@@ -19,7 +19,9 @@ template <typename T> bool isPrefix(const std::vector<T>& part, const std::vecto
   return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
 
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(float a, float b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 // Points as the handle gives them from an ordinary host: a trailing -1 names no vertex and is
 // not told from an unfilled entry.

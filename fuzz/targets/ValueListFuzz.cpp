@@ -11,9 +11,9 @@
 
 namespace {
 
-const char* const kKeys[] = {"index",   "Index",     "inde",   "index2",   "type",
-                             "target_id", "sender_id", "finished", "pressure", "button_state",
-                             "key",     ""};
+const char* const kKeys[] = {"index",    "Index",        "inde",      "index2",
+                             "type",     "target_id",    "sender_id", "finished",
+                             "pressure", "button_state", "key",       ""};
 constexpr unsigned kKeyCount = sizeof kKeys / sizeof kKeys[0];
 
 struct Pair {

@@ -19,27 +19,29 @@
 
 namespace {
 
-const char* const kEventNames[] = {"execute",  "leftdown", "leftup",   "mousemove", "mousewheel",
-                                   "keydown",  "keyup",    "paint",    "rightdown", "middleup",
-                                   "Execute",  "keydown2", "leftdoubleclick", ""};
+const char* const kEventNames[] = {
+    "execute", "leftdown",  "leftup",   "mousemove", "mousewheel", "keydown",         "keyup",
+    "paint",   "rightdown", "middleup", "Execute",   "keydown2",   "leftdoubleclick", ""};
 constexpr unsigned kEventNameCount = sizeof kEventNames / sizeof kEventNames[0];
 
-const char* const kKeys[] = {"target_id", "sender_id", "type",     "finished", "key",
+const char* const kKeys[] = {"target_id",   "sender_id",    "type",     "finished", "key",
                              "auto_repeat", "button_state", "client_x", "client_y", "screen_x",
-                             "screen_y",  "down_x",    "down_y",   "last_x",   "last_y",
-                             "wheel_delta", "pressure", "canvas",   "Type",     "target"};
+                             "screen_y",    "down_x",       "down_y",   "last_x",   "last_y",
+                             "wheel_delta", "pressure",     "canvas",   "Type",     "target"};
 constexpr unsigned kKeyCount = sizeof kKeys / sizeof kKeys[0];
 
 bool isMouse(const std::string& type) {
-  for (const char* name : {"leftdown", "leftup", "leftdoubleclick", "middledown", "middleup",
-                           "middledoubleclick", "rightdown", "rightup", "rightdoubleclick",
-                           "mousemove", "mousewheel"})
+  for (const char* name :
+       {"leftdown", "leftup", "leftdoubleclick", "middledown", "middleup", "middledoubleclick",
+        "rightdown", "rightup", "rightdoubleclick", "mousemove", "mousewheel"})
     if (type == name)
       return true;
   return false;
 }
 
-bool isKey(const std::string& type) { return type == "keydown" || type == "keyup"; }
+bool isKey(const std::string& type) {
+  return type == "keydown" || type == "keyup";
+}
 
 // What the last handler call received.
 struct Seen {
@@ -117,9 +119,9 @@ public:
 struct Pair {
   std::string key;
   bool nullValue = false;
-  uint32_t bits = 0;       // int or float values
-  std::string text;        // "type" values
-  unsigned char flag = 0;  // "finished" values
+  uint32_t bits = 0;      // int or float values
+  std::string text;       // "type" values
+  unsigned char flag = 0; // "finished" values
   bool pointerValue = false;
 };
 
@@ -148,14 +150,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   dialog->keepCanvas = in.pick(2) == 1;
 
   // The widgets an id may name: the dialog, its buttons, the main window, and ids of nothing.
-  const int ids[] = {dialog->GetID(), dialog->first->GetID(), dialog->second->GetID(),
-                     mainWindow.GetID(), 0, -1, 99999};
+  const int ids[] = {dialog->GetID(),
+                     dialog->first->GetID(),
+                     dialog->second->GetID(),
+                     mainWindow.GetID(),
+                     0,
+                     -1,
+                     99999};
   // Pointers the host may hand back: every closure of every widget, and pointers that are no
   // closure at all (never to be followed).
   std::vector<void*> pointers;
-  for (MQWidgetBase* widget : {static_cast<MQWidgetBase*>(dialog.get()),
-                               static_cast<MQWidgetBase*>(dialog->first),
-                               static_cast<MQWidgetBase*>(dialog->second)})
+  for (MQWidgetBase* widget :
+       {static_cast<MQWidgetBase*>(dialog.get()), static_cast<MQWidgetBase*>(dialog->first),
+        static_cast<MQWidgetBase*>(dialog->second)})
     for (const auto& handle : widget->Handlers())
       pointers.push_back(handle.get());
   int notAClosure = 0;
@@ -269,9 +276,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                      "key record from the first exact keys, finished false on entry");
     } else if (type == "paint") {
       const Pair* c = firstPair(pairs, "canvas");
-      const void* expected =
-          c && !c->nullValue ? reinterpret_cast<void*>(static_cast<uintptr_t>(c->bits) | 1u)
-                             : nullptr;
+      const void* expected = c && !c->nullValue
+                                 ? reinterpret_cast<void*>(static_cast<uintptr_t>(c->bits) | 1u)
+                                 : nullptr;
       fuzzing::check(dialog->seen.canvas == expected, "the canvas wraps the host's canvas");
     } else {
       fuzzing::check(!dialog->seen.hadMouse, "an execute handler gets no record");

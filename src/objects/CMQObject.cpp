@@ -32,7 +32,9 @@ bool CMQObject::isValid() const {
   return object && document && MQDoc_GetObjectIndex(document, object) >= 0;
 }
 
-CMQObject CMQObject::clone() const { return CMQObject(MQObj_Clone(object), document); }
+CMQObject CMQObject::clone() const {
+  return CMQObject(MQObj_Clone(object), document);
+}
 
 std::string CMQObject::name() const {
   char buffer[kNameBufferSize] = {};

@@ -70,8 +70,10 @@ const std::vector<std::pair<const char*, Call>>& calls() {
          ASSERT_NE(text, nullptr) << r.where;
          EXPECT_STREQ(text, "Tovalinder") << r.where;
        }},
-      {"MQEnumFileType", [](Sequence& r) { EXPECT_EQ(r.entry.MQEnumFileType(0), nullptr) << r.where; }},
-      {"MQEnumFileExt", [](Sequence& r) { EXPECT_EQ(r.entry.MQEnumFileExt(0), nullptr) << r.where; }},
+      {"MQEnumFileType",
+       [](Sequence& r) { EXPECT_EQ(r.entry.MQEnumFileType(0), nullptr) << r.where; }},
+      {"MQEnumFileExt",
+       [](Sequence& r) { EXPECT_EQ(r.entry.MQEnumFileExt(0), nullptr) << r.where; }},
       {"MQImportFile",
        [](Sequence& r) {
          EXPECT_EQ(r.entry.MQImportFile(0, "in.obj", r.document.handle()), 0) << r.where;

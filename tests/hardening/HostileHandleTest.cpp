@@ -119,8 +119,7 @@ TEST_F(HostileHandle, UnterminatedNamesStopAtTheBuffer) {
   const std::string name = handle.name();
   ASSERT_EQ(name.size(), size_t(cmq::kNameBufferSize));
   EXPECT_EQ(name.substr(0, 8), "BodyBody");
-  EXPECT_EQ(cmq::unusedObjectName(document.handle(), "Arm").size(),
-            size_t(cmq::kNameBufferSize));
+  EXPECT_EQ(cmq::unusedObjectName(document.handle(), "Arm").size(), size_t(cmq::kNameBufferSize));
   EXPECT_FALSE(cmq::findObjectByName(document.handle(), "Body").isValid());
 }
 

@@ -15,7 +15,8 @@ sim::Object* addGrid(sim::Document& document, const char* name, float lift) {
       const int face = object->addFace({a, a + 1, a + 4, a + 3});
       object->faces[size_t(face)].material = x + y;
       for (int c = 0; c < 4; ++c) {
-        const MQPoint p = object->vertices[size_t(object->faces[size_t(face)].points[size_t(c)])].position;
+        const MQPoint p =
+            object->vertices[size_t(object->faces[size_t(face)].points[size_t(c)])].position;
         object->faces[size_t(face)].uvs[size_t(c)] = MQCoordinate{p.x * 0.5f + 0.5f, p.y * 0.5f};
       }
       object->faces[size_t(face)].creases[0] = 0.5f;
