@@ -36,8 +36,10 @@ std::string at(const std::string& place, size_t index) {
 bool toNumber(const Json& v, float& out) {
   if (!v.is_number())
     return false;
+  // Up to half a unit above the largest float a value still rounds to it.
+  const double limit = 3.4028235677973366e+38;
   const double d = v.get<double>();
-  if (!(std::fabs(d) <= std::numeric_limits<float>::max()))
+  if (!(std::fabs(d) < limit))
     return false;
   out = static_cast<float>(d);
   return true;

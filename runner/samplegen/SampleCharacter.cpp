@@ -75,7 +75,8 @@ MQPoint morphOffset(int kind, double strength, const MQPoint& p) {
     break;
   }
   case 2: { // sneer on the left side only
-    const double g = gauss2(p.x - 0.05, p.y - 1.52, 0.035) * front;
+    const double g =
+        gauss2(p.x - 0.05, p.y - 1.52, 0.035) * front * std::clamp(p.x / 0.02, 0.0, 1.0);
     dx = 0.006 * g, dy = 0.025 * g, dz = 0.006 * g;
     break;
   }
