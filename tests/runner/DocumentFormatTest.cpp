@@ -62,7 +62,9 @@ TEST(DocumentFiles, EveryLayoutRoundTripsBitForBit) {
   sim::Document original;
   buildAwkward(original);
   sim::Document sample;
-  buildSampleDocument(sample, SampleOptions{});
+  SampleOptions small;
+  small.segments = 8, small.rings = 12, small.armSegments = 6, small.armRings = 4, small.morphs = 2;
+  buildSampleDocument(sample, small);
   for (DataLayout layout : {DataLayout::Readable, DataLayout::Base64, DataLayout::SideFile,
                             DataLayout::Automatic}) {
     for (const sim::Document* document : {&original, &sample}) {

@@ -5,6 +5,7 @@
 #include "DocumentFile.h"
 #include "PluginUnderTest.h"
 #include "RunnerTestSupport.h"
+#include "SampleCharacter.h"
 #include "TransferRun.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <fstream>
 
 using namespace runner;
@@ -30,10 +32,14 @@ protected:
   TransferRunTest() : plugin_(testing_support::pluginFile()) {}
   void SetUp() override { ASSERT_TRUE(plugin_.start()) << plugin_.error(); }
 
-  // Runs on a document file; the error code when the run stops (0 when it completes).
+  // Runs on a document file (the generated sample character when the path is empty); the
+  // error code when the run stops (0 when it completes).
   int run(RunState& r, const std::string& path, const TransferRequest& request,
           std::string* message = nullptr) {
-    readDocument(path, r.document);
+    if (path.empty())
+      buildSampleDocument(r.document, SampleOptions{});
+    else
+      readDocument(path, r.document);
     r.before = sim::describe(r.document);
     try {
       runTransfer(plugin_, r.document, request, r.outcome);
@@ -201,7 +207,7 @@ TEST_F(TransferRunTest, RefusedRunsLeaveTheDocumentAsItWas) {
     c.ask(request);
     RunState r;
     std::string message;
-    EXPECT_EQ(run(r, samplePath(), request, &message), c.code) << c.message;
+    EXPECT_EQ(run(r, "", request, &message), c.code) << c.message;
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
     EXPECT_EQ(sim::describe(r.document), r.before) << c.message;
   }
@@ -224,15 +230,24 @@ TEST_F(TransferRunTest, NamesThatAreAmbiguousOrNothingSelected) {
 }
 
 TEST_F(TransferRunTest, ListFiltersChangeWhatCanBePicked) {
-  // With both filters off every other object is listed, Destination excepted.
-  TransferRequest request;
-  request.dialog.options[kElementsOnly] = false;
-  request.dialog.options[kSameVertexCountOnly] = false;
-  request.dialog.cancel = true;
-  RunState r;
-  EXPECT_EQ(run(r, samplePath(), request), kExitCancelled);
-  EXPECT_EQ(r.outcome.view.listed.size(), 5u);
-  // The Destination has other vertex counts: with only the count filter off it is still not
-  // an element of Body, so the list is the same five.
-  EXPECT_EQ(r.outcome.view.listed.front(), "elem:smile-Body");
+  // Beside the five elements: a copy of Body that is no element, and an element of another
+  // object with another vertex count.
+  auto listed = [&](std::optional<bool> elementsOnly, std::optional<bool> sameCount) {
+    RunState r;
+    buildSampleDocument(r.document, SampleOptions{});
+    sim::Object* copy = r.document.addObject("BodyCopy");
+    copy->vertices = r.document.findObject("Body")->vertices;
+    sim::Object* other = r.document.addObject("elem:smile-Body");
+    other->addVertex(0, 0, 0);
+    TransferRequest request;
+    request.dialog.options[kElementsOnly] = elementsOnly;
+    request.dialog.options[kSameVertexCountOnly] = sameCount;
+    request.dialog.cancel = true;
+    EXPECT_THROW(runTransfer(plugin_, r.document, request, r.outcome), RunError);
+    return r.outcome.view.listed.size();
+  };
+  EXPECT_EQ(listed({}, {}), 5u);
+  EXPECT_EQ(listed(false, {}), 6u);   // BodyCopy joins
+  EXPECT_EQ(listed({}, false), 6u);   // the small element joins
+  EXPECT_EQ(listed(false, false), 7u); // everything but Source and Destination
 }
