@@ -138,7 +138,10 @@ int faceWithVertices(const sim::Object& object, const std::vector<int>& vertices
   std::vector<int> running;
   for (size_t i = 0; i < vertices.size(); ++i) {
     const std::vector<int> faces = object.relatedFaces(vertices[i]);
-    if (running.empty()) {
+    // A vertex in no face of the element leaves no face that holds them all.
+    if (faces.empty())
+      return -1;
+    if (i == 0) {
       running = faces;
     } else {
       std::vector<int> both;
@@ -200,7 +203,7 @@ FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElem
                        const sim::Object& destination, const Correspondence& correspondence,
                        const RunSettings& settings) {
   FaceTally tally;
-  tally.passRan = settings.copyMaterials || settings.copyUvs;
+  tally.passRan = settings.copyMaterials || settings.copyUvs || settings.copyEdges;
   if (!tally.passRan)
     return tally;
   for (int f = 0; f < newElement.faceCount(); ++f) {
@@ -211,6 +214,12 @@ FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElem
       continue;
     ++tally.considered;
     int paired = settings.mirrorMorph ? -1 : oldElement.faceIndexFromUniqueId(face.uniqueId);
+    // A face of another size found by unique ID cannot take this face's corners: not paired.
+    if (paired >= 0 && oldElement.faces[static_cast<size_t>(paired)].points.size() !=
+                           face.points.size()) {
+      ++tally.unpaired;
+      continue;
+    }
     if (paired < 0) {
       // Pairing through the vertices the vertex pass recorded.
       std::vector<int> mapped;

@@ -37,7 +37,7 @@ Correspondence analyseCorrespondence(const sim::Object& source, const sim::Objec
                                      const RunSettings& settings);
 
 struct FaceTally {
-  bool passRan = false; // the face pass copies attributes only when materials or UVs are on
+  bool passRan = false; // the face pass runs when materials, UVs or creases are copied
   int considered = 0, paired = 0, unpaired = 0;
 };
 
