@@ -6,7 +6,9 @@ namespace runner {
 
 namespace {
 
-RunError usage(const std::string& what) { return RunError(kExitUsage, what); }
+RunError usage(const std::string& what) {
+  return RunError(kExitUsage, what);
+}
 
 DataLayout layoutNamed(const std::string& name) {
   if (name == "auto")
@@ -51,7 +53,8 @@ std::string usageText() {
       "      --show-dialog FILE  write the options dialog as shown just before OK (HTML page)\n"
       "      --pictures FOLDER   write one PNG per new element: the Source morph (left) beside\n"
       "                          the transferred morph (right); added vertices marked\n"
-      "      --plugin FILE       the plug-in module to load (default: the one beside this program)\n"
+      "      --plugin FILE       the plug-in module to load (default: the one beside this "
+      "program)\n"
       "\n"
       "Source and Destination (default: the document's object-list selection):\n"
       "      --source NAME       select the object named NAME as the Source\n"

@@ -10,7 +10,9 @@ namespace runner {
 
 namespace {
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
 
 std::string fixed(double value, int decimals) {
   char text[64];
@@ -55,12 +57,12 @@ std::string textReport(const RunReport& report) {
   std::string t;
   t += "Tovalinder transfer: " + report.input + "\n\n";
   t += "  Source         " + quoted(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
-  t += "  Destination    " + quoted(o.destinationName) + " (" + objectSize(*o.destination) +
-       ")" + (o.source == o.destination ? "  (the same object: only one was selected)" : "") +
-       "\n";
-  t += "  Dialog         listed " + plural(static_cast<long>(o.view.listed.size()), "element", "elements") +
-       ", picked " + std::to_string(o.view.picked.size()) + "; Rate " + o.view.rateText +
-       " (offsets x " + general(o.rate) + ")\n";
+  t += "  Destination    " + quoted(o.destinationName) + " (" + objectSize(*o.destination) + ")" +
+       (o.source == o.destination ? "  (the same object: only one was selected)" : "") + "\n";
+  t += "  Dialog         listed " +
+       plural(static_cast<long>(o.view.listed.size()), "element", "elements") + ", picked " +
+       std::to_string(o.view.picked.size()) + "; Rate " + o.view.rateText + " (offsets x " +
+       general(o.rate) + ")\n";
   t += "  Options on     " + optionsOn(o) + "\n\n";
 
   if (o.elements.empty()) {
@@ -110,7 +112,8 @@ std::string textReport(const RunReport& report) {
   if (unpaired != messageShown)
     t += "Note: the face counts above and the host's closing message disagree.\n";
   if (!o.hostMisuses.empty())
-    t += "Note: the host noticed " + plural(static_cast<long>(o.hostMisuses.size()), "faulty call", "faulty calls") +
+    t += "Note: the host noticed " +
+         plural(static_cast<long>(o.hostMisuses.size()), "faulty call", "faulty calls") +
          " by the plug-in, the first: " + o.hostMisuses.front() + "\n";
 
   t += "\nTime:";
@@ -133,16 +136,22 @@ std::string jsonReport(const RunReport& report) {
   j["input"] = report.input;
   j["output"] = report.output;
   j["written"] = report.written;
-  j["source"] = {{"name", o.sourceName}, {"nameAfter", o.sourceNameAfter},
-                 {"vertices", o.source->vertexCount()}, {"faces", o.source->faceCount()}};
-  j["destination"] = {{"name", o.destinationName}, {"nameAfter", o.destinationNameAfter},
+  j["source"] = {{"name", o.sourceName},
+                 {"nameAfter", o.sourceNameAfter},
+                 {"vertices", o.source->vertexCount()},
+                 {"faces", o.source->faceCount()}};
+  j["destination"] = {{"name", o.destinationName},
+                      {"nameAfter", o.destinationNameAfter},
                       {"vertices", o.destination->vertexCount()},
                       {"faces", o.destination->faceCount()}};
   nlohmann::ordered_json options;
   for (size_t i = 0; i < kDialogOptionCount; ++i)
     options[kDialogOptions[i].flag] = o.view.states[i];
-  j["dialog"] = {{"listed", o.view.listed}, {"picked", o.view.picked},
-                 {"rateText", o.view.rateText}, {"rate", o.rate}, {"options", options}};
+  j["dialog"] = {{"listed", o.view.listed},
+                 {"picked", o.view.picked},
+                 {"rateText", o.view.rateText},
+                 {"rate", o.rate},
+                 {"options", options}};
   nlohmann::ordered_json elements = nlohmann::ordered_json::array();
   for (const ElementOutcome& e : o.elements) {
     nlohmann::ordered_json element = {{"from", e.picked},

@@ -11,7 +11,9 @@ namespace runner {
 
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {}
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile() {
+  discard();
+}
 
 bool AtomicFile::open() {
   std::random_device random;

@@ -68,9 +68,15 @@ bool toNumber(const Json& v, std::uint32_t& out) {
 }
 
 template <typename T> const char* numberKind();
-template <> const char* numberKind<float>() { return "a number within single-precision range"; }
-template <> const char* numberKind<std::int32_t>() { return "a 32-bit integer"; }
-template <> const char* numberKind<std::uint32_t>() { return "an unsigned 32-bit integer"; }
+template <> const char* numberKind<float>() {
+  return "a number within single-precision range";
+}
+template <> const char* numberKind<std::int32_t>() {
+  return "a 32-bit integer";
+}
+template <> const char* numberKind<std::uint32_t>() {
+  return "an unsigned 32-bit integer";
+}
 
 std::string describeJson(const Json& v) {
   std::string text = v.dump();
@@ -130,8 +136,7 @@ private:
 void Reader::checkKeys(const Json& object, const std::string& place,
                        std::initializer_list<const char*> known) const {
   for (auto it = object.begin(); it != object.end(); ++it)
-    if (std::none_of(known.begin(), known.end(),
-                     [&](const char* k) { return it.key() == k; }))
+    if (std::none_of(known.begin(), known.end(), [&](const char* k) { return it.key() == k; }))
       fail(place, "unknown key \"" + it.key() + "\"");
 }
 
@@ -153,13 +158,13 @@ std::uint32_t Reader::flag(const Json& object, const char* key, const std::strin
     return v->get<bool>() ? whenTrue : 0;
   std::uint32_t n = 0;
   if (!toNumber(*v, n))
-    fail(place + "." + key, "expected true, false or an unsigned integer, found " +
-                                describeJson(*v));
+    fail(place + "." + key,
+         "expected true, false or an unsigned integer, found " + describeJson(*v));
   return n;
 }
 
-template <typename T> void Reader::block(const Json& v, const std::string& place,
-                                         std::vector<T>& out) {
+template <typename T>
+void Reader::block(const Json& v, const std::string& place, std::vector<T>& out) {
   checkKeys(v, place, {"type", "count", "base64", "offset"});
   const Json* type = member(v, "type");
   if (!type || !type->is_string())
@@ -218,18 +223,18 @@ template <typename T> Column<T> Reader::column(const Json& v, const std::string&
     T value{};
     if (!c.nested) {
       if (!toNumber(entry, value))
-        fail(at(place, i), std::string("expected ") + numberKind<T>() + ", found " +
-                               describeJson(entry));
+        fail(at(place, i),
+             std::string("expected ") + numberKind<T>() + ", found " + describeJson(entry));
       c.values.push_back(value);
       continue;
     }
     if (!entry.is_array())
-      fail(at(place, i), "expected an array like the entries before it, found " +
-                             describeJson(entry));
+      fail(at(place, i),
+           "expected an array like the entries before it, found " + describeJson(entry));
     for (size_t j = 0; j < entry.size(); ++j) {
       if (!toNumber(entry[j], value))
-        fail(at(at(place, i), j), std::string("expected ") + numberKind<T>() + ", found " +
-                                      describeJson(entry[j]));
+        fail(at(at(place, i), j),
+             std::string("expected ") + numberKind<T>() + ", found " + describeJson(entry[j]));
       c.values.push_back(value);
     }
     c.rows.push_back(static_cast<int>(entry.size()));
@@ -249,8 +254,8 @@ std::vector<T> Reader::flatColumn(const Json& v, const std::string& place, size_
   return std::move(c.values);
 }
 
-std::vector<std::uint32_t> Reader::uniqueIds(const Json& v, const std::string& place,
-                                             size_t count, const char* per) {
+std::vector<std::uint32_t> Reader::uniqueIds(const Json& v, const std::string& place, size_t count,
+                                             const char* per) {
   std::vector<std::uint32_t> ids = flatColumn<std::uint32_t>(v, place, count, per);
   std::vector<std::pair<std::uint32_t, size_t>> sorted;
   sorted.reserve(count);
@@ -347,8 +352,8 @@ void Reader::readFaces(const Json& v, const std::string& place, sim::Object& obj
     size_t total = 0;
     for (size_t f = 0; f < s.values.size(); ++f) {
       if (s.values[f] < 0)
-        fail(at(place + ".sizes", f), "a face cannot have " + std::to_string(s.values[f]) +
-                                          " points");
+        fail(at(place + ".sizes", f),
+             "a face cannot have " + std::to_string(s.values[f]) + " points");
       total += static_cast<size_t>(s.values[f]);
     }
     if (total != points.values.size())
@@ -392,8 +397,8 @@ void Reader::readFaces(const Json& v, const std::string& place, sim::Object& obj
         flatColumn<std::int32_t>(*materials, place + ".materials", faceCount, "face");
     for (size_t f = 0; f < faceCount; ++f) {
       if (values[f] < -1)
-        fail(at(place + ".materials", f), "material " + std::to_string(values[f]) +
-                                              ": use -1 for none or an index from 0");
+        fail(at(place + ".materials", f),
+             "material " + std::to_string(values[f]) + ": use -1 for none or an index from 0");
       object.faces[f].material = values[f];
     }
   }
@@ -427,9 +432,8 @@ void Reader::readFaces(const Json& v, const std::string& place, sim::Object& obj
   perCorner("uvs", 2, "u and v of each point", [](sim::Face& face, size_t i, const float* x) {
     face.uvs[i] = MQCoordinate{x[0], x[1]};
   });
-  perCorner("creases", 1, "one per edge", [](sim::Face& face, size_t i, const float* x) {
-    face.creases[i] = x[0];
-  });
+  perCorner("creases", 1, "one per edge",
+            [](sim::Face& face, size_t i, const float* x) { face.creases[i] = x[0]; });
   if (const Json* selected = member(v, "selected"))
     for (int index : indexList(*selected, place + ".selected", faceCount, "face"))
       object.selectedFaces.insert(index);

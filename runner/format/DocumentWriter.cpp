@@ -48,8 +48,12 @@ void appendNumber(std::string& out, float value) {
   floatText(value, text, sizeof text);
   out += text;
 }
-void appendNumber(std::string& out, std::int32_t value) { out += std::to_string(value); }
-void appendNumber(std::string& out, std::uint32_t value) { out += std::to_string(value); }
+void appendNumber(std::string& out, std::int32_t value) {
+  out += std::to_string(value);
+}
+void appendNumber(std::string& out, std::uint32_t value) {
+  out += std::to_string(value);
+}
 
 bool allFinite(const std::vector<float>& values) {
   for (float v : values)
@@ -57,7 +61,9 @@ bool allFinite(const std::vector<float>& values) {
       return false;
   return true;
 }
-template <typename T> bool allFinite(const std::vector<T>&) { return true; }
+template <typename T> bool allFinite(const std::vector<T>&) {
+  return true;
+}
 
 class Writer {
 public:
@@ -155,8 +161,7 @@ void writeVertices(Writer& w, const sim::Object& object, bool lastKey) {
   if (!defaultWeights)
     w.column("weights", weights, {}, in, selected.empty());
   if (!selected.empty())
-    w.column("selected", std::vector<std::int32_t>(selected.begin(), selected.end()), {}, in,
-             true);
+    w.column("selected", std::vector<std::int32_t>(selected.begin(), selected.end()), {}, in, true);
   w.text += lastKey ? "    }\n" : "    },\n";
 }
 
@@ -226,7 +231,10 @@ std::string flagText(std::uint32_t value, std::uint32_t whenTrue) {
 }
 
 void writeObject(Writer& w, const sim::Object& object, bool readable) {
-  w.text += "    \"name\": " + nlohmann::json(object.name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + ",\n";
+  w.text +=
+      "    \"name\": " +
+      nlohmann::json(object.name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+      ",\n";
   w.text += "    \"depth\": " + std::to_string(object.depth) + ",\n";
   w.text += "    \"locked\": " + flagText(static_cast<std::uint32_t>(object.locked), 1) + ",\n";
   w.text += "    \"selected\": " + flagText(static_cast<std::uint32_t>(object.selected), 1) + ",\n";
@@ -293,7 +301,9 @@ void writeDocument(const std::string& path, const sim::Document& document, DataL
   }
   std::string head = "{\n  \"format\": \"tovalinder-document\",\n  \"version\": 1,\n";
   if (layout == DataLayout::SideFile)
-    head += "  \"binary\": {\"file\": " + nlohmann::json(baseName(side.target())).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+    head += "  \"binary\": {\"file\": " +
+            nlohmann::json(baseName(side.target()))
+                .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
             ", \"bytes\": " + std::to_string(w.sideBytes) + "},\n";
   head += "  \"objects\": [\n";
   json.stream() << head << w.text << "  ]\n}\n";

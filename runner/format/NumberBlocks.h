@@ -10,12 +10,18 @@
 namespace runner {
 
 template <typename T> const char* blockTypeName();
-template <> inline const char* blockTypeName<float>() { return "float32"; }
-template <> inline const char* blockTypeName<std::int32_t>() { return "int32"; }
-template <> inline const char* blockTypeName<std::uint32_t>() { return "uint32"; }
+template <> inline const char* blockTypeName<float>() {
+  return "float32";
+}
+template <> inline const char* blockTypeName<std::int32_t>() {
+  return "int32";
+}
+template <> inline const char* blockTypeName<std::uint32_t>() {
+  return "uint32";
+}
 
-template <typename T> void appendLittleEndian(std::vector<std::uint8_t>& bytes, const T* values,
-                                              size_t count) {
+template <typename T>
+void appendLittleEndian(std::vector<std::uint8_t>& bytes, const T* values, size_t count) {
   static_assert(sizeof(T) == 4, "blocks hold 32-bit values");
   const size_t start = bytes.size();
   bytes.resize(start + count * 4);

@@ -37,8 +37,8 @@ float offsetLength(const sim::Object& moved, const sim::Object& base, size_t v) 
     return 0.0f;
   const MQPoint& p = moved.vertices[v].position;
   const MQPoint& q = base.vertices[v].position;
-  const float d = std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) +
-                            (p.z - q.z) * (p.z - q.z));
+  const float d =
+      std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z));
   return std::isfinite(d) ? d : 0.0f;
 }
 
@@ -76,8 +76,8 @@ public:
       n = normalised(n);
       const float shade = 0.3f + 0.7f * std::fabs(n.x * light.x + n.y * light.y + n.z * light.z);
       for (size_t i = 1; i + 1 < face.points.size(); ++i)
-        triangle(mesh, {face.points[0], face.points[i], face.points[i + 1]}, motion, largest,
-                 shade, view, x0);
+        triangle(mesh, {face.points[0], face.points[i], face.points[i + 1]}, motion, largest, shade,
+                 view, x0);
     }
   }
 

@@ -21,8 +21,7 @@ struct MorphPictureInput {
 };
 
 // Writes the picture (atomically). Returns false with a message when it cannot be written.
-bool writeMorphPicture(const std::string& path, const MorphPictureInput& input,
-                       std::string& error);
+bool writeMorphPicture(const std::string& path, const MorphPictureInput& input, std::string& error);
 
 // The PNG bytes of the picture, for tests.
 std::string renderMorphPicturePng(const MorphPictureInput& input, int& width, int& height);

@@ -107,8 +107,8 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
     for (size_t i = 0; i < kDialogOptionCount; ++i) {
       const sim::Widget* box = checkBox(widgets, kDialogOptions[i].caption);
       if (!box) {
-        seen->problem = std::string("the dialog has no check box \"") +
-                        kDialogOptions[i].caption + "\"";
+        seen->problem =
+            std::string("the dialog has no check box \"") + kDialogOptions[i].caption + "\"";
         throw std::runtime_error(seen->problem);
       }
       seen->states[i] = box->checked;

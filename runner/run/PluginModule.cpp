@@ -27,8 +27,8 @@ PluginModule::PluginModule(const std::string& path) : path_(path) {
 #ifdef _WIN32
   handle_ = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
   if (!handle_)
-    error_ = path + ": cannot load the plug-in (Windows error " + std::to_string(GetLastError()) +
-             ")";
+    error_ =
+        path + ": cannot load the plug-in (Windows error " + std::to_string(GetLastError()) + ")";
 #else
   handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle_) {

@@ -62,9 +62,8 @@ std::unordered_map<int, int> mirrorPartners(const sim::Object& object) {
     for (int ox = -1; ox <= 1; ++ox)
       for (int oy = -1; oy <= 1; ++oy)
         for (int oz = -1; oz <= 1; ++oz) {
-          const auto range = grid.equal_range(key(reflected.x + ox * cell,
-                                                  reflected.y + oy * cell,
-                                                  reflected.z + oz * cell));
+          const auto range = grid.equal_range(
+              key(reflected.x + ox * cell, reflected.y + oy * cell, reflected.z + oz * cell));
           for (auto it = range.first; it != range.second; ++it) {
             const int j = it->second;
             if (j != i && (best < 0 || j < best) &&
@@ -94,9 +93,9 @@ std::unordered_map<int, int> alignByPosition(const sim::Object& source,
   std::vector<long> furthest(static_cast<size_t>(m + n + 2), 0);
   auto slot = [&](long k) -> long& { return furthest[static_cast<size_t>(k + m)]; };
   auto matches = [&](long x, long y) {
-    return positionsMatch(source.vertices[static_cast<size_t>(a[static_cast<size_t>(x)])].position,
-                          destination.vertices[static_cast<size_t>(b[static_cast<size_t>(y)])]
-                              .position);
+    return positionsMatch(
+        source.vertices[static_cast<size_t>(a[static_cast<size_t>(x)])].position,
+        destination.vertices[static_cast<size_t>(b[static_cast<size_t>(y)])].position);
   };
   long end = -1;
   for (long d = 0; d <= m + n && end < 0; ++d) {
@@ -178,7 +177,8 @@ Correspondence analyseCorrespondence(const sim::Object& source, const sim::Objec
       looked = it->second;
     int found = -1;
     if (settings.useUniqueIds) {
-      found = source.vertexIndexFromUniqueId(destination.vertices[static_cast<size_t>(looked)].uniqueId);
+      found = source.vertexIndexFromUniqueId(
+          destination.vertices[static_cast<size_t>(looked)].uniqueId);
     } else if (auto it = aligned.find(looked); it != aligned.end()) {
       found = it->second;
     }
@@ -215,8 +215,8 @@ FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElem
     ++tally.considered;
     int paired = settings.mirrorMorph ? -1 : oldElement.faceIndexFromUniqueId(face.uniqueId);
     // A face of another size found by unique ID cannot take this face's corners: not paired.
-    if (paired >= 0 && oldElement.faces[static_cast<size_t>(paired)].points.size() !=
-                           face.points.size()) {
+    if (paired >= 0 &&
+        oldElement.faces[static_cast<size_t>(paired)].points.size() != face.points.size()) {
       ++tally.unpaired;
       continue;
     }

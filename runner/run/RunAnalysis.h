@@ -47,8 +47,8 @@ FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElem
                        const RunSettings& settings);
 
 struct MotionTally {
-  int moved = 0;         // vertices whose position differs from the Destination's
-  float largest = 0.0f;  // longest offset from the Destination
+  int moved = 0;        // vertices whose position differs from the Destination's
+  float largest = 0.0f; // longest offset from the Destination
 };
 MotionTally measureMotion(const sim::Object& newElement, const sim::Object& destination);
 

@@ -15,7 +15,9 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
 
 std::string listOf(const std::vector<std::string>& names) {
   if (names.empty())
@@ -26,8 +28,7 @@ std::string listOf(const std::vector<std::string>& names) {
   return text;
 }
 
-sim::Object* objectNamed(const sim::Document& document, const std::string& name,
-                         const char* role) {
+sim::Object* objectNamed(const sim::Document& document, const std::string& name, const char* role) {
   std::vector<int> slots;
   for (int s = 0; s < document.slotCount(); ++s)
     if (const sim::Object* object = document.objectAt(s); object && object->name == name)
@@ -58,16 +59,16 @@ void selectByName(sim::Document& document, const TransferRequest& request) {
     throw RunError(kExitUsage, "--destination needs --source: the host takes the Source as the "
                                "first selected object");
   sim::Object* source = objectNamed(document, *request.sourceName, "Source");
-  sim::Object* destination =
-      request.destinationName ? objectNamed(document, *request.destinationName, "Destination")
-                              : source;
+  sim::Object* destination = request.destinationName
+                                 ? objectNamed(document, *request.destinationName, "Destination")
+                                 : source;
   if (document.indexOf(destination) < document.indexOf(source))
     throw RunError(kExitBadInput,
                    "the host takes the first selected object in the object list as the Source, "
-                   "but " + quoted(destination->name) + " (slot " +
+                   "but " +
+                       quoted(destination->name) + " (slot " +
                        std::to_string(document.indexOf(destination)) + ") comes before " +
-                       quoted(source->name) + " (slot " +
-                       std::to_string(document.indexOf(source)) +
+                       quoted(source->name) + " (slot " + std::to_string(document.indexOf(source)) +
                        "): move the Source above the Destination in the document");
   for (sim::Object* object : document.objects())
     object->selected = 0;
@@ -171,8 +172,8 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
     throw RunError(kExitFailure, "the plug-in's command showed no options dialog");
   if (!outcome.view.notListed.empty())
     throw RunError(kExitBadInput,
-                   "the dialog does not list " + listOf(outcome.view.notListed) +
-                       "; it lists " + listOf(outcome.view.listed) +
+                   "the dialog does not list " + listOf(outcome.view.notListed) + "; it lists " +
+                       listOf(outcome.view.listed) +
                        " (the list shows the Source's elements with as many vertices as the "
                        "Source unless --no-elements-only or --no-same-vertex-count-only is given)");
   if (!outcome.view.problem.empty())

@@ -15,13 +15,15 @@ struct ProfilePoint {
 };
 
 // Hip to crown: torso with a belly, shoulders, neck, head.
-const ProfilePoint kProfile[] = {
-    {0.00, 0.00, 0.26}, {0.25, 0.45, 0.34}, {0.45, 0.85, 0.33}, {0.58, 1.10, 0.30},
-    {0.64, 1.22, 0.10}, {0.70, 1.32, 0.10}, {0.76, 1.40, 0.18}, {0.86, 1.56, 0.21},
-    {0.95, 1.72, 0.16}, {1.00, 1.80, 0.06}};
+const ProfilePoint kProfile[] = {{0.00, 0.00, 0.26}, {0.25, 0.45, 0.34}, {0.45, 0.85, 0.33},
+                                 {0.58, 1.10, 0.30}, {0.64, 1.22, 0.10}, {0.70, 1.32, 0.10},
+                                 {0.76, 1.40, 0.18}, {0.86, 1.56, 0.21}, {0.95, 1.72, 0.16},
+                                 {1.00, 1.80, 0.06}};
 
 // Coordinates on a 0.0001 grid keep the readable sample short; mirrored values stay exact.
-float snap(double value) { return static_cast<float>(std::round(value * 10000) / 10000); }
+float snap(double value) {
+  return static_cast<float>(std::round(value * 10000) / 10000);
+}
 
 void profileAt(double t, double& y, double& radius) {
   size_t i = 0;
@@ -50,13 +52,17 @@ MQPoint bodyPoint(double t, int j, int segments) {
   return MQPoint{x, snap(y), snap(radius * depth * std::cos(theta))};
 }
 
-double ringT(int ring, int rings) { return static_cast<double>(ring) / (rings - 1); }
+double ringT(int ring, int rings) {
+  return static_cast<double>(ring) / (rings - 1);
+}
 
 double gauss2(double dx, double dy, double sigma) {
   return std::exp(-(dx * dx + dy * dy) / (2 * sigma * sigma));
 }
 
-double frontness(const MQPoint& p) { return std::clamp(p.z / 0.05, 0.0, 1.0); }
+double frontness(const MQPoint& p) {
+  return std::clamp(p.z / 0.05, 0.0, 1.0);
+}
 
 // The morph kinds, as offsets of a Source position.
 MQPoint morphOffset(int kind, double strength, const MQPoint& p) {
@@ -132,7 +138,8 @@ void addArm(sim::Object& body, const SampleOptions& o, float side) {
       const int q0 = p0 + o.armSegments, q1 = p1 + o.armSegments;
       const float u0 = static_cast<float>(k) / o.armSegments;
       const float u1 = static_cast<float>(k + 1) / o.armSegments;
-      const float v0 = static_cast<float>(a) / o.armRings, v1 = static_cast<float>(a + 1) / o.armRings;
+      const float v0 = static_cast<float>(a) / o.armRings,
+                  v1 = static_cast<float>(a + 1) / o.armRings;
       if (side > 0)
         addFace(body, {p0, q0, q1, p1}, {u0, v0, u0, v1, u1, v1, u1, v0}, 2);
       else
@@ -160,7 +167,8 @@ void buildBody(sim::Object& body, const SampleOptions& o) {
   const int neckRing = static_cast<int>(0.64 * (o.rings - 1));
   auto material = [&](int ring) { return ringT(ring, o.rings) < 0.62 ? 0 : 1; };
   for (int j = 0; j < o.segments; ++j) {
-    const float u0 = static_cast<float>(j) / o.segments, u1 = static_cast<float>(j + 1) / o.segments;
+    const float u0 = static_cast<float>(j) / o.segments,
+                u1 = static_cast<float>(j + 1) / o.segments;
     addFace(body, {layout.bottomPole(), layout.at(0, j + 1), layout.at(0, j)},
             {0.5f, 0, u1, 0, u0, 0}, 0);
   }
@@ -170,15 +178,16 @@ void buildBody(sim::Object& body, const SampleOptions& o) {
       const float u1 = static_cast<float>(j + 1) / o.segments;
       const float v0 = static_cast<float>(ringT(r, o.rings));
       const float v1 = static_cast<float>(ringT(r + 1, o.rings));
-      const int f = addFace(body,
-                            {layout.at(r, j), layout.at(r, j + 1), layout.at(r + 1, j + 1),
-                             layout.at(r + 1, j)},
-                            {u0, v0, u1, v0, u1, v1, u0, v1}, material(r));
+      const int f = addFace(
+          body,
+          {layout.at(r, j), layout.at(r, j + 1), layout.at(r + 1, j + 1), layout.at(r + 1, j)},
+          {u0, v0, u1, v0, u1, v1, u0, v1}, material(r));
       if (r == neckRing)
         body.faces[static_cast<size_t>(f)].creases[0] = 1.0f;
     }
   for (int j = 0; j < o.segments; ++j) {
-    const float u0 = static_cast<float>(j) / o.segments, u1 = static_cast<float>(j + 1) / o.segments;
+    const float u0 = static_cast<float>(j) / o.segments,
+                u1 = static_cast<float>(j + 1) / o.segments;
     addFace(body, {layout.at(o.rings - 1, j), layout.at(o.rings - 1, j + 1), layout.topPole()},
             {u0, 1, u1, 1, 0.5f, 1}, 1);
   }
@@ -236,7 +245,8 @@ void buildEdited(const sim::Object& source, sim::Object& edited, const SampleOpt
     if (quadOfBody && ring == loopRing) {
       // Split by the new loop into two quads.
       sim::Face lower = remapped(face), upper = remapped(face);
-      const int m0 = loop[static_cast<size_t>(j)], m1 = loop[static_cast<size_t>((j + 1) % o.segments)];
+      const int m0 = loop[static_cast<size_t>(j)],
+                m1 = loop[static_cast<size_t>((j + 1) % o.segments)];
       const float vm = snap((face.uvs[0].v + face.uvs[2].v) / 2.0);
       lower.points[2] = m1, lower.points[3] = m0;
       lower.uvs[2].v = vm, lower.uvs[3].v = vm;

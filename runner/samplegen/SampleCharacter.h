@@ -16,7 +16,7 @@ struct SampleOptions {
   int rings = 60;    // rings of the body from hip to crown
   int armSegments = 12;
   int armRings = 14;
-  int morphs = 5;    // element objects; above 5 the five kinds repeat with other strengths
+  int morphs = 5; // element objects; above 5 the five kinds repeat with other strengths
 };
 
 // Options for a body of about this many vertices (the arms scale with it).

@@ -28,8 +28,9 @@ void buildAwkward(sim::Document& document) {
   a->locked = 1;
   a->selected = 1;
   a->visible = 0x12345u;
-  const float values[] = {0.1f, -0.0f, 1e-45f /* denormal */, 3.4028235e38f, 16777217.0f,
-                          fromBits(0x3F800001u), 1.0f / 3.0f, -2.5e-8f, 123456.789f};
+  const float values[] = {0.1f,          -0.0f,       1e-45f /* denormal */,
+                          3.4028235e38f, 16777217.0f, fromBits(0x3F800001u),
+                          1.0f / 3.0f,   -2.5e-8f,    123456.789f};
   for (size_t i = 0; i + 2 < std::size(values); ++i)
     a->addVertex(values[i], values[i + 1], values[i + 2]);
   a->vertices[1].weight = 0.3f;
@@ -65,8 +66,8 @@ TEST(DocumentFiles, EveryLayoutRoundTripsBitForBit) {
   SampleOptions small;
   small.segments = 8, small.rings = 12, small.armSegments = 6, small.armRings = 4, small.morphs = 2;
   buildSampleDocument(sample, small);
-  for (DataLayout layout : {DataLayout::Readable, DataLayout::Base64, DataLayout::SideFile,
-                            DataLayout::Automatic}) {
+  for (DataLayout layout :
+       {DataLayout::Readable, DataLayout::Base64, DataLayout::SideFile, DataLayout::Automatic}) {
     for (const sim::Document* document : {&original, &sample}) {
       ScratchFolder dir;
       sim::Document back;
@@ -159,8 +160,7 @@ TEST(DocumentFiles, FaultsAreNamedPrecisely) {
        "face 0 uses vertex -1"},
       {head + R"({"name": "A", "vertices": {"positions": [[0,0,0],[1,0]]}}]})",
        "objects[0] (\"A\").vertices.positions[1]: expected 3 numbers (x, y, z), found 2"},
-      {head + R"({"name": "A", "vertices": {"positions": [0,0,0,1]}}]})",
-       "not a multiple of 3"},
+      {head + R"({"name": "A", "vertices": {"positions": [0,0,0,1]}}]})", "not a multiple of 3"},
       {head + R"({"name": "A", "vertices": {"positions": [[0,0,"x"]]}}]})",
        "positions[0][2]: expected a number"},
       {head + R"({"name": "A", "vertices": {"positions": [[0,0,1e39]]}}]})",
@@ -181,7 +181,8 @@ TEST(DocumentFiles, FaultsAreNamedPrecisely) {
        "flat \"points\" need \"sizes\""},
       {head + R"({"name": "A", )" + tri + R"(, "faces": {"sizes": [4], "points": [0,1,2]}}]})",
        "the sizes add up to 4 points"},
-      {head + R"({"name": "A", )" + tri + R"(, "faces": {"points": [[0,1,2]], "materials": [-2]}}]})",
+      {head + R"({"name": "A", )" + tri +
+           R"(, "faces": {"points": [[0,1,2]], "materials": [-2]}}]})",
        "faces.materials[0]: material -2"},
       {head + R"({"name": "A", )" + tri + R"(, "faces": {"points": [[0,1,2]], "selected": [1]}}]})",
        "faces.selected[0]: face 1 does not exist"},

@@ -51,16 +51,36 @@ TEST(RunnerCli, HelpNamesEveryOptionWithTheDialogsCaption) {
   ScratchFolder dir;
   const Result r = runner({"--help"}, dir);
   EXPECT_EQ(r.status, 0);
-  for (const char* text :
-       {"--[no-]keep-object-names", "Source/Destinationオブジェクトの名前を維持する(&Q)",
-        "--[no-]use-unique-ids", "同一頂点判定にユニークIDを使用する(&G)",
-        "--[no-]selected-vertices-only", "--[no-]morph-added-vertices", "--[no-]mirror-morph",
-        "モーフ左右反転(&T)", "--[no-]create-backup-elements", "--[no-]rename-new-elements",
-        "新規エレメントは別名(～new)で作成する(&N)", "--[no-]copy-coordinates", "[座標]",
-        "--[no-]copy-weights", "--[no-]copy-materials", "--[no-]copy-uvs", "--[no-]copy-edges",
-        "--[no-]elements-only", "--[no-]same-vertex-count-only", "--element NAME", "--rate",
-        "--cancel", "--dry-run", "--report FORMAT", "--show-dialog FILE", "--pictures",
-        "--source NAME", "--destination NAME", "Examples:", "Exit status"})
+  for (const char* text : {"--[no-]keep-object-names",
+                           "Source/Destinationオブジェクトの名前を維持する(&Q)",
+                           "--[no-]use-unique-ids",
+                           "同一頂点判定にユニークIDを使用する(&G)",
+                           "--[no-]selected-vertices-only",
+                           "--[no-]morph-added-vertices",
+                           "--[no-]mirror-morph",
+                           "モーフ左右反転(&T)",
+                           "--[no-]create-backup-elements",
+                           "--[no-]rename-new-elements",
+                           "新規エレメントは別名(～new)で作成する(&N)",
+                           "--[no-]copy-coordinates",
+                           "[座標]",
+                           "--[no-]copy-weights",
+                           "--[no-]copy-materials",
+                           "--[no-]copy-uvs",
+                           "--[no-]copy-edges",
+                           "--[no-]elements-only",
+                           "--[no-]same-vertex-count-only",
+                           "--element NAME",
+                           "--rate",
+                           "--cancel",
+                           "--dry-run",
+                           "--report FORMAT",
+                           "--show-dialog FILE",
+                           "--pictures",
+                           "--source NAME",
+                           "--destination NAME",
+                           "Examples:",
+                           "Exit status"})
     EXPECT_NE(r.out.find(text), std::string::npos) << text;
   const Result v = runner({"--version"}, dir);
   EXPECT_EQ(v.status, 0);
@@ -99,19 +119,22 @@ TEST(RunnerCli, BadInputExitsWithThreeNamesThePlaceAndWritesNothing) {
   };
   const std::vector<Case> cases = {
       {"{\"format\": ", {}, "in.json: not valid JSON"},
-      {R"({"format": "tovalinder-document", "version": 7, "objects": []})", {},
+      {R"({"format": "tovalinder-document", "version": 7, "objects": []})",
+       {},
        "in.json: version: unsupported version 7"},
       {head + R"({"name": "A", "selected": true, "vertices": {"positions": [[0,0,0]]},
          "faces": {"points": [[0, 0, 9]]}}]})",
-       {}, "in.json: objects[0] (\"A\").faces.points[0][2]: face 0 uses vertex 9"},
+       {},
+       "in.json: objects[0] (\"A\").faces.points[0][2]: face 0 uses vertex 9"},
       {head + R"({"name": "A", "vertices": {"positions": [[0,0,0],[1,1,1]],
          "uniqueIds": [3, 3]}}]})",
-       {}, "in.json: objects[0] (\"A\").vertices.uniqueIds[1]: duplicate unique ID 3"},
+       {},
+       "in.json: objects[0] (\"A\").vertices.uniqueIds[1]: duplicate unique ID 3"},
       {smallDocument(), {"--source", "Z"}, "no object is named \"Z\" (Source)"},
-      {head + R"({"name": "A"}, {"name": "A"}]})", {"--source", "A"},
-       "2 objects are named \"A\""},
+      {head + R"({"name": "A"}, {"name": "A"}]})", {"--source", "A"}, "2 objects are named \"A\""},
       {head + R"({"name": "A"}]})", {}, "no object is selected"},
-      {smallDocument(), {"--element", "elem:x-A"},
+      {smallDocument(),
+       {"--element", "elem:x-A"},
        "the dialog does not list \"elem:x-A\"; it lists \"elem:m-A\""},
   };
   for (const Case& c : cases) {
@@ -147,8 +170,8 @@ TEST(RunnerCli, CancelExitsWithFourAndWritesNothing) {
 
 TEST(RunnerCli, TheSampleTransferReportsPicturesAndWrites) {
   ScratchFolder dir;
-  const Result r = runner({samplePath(), "--pictures", "pictures", "--show-dialog", "dialog.html"},
-                          dir);
+  const Result r =
+      runner({samplePath(), "--pictures", "pictures", "--show-dialog", "dialog.html"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
   for (const char* line :
        {"Source         \"Body\" (2260 vertices, 2288 faces)",
@@ -169,8 +192,8 @@ TEST(RunnerCli, TheSampleTransferReportsPicturesAndWrites) {
   EXPECT_NE(page.find("elem:sneerL-Body"), std::string::npos);
   EXPECT_NE(page.find("モーフ左右反転"), std::string::npos);
   // The result reads back, with the new elements beside the backups.
-  const Result again = runner({"character-transferred.json", "--source", "Body",
-                               "--destination", "Body", "--dry-run", "--cancel"},
+  const Result again = runner({"character-transferred.json", "--source", "Body", "--destination",
+                               "Body", "--dry-run", "--cancel"},
                               dir);
   EXPECT_EQ(again.status, 4) << again.err;
 }
@@ -178,9 +201,9 @@ TEST(RunnerCli, TheSampleTransferReportsPicturesAndWrites) {
 TEST(RunnerCli, DryRunAndJsonReportForPipelines) {
   ScratchFolder dir;
   writeFile(dir.file("in.json"), smallDocument());
-  const Result r = runner({"in.json", "--dry-run", "--report=json", "--rate", "50",
-                           "--no-create-backup-elements"},
-                          dir);
+  const Result r = runner(
+      {"in.json", "--dry-run", "--report=json", "--rate", "50", "--no-create-backup-elements"},
+      dir);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(dir.listing(), "in.json");
   const nlohmann::json report = nlohmann::json::parse(r.out);

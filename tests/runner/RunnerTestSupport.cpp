@@ -45,7 +45,9 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
-bool exists(const std::string& path) { return std::filesystem::exists(path); }
+bool exists(const std::string& path) {
+  return std::filesystem::exists(path);
+}
 
 std::string smallDocument(const std::string& extraInA) {
   const std::string quad = R"("vertices": {"positions": [[0,0,0],[1,0,0],[1,1,0],[0,1,0]]},
@@ -60,7 +62,9 @@ std::string smallDocument(const std::string& extraInA) {
   ]})";
 }
 
-std::string samplePath() { return std::string(TOVALINDER_SAMPLES_DIR) + "/character.json"; }
+std::string samplePath() {
+  return std::string(TOVALINDER_SAMPLES_DIR) + "/character.json";
+}
 std::string expectedPath(const std::string& name) {
   return std::string(TOVALINDER_EXPECTED_DIR) + "/" + name;
 }

@@ -2,19 +2,19 @@
 // runner does them: the sample's results against expectations checked by looking at the
 // pictures, exact offsets on matched vertices, and the bad-input cases that must leave the
 // document as it was.
+#include "TransferRun.h"
 #include "DocumentFile.h"
 #include "PluginUnderTest.h"
 #include "RunnerTestSupport.h"
 #include "SampleCharacter.h"
-#include "TransferRun.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <optional>
-#include <fstream>
 
 using namespace runner;
 using namespace runner_test;
@@ -247,7 +247,7 @@ TEST_F(TransferRunTest, ListFiltersChangeWhatCanBePicked) {
     return r.outcome.view.listed.size();
   };
   EXPECT_EQ(listed({}, {}), 5u);
-  EXPECT_EQ(listed(false, {}), 6u);   // BodyCopy joins
-  EXPECT_EQ(listed({}, false), 6u);   // the small element joins
+  EXPECT_EQ(listed(false, {}), 6u);    // BodyCopy joins
+  EXPECT_EQ(listed({}, false), 6u);    // the small element joins
   EXPECT_EQ(listed(false, false), 7u); // everything but Source and Destination
 }
