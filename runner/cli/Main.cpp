@@ -9,6 +9,7 @@
 
 #include "AtomicFile.h"
 
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <iostream>

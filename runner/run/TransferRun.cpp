@@ -3,9 +3,11 @@
 #include "SimWidgets.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <set>
+#include <tuple>
 
 namespace runner {
 

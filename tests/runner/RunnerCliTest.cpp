@@ -156,6 +156,15 @@ TEST(RunnerCli, BadInputExitsWithThreeNamesThePlaceAndWritesNothing) {
   EXPECT_EQ(dir.listing(), "");
 }
 
+TEST(RunnerCli, AnOutputThatCannotBeWrittenExitsWithOneAndLeavesNothing) {
+  ScratchFolder dir;
+  writeFile(dir.file("in.json"), smallDocument());
+  const Result r = runner({"in.json", "-o", "missing/out.json", "--layout", "binary"}, dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("missing/out.json: cannot create the file"), std::string::npos) << r.err;
+  EXPECT_EQ(dir.listing(), "in.json");
+}
+
 TEST(RunnerCli, CancelExitsWithFourAndWritesNothing) {
   ScratchFolder dir;
   writeFile(dir.file("in.json"), smallDocument());
