@@ -185,19 +185,40 @@ private:
   std::vector<float> depth_;
 };
 
-View fit(const std::vector<const sim::Object*>& meshes) {
-  float minX = std::numeric_limits<float>::max(), maxX = -minX, minY = minX, maxY = -minX;
-  for (const sim::Object* mesh : meshes)
-    for (const sim::Vertex& v : mesh->vertices)
-      if (std::isfinite(v.position.x) && std::isfinite(v.position.y)) {
-        minX = std::min(minX, v.position.x), maxX = std::max(maxX, v.position.x);
-        minY = std::min(minY, v.position.y), maxY = std::max(maxY, v.position.y);
-      }
+struct Box {
+  float minX = std::numeric_limits<float>::max(), maxX = -std::numeric_limits<float>::max();
+  float minY = std::numeric_limits<float>::max(), maxY = -std::numeric_limits<float>::max();
+  void add(const MQPoint& p) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y))
+      return;
+    minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+  }
+  bool empty() const { return minX > maxX; }
+  float extent() const { return std::max(maxX - minX, maxY - minY); }
+};
+
+// Frames the part of the meshes the morph moves (where the eye judges it), with room around it
+// and never less than a quarter of the whole; the whole meshes when nothing moved.
+View fit(const sim::Object& left, const std::vector<float>& leftMotion, const sim::Object& right,
+         const std::vector<float>& rightMotion, float largest) {
+  Box whole, moved;
+  auto collect = [&](const sim::Object& mesh, const std::vector<float>& motion) {
+    for (size_t v = 0; v < mesh.vertices.size(); ++v) {
+      whole.add(mesh.vertices[v].position);
+      if (largest > 0 && v < motion.size() && motion[v] >= 0.1f * largest)
+        moved.add(mesh.vertices[v].position);
+    }
+  };
+  collect(left, leftMotion);
+  collect(right, rightMotion);
   View view;
-  if (minX > maxX)
+  if (whole.empty())
     return view;
-  view.centreX = (minX + maxX) / 2, view.centreY = (minY + maxY) / 2;
-  const float extent = std::max({maxX - minX, maxY - minY, 1e-6f});
+  const Box& framed = moved.empty() ? whole : moved;
+  view.centreX = (framed.minX + framed.maxX) / 2, view.centreY = (framed.minY + framed.maxY) / 2;
+  const float extent =
+      std::max({framed.extent() * (moved.empty() ? 1.0f : 1.6f), whole.extent() * 0.25f, 1e-6f});
   view.scale = (kPanel - 2 * kMargin) / extent;
   return view;
 }
@@ -207,13 +228,13 @@ View fit(const std::vector<const sim::Object*>& meshes) {
 std::string renderMorphPicturePng(const MorphPictureInput& in, int& width, int& height) {
   width = kPanel * 2 + 1, height = kPanel;
   Canvas canvas(width, height);
-  const View view = fit({in.oldElement, in.newElement});
   std::vector<float> left(in.oldElement->vertices.size()), right(in.newElement->vertices.size());
   float largest = 0;
   for (size_t v = 0; v < left.size(); ++v)
     largest = std::max(largest, left[v] = offsetLength(*in.oldElement, *in.source, v));
   for (size_t v = 0; v < right.size(); ++v)
     largest = std::max(largest, right[v] = offsetLength(*in.newElement, *in.destination, v));
+  const View view = fit(*in.oldElement, left, *in.newElement, right, largest);
   canvas.drawMesh(*in.oldElement, left, largest, view, 0);
   canvas.drawMesh(*in.newElement, right, largest, view, kPanel + 1);
   canvas.separator(kPanel);
