@@ -1,8 +1,8 @@
 // A picture of a transferred morph for a modeler to judge: the Source element (left) beside the
 // new element (right), each mesh shaded from the front, framed on the part the morph moves, and
 // coloured by how far each vertex moved from its base object (grey: not at all, through yellow,
-// to red: the most), with the vertices the Destination added marked in cyan. Rasterised in-process and written as a PNG with
-// stb_image_write.
+// to red: the most), with the vertices the Destination added marked in cyan. Rasterised
+// in-process and written as a PNG with stb_image_write.
 #pragma once
 
 #include "RunAnalysis.h"
