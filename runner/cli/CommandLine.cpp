@@ -69,10 +69,8 @@ std::string usageText() {
     const DialogOption& o = kDialogOptions[i];
     if (i == kElementsOnly)
       text += "  List filters:\n";
-    std::string flag = std::string("      --[no-]") + o.flag;
-    flag.resize(std::max<size_t>(flag.size() + 1, 40), ' ');
-    text += flag + (o.initiallyChecked ? "on" : "off") + " by default: " + o.meaning + "\n" +
-            "                          [" + o.caption + "]\n";
+    text += std::string("      --[no-]") + o.flag + " (" + (o.initiallyChecked ? "on" : "off") +
+            " by default)\n          " + o.meaning + "\n          [" + o.caption + "]\n";
   }
   text += "\n"
           "  -h, --help              this text\n"
