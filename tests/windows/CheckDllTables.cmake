@@ -1,0 +1,33 @@
+# Reads the DLL's export and import tables with the mingw binutils and checks them.
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${DLL}")
+endif()
+
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)+" export_block "${dump}")
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_][A-Za-z0-9_]*" export_lines "${export_block}")
+set(exports)
+foreach(line IN LISTS export_lines)
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  list(APPEND exports ${name})
+endforeach()
+list(SORT exports)
+set(expected MQCheckVersion MQCreate MQEnumFileExt MQEnumFileType MQEnumString MQExportFile
+             MQGetPlugInID MQGetPlugInName MQGetPlugInType MQImportFile MQInit MQModifyObject
+             MQModifySelect MQOnEvent)
+message(STATUS "exports: ${exports}")
+if(NOT exports STREQUAL expected)
+  message(FATAL_ERROR "exports differ from the fourteen entry points:\n  got ${exports}\n  want ${expected}")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" import_lines "${dump}")
+set(system_dlls kernel32.dll msvcrt.dll user32.dll advapi32.dll ntdll.dll ucrtbase.dll)
+foreach(line IN LISTS import_lines)
+  string(REGEX REPLACE "^DLL Name: " "" dll "${line}")
+  string(TOLOWER "${dll}" dll_lower)
+  message(STATUS "imports: ${dll}")
+  if(NOT dll_lower IN_LIST system_dlls AND NOT dll_lower MATCHES "^api-ms-win-")
+    message(FATAL_ERROR "the DLL imports ${dll}, which is not a system DLL")
+  endif()
+endforeach()
