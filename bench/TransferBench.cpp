@@ -24,6 +24,11 @@ namespace {
 constexpr int kOracleSeconds = 60;
 constexpr long kOracleMemoryMb = 4096;
 
+// Command line: --quick (small sizes only), --fast-only (no straightforward runs),
+// --only=TEXT (cases whose name contains TEXT).
+bool fastOnly = false;
+std::string onlyCases;
+
 long statusKb(const char* field) {
   FILE* f = std::fopen("/proc/self/status", "r");
   if (!f)
@@ -111,6 +116,9 @@ std::string describe(const Measure& m) {
 void runCase(const std::string& name, const std::function<scenes::Scene()>& makeScene,
              const std::function<void(Tovalinder&)>& fastStage,
              const std::function<void(oracle::Run&)>& slowStage, bool withOracle) {
+  if (name.find(onlyCases) == std::string::npos)
+    return;
+  withOracle = withOracle && !fastOnly;
   std::printf("%-46s", name.c_str());
   sim::Document* document = nullptr;
   scenes::Scene scene;
@@ -266,7 +274,16 @@ void transferOnlySlow(oracle::Run& r) {
 } // namespace
 
 int main(int argc, char** argv) {
-  const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+  bool quick = false;
+  for (int a = 1; a < argc; ++a) {
+    const std::string arg = argv[a];
+    if (arg == "--quick")
+      quick = true;
+    else if (arg == "--fast-only")
+      fastOnly = true;
+    else if (arg.rfind("--only=", 0) == 0)
+      onlyCases = arg.substr(7);
+  }
   if (!host::bindHostTable(sim::moduleFileName())) {
     std::fprintf(stderr, "cannot bind the simulated host\n");
     return 1;
