@@ -5,6 +5,8 @@
 // unmatched, which is all the walk back needs.
 #include "transfer/VertexCorrespondence.h"
 
+#include <cmath>
+
 namespace transfer {
 namespace {
 
@@ -49,6 +51,35 @@ private:
   std::vector<int> free_;
 };
 
+// A position's cells of 1/256 along each axis, one byte per axis (modulo 256). Matching
+// positions differ by less than 0.0011 per axis, so their cells differ by at most one: keys whose
+// cells differ by more on some axis cannot match, and most comparisons end on these 4 bytes.
+uint32_t cellKey(const MQPoint& p) {
+  auto cell = [](float v) -> uint32_t {
+    const double c = std::floor(double(v) * 256.0);
+    if (!(c > -1e15 && c < 1e15))
+      return 0; // not finite or far out: left to the full comparison
+    return static_cast<uint32_t>(static_cast<int64_t>(c)) & 0xFFu;
+  };
+  return cell(p.x) | cell(p.y) << 8 | cell(p.z) << 16;
+}
+
+bool cellsAdjacent(uint32_t a, uint32_t b) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const uint32_t d = ((a >> shift) - (b >> shift)) & 0xFFu;
+    if (d > 1 && d < 0xFFu)
+      return false;
+  }
+  return true;
+}
+
+std::vector<uint32_t> cellKeys(const std::vector<MQPoint>& points) {
+  std::vector<uint32_t> keys(points.size());
+  for (size_t i = 0; i < points.size(); ++i)
+    keys[i] = cellKey(points[i]);
+  return keys;
+}
+
 // Furthest point of one diagonal: its y (-1: never reached) and its path's last matched run.
 struct FrontEntry {
   int y;
@@ -60,6 +91,11 @@ struct FrontEntry {
 std::vector<int> alignSequences(const std::vector<MQPoint>& a, const std::vector<MQPoint>& b) {
   const int m = static_cast<int>(a.size());
   const int n = static_cast<int>(b.size());
+  const std::vector<uint32_t> keyA = cellKeys(a), keyB = cellKeys(b);
+  auto same = [&](int x, int y) {
+    return cellsAdjacent(keyA[static_cast<size_t>(x)], keyB[static_cast<size_t>(y)]) &&
+           samePosition(a[static_cast<size_t>(x)], b[static_cast<size_t>(y)]);
+  };
   // Diagonals k = y - x from -m to n + 1.
   std::vector<FrontEntry> front(static_cast<size_t>(m) + static_cast<size_t>(n) + 2,
                                 FrontEntry{-1, kNone});
@@ -98,7 +134,7 @@ std::vector<int> alignSequences(const std::vector<MQPoint>& a, const std::vector
       }
       int x = y - k;
       const int x0 = x;
-      while (x < m && y < n && samePosition(a[static_cast<size_t>(x)], b[static_cast<size_t>(y)])) {
+      while (x < m && y < n && same(x, y)) {
         ++x;
         ++y;
       }
