@@ -106,6 +106,8 @@ void copyFaceAttributes(Tovalinder& plugin, const std::vector<int>& vertexPairs)
   const TransferSettings& settings = transferSettings();
   const MQObject destination = plugin.destination.object;
   const size_t pairs = std::min(plugin.elements.size(), plugin.newElements.size());
+  if (pairs == 0)
+    return;
   std::vector<int> elementVertexCounts, newFaceCounts;
   for (size_t k = 0; k < pairs; ++k) {
     elementVertexCounts.push_back(MQObj_GetVertexCount(plugin.elements[k].object));

@@ -93,3 +93,30 @@ TEST_F(Propagation, UnselectedAddedVerticesStillJoinTheRegion) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Propagation, AFloodEntersAnEarlierVertexItsOwnFloodNeverEntered) {
+  // Face (a, i, c, i, j): i's neighbours are a and c, j's are a and i, but no edge leads from
+  // i's neighbours back to i. So i's own flood never enters i, and j's later flood does, taking
+  // c into j's boundary as well.
+  scenes::Scene scene;
+  scene.source = mesh({at(0), at(2)}, {{0, 1}});
+  scene.destination = mesh({at(0), at(1), at(2), at(0, 1)}, {{0, 1, 2, 1, 3}});
+  scene.destination.vertices[1].uniqueId = 10;
+  scene.destination.vertices[2].uniqueId = 2;
+  scene.destination.vertices[3].uniqueId = 11;
+  scene.elements.push_back(element({at(0), at(2, 0, 1)}));
+  scene.settings.useUniqueIds = true;
+  const sim::Object& result = [&]() -> const sim::Object& {
+    transferSettings() = TransferSettings{};
+    scene.settings.morphAddedVertices = scene.settings.copyCoordinates = true;
+    scene.settings.rate = 1.0f;
+    return *run(scene).newElements[0];
+  }();
+  const float w = 1.0f / 5.0f;
+  EXPECT_EQ(result.vertices[3].position.z, w / (1.0f + w));
+  EXPECT_EQ(result.vertices[1].position.z, (0.0f + 1.0f * 1.0f) / (1.0f + 1.0f));
+}
+
+} // namespace
