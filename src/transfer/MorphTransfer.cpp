@@ -8,6 +8,7 @@
 #include "transfer/VertexCorrespondence.h"
 
 #include <algorithm>
+#include <emmintrin.h>
 #include <memory>
 
 namespace transfer {
@@ -109,6 +110,9 @@ public:
   }
 
 private:
+  struct BoundaryColumns {
+    std::vector<float> x, y, z;
+  };
   struct BoundaryPoint {
     MQPoint position; // in the Destination
     int slot;         // row of the boundary offset table
@@ -123,6 +127,7 @@ private:
       const size_t r = static_cast<size_t>(t.region);
       if (r >= regionPoints_.size()) {
         regionPoints_.resize(r + 1);
+        regionColumns_.resize(r + 1);
         prepared.resize(r + 1, 0);
       }
       if (prepared[r])
@@ -144,11 +149,39 @@ private:
         }
         regionPoints_[r].push_back(BoundaryPoint{destinationPositions_.at(b), slot});
       }
+      // The same positions by coordinate, padded to whole groups of four.
+      BoundaryColumns& columns = regionColumns_[r];
+      for (const BoundaryPoint& b : regionPoints_[r]) {
+        columns.x.push_back(b.position.x);
+        columns.y.push_back(b.position.y);
+        columns.z.push_back(b.position.z);
+      }
+      const size_t padded = (columns.x.size() + 3) / 4 * 4;
+      columns.x.resize(padded, 0.0f);
+      columns.y.resize(padded, 0.0f);
+      columns.z.resize(padded, 0.0f);
+    }
+  }
+
+  // 1 / squaredDistance(p, q) for every boundary point q of the region, four at a time: the
+  // same operations in the same order in every lane.
+  void inverseSquaredDistances(const MQPoint& p, int region, std::vector<float>& weights) {
+    const BoundaryColumns& q = regionColumns_[static_cast<size_t>(region)];
+    weights.resize(q.x.size());
+    const __m128 px = _mm_set1_ps(p.x), py = _mm_set1_ps(p.y), pz = _mm_set1_ps(p.z);
+    const __m128 one = _mm_set1_ps(1.0f);
+    for (size_t b = 0; b < q.x.size(); b += 4) {
+      const __m128 dy = _mm_sub_ps(py, _mm_loadu_ps(&q.y[b]));
+      const __m128 dx = _mm_sub_ps(px, _mm_loadu_ps(&q.x[b]));
+      const __m128 dz = _mm_sub_ps(pz, _mm_loadu_ps(&q.z[b]));
+      const __m128 sum = _mm_add_ps(_mm_mul_ps(dy, dy), _mm_mul_ps(dx, dx));
+      _mm_storeu_ps(&weights[b], _mm_div_ps(one, _mm_add_ps(sum, _mm_mul_ps(dz, dz))));
     }
   }
 
   void interpolateGroup(size_t first, size_t end) {
-    const size_t width = (end - first) * 3;
+    // Rows padded to whole groups of four lanes; the padding stays zero and is never written.
+    const size_t width = ((end - first) * 3 + 3) / 4 * 4;
     const int sourceCount = sourcePositions_.count();
     // Row s, column 3 (k - first) + c: component c of element k's offset at slot s's vertex.
     std::vector<float> offsets(slotSources_.size() * width, 0.0f);
@@ -185,21 +218,19 @@ private:
         const float* row = &offsets[static_cast<size_t>(coincident->slot) * width];
         std::copy(row, row + width, sums.begin());
       } else if (!boundary.empty()) {
-        weights.resize(boundary.size());
+        inverseSquaredDistances(p, t.region, weights);
         float weightSum = 0.0f;
-        for (size_t b = 0; b < boundary.size(); ++b) {
-          weights[b] = 1.0f / squaredDistance(p, boundary[b].position);
+        for (size_t b = 0; b < boundary.size(); ++b)
           weightSum += weights[b];
-        }
         // Element by element the sum runs over the boundary in ascending order.
+        // Four lanes at a time: each lane is the same single-precision multiply and add.
         float* sum = sums.data();
         for (size_t b = 0; b < boundary.size(); ++b) {
-          const float w = weights[b];
+          const __m128 w = _mm_set1_ps(weights[b]);
           const float* row = &offsets[static_cast<size_t>(boundary[b].slot) * width];
-          for (size_t c = 0; c < width; ++c) {
-            const float term = w * row[c];
-            sum[c] = sum[c] + term;
-          }
+          for (size_t c = 0; c < width; c += 4)
+            _mm_storeu_ps(sum + c,
+                          _mm_add_ps(_mm_loadu_ps(sum + c), _mm_mul_ps(w, _mm_loadu_ps(row + c))));
         }
         if (weightSum != 0.0f)
           for (size_t c = 0; c < width; ++c)
@@ -225,6 +256,7 @@ private:
   std::vector<Target> direct_;
   std::vector<Target> added_;
   std::vector<std::vector<BoundaryPoint>> regionPoints_;
+  std::vector<BoundaryColumns> regionColumns_;
   std::vector<int> slotSources_;
 };
 
