@@ -5,6 +5,4 @@ namespace {
 TransferSettings g_transferSettings;
 } // namespace
 
-TransferSettings& transferSettings() {
-  return g_transferSettings;
-}
+TransferSettings& transferSettings() { return g_transferSettings; }

@@ -1,0 +1,63 @@
+// A plug-in object of its own over a document of the simulated host, for calling the command's
+// stages one by one; strict mode on, and the settings record back to all zero after each test.
+#pragma once
+
+#include "SimHost.h"
+#include "entry/Tovalinder.h"
+#include "host/HostTable.h"
+#include "transfer/TransferSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class Stages : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
+    sim::clearMisuses();
+    sim::setStrict(true);
+    transferSettings() = TransferSettings();
+    plugin.document = document.handle();
+  }
+  void TearDown() override {
+    EXPECT_TRUE(sim::misuses().empty()) << sim::misuses().front();
+    sim::setStrict(false);
+    transferSettings() = TransferSettings();
+    sim::freeDetachedObjects();
+  }
+
+  // An object of n vertices on a line, with one face over the first three.
+  sim::Object* mesh(const std::string& name, int n, int selected = 0) {
+    sim::Object* object = document.addObject(name);
+    for (int i = 0; i < n; ++i)
+      object->addVertex(static_cast<float>(i), 0, 0);
+    if (n >= 3)
+      object->addFace({0, 1, 2});
+    object->selected = selected;
+    return object;
+  }
+
+  // Names of the objects in slot order, empty slots left out.
+  std::vector<std::string> names() const {
+    std::vector<std::string> result;
+    for (sim::Object* object : document.objects())
+      result.push_back(object->name);
+    return result;
+  }
+
+  std::vector<std::string> candidateNames() const {
+    std::vector<std::string> result;
+    for (const CandidateEntry& entry : transferSettings().candidates)
+      result.push_back(sim::objectFromHandle(entry.object.object)->name);
+    return result;
+  }
+
+  cmq::CMQObject handleOf(sim::Object* object) {
+    return cmq::CMQObject(object->handle(), document.handle());
+  }
+
+  sim::Document document;
+  Tovalinder plugin;
+};
