@@ -270,6 +270,9 @@ bool facePassRuns() {
 } // namespace transfer
 
 void Tovalinder::transferMorphs() {
+  // Without element pairs nothing is written and no face is paired.
+  if (elements.empty() || newElements.empty())
+    return;
   const int n = std::max(0, MQObj_GetVertexCount(destination.object));
   transfer::SourceLookup sourceOf(*this, n);
   std::vector<int> vertexPairs(static_cast<size_t>(n), transfer::kNoPair);
