@@ -319,8 +319,8 @@ int main(int argc, char** argv) {
   };
   const std::vector<DiffCase> diffs =
       quick ? std::vector<DiffCase>{{10000, 0.01}}
-            : std::vector<DiffCase>{{10000, 0.01},  {10000, 0.10},   {100000, 0.01},
-                                    {100000, 0.10}, {1000000, 0.01}};
+            : std::vector<DiffCase>{
+                  {10000, 0.01}, {10000, 0.10}, {100000, 0.01}, {100000, 0.10}, {1000000, 0.01}};
   for (const DiffCase& d : diffs)
     runCase(
         "position diff " + std::to_string(d.vertices) + " v, " +

@@ -10,10 +10,10 @@ MQPoint at(float x, float y = 0, float z = 0) {
 }
 
 // UV (u, u) and crease c per corner/edge of an element's faces.
-scenes::ElementSpec attributes(const scenes::Mesh& source,
+scenes::ElementPlan attributes(const scenes::Mesh& source,
                                const std::vector<std::vector<float>>& uvs,
                                const std::vector<std::vector<float>>& creases) {
-  scenes::ElementSpec e;
+  scenes::ElementPlan e;
   for (const scenes::MeshVertex& v : source.vertices)
     e.positions.push_back(v.position);
   for (size_t f = 0; f < source.faces.size(); ++f) {

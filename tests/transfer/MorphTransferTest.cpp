@@ -14,7 +14,7 @@ scenes::Scene triangleScene() {
   scenes::Scene scene;
   scene.source = mesh({at(0), at(1), at(0, 1)}, {{0, 1, 2}});
   scene.destination = scene.source;
-  scenes::ElementSpec e;
+  scenes::ElementPlan e;
   e.positions = {at(0), at(1.5f, 0.25f, -1), at(0, 1)};
   e.weights = {1, 0.25f, 1};
   scene.elements.push_back(e);
@@ -78,7 +78,7 @@ TEST_F(MorphTransfer, MirroredPairSwapsTheSides) {
   scenes::Scene scene;
   scene.source = mesh({at(1), at(-1), at(0, 1)}, {{0, 1, 2}});
   scene.destination = scene.source;
-  scenes::ElementSpec e;
+  scenes::ElementPlan e;
   e.positions = {at(1.1f), at(-1), at(0, 1)};
   scene.elements.push_back(e);
   scene.settings = copyEverything();
@@ -132,7 +132,7 @@ TEST_F(MorphTransfer, AnElementShorterThanTheSourceIsNeverReadPastItsEnd) {
   scenes::Scene scene;
   scene.source = mesh({at(0), at(1), at(2), at(3)}, {{0, 1}, {1, 2, 3}});
   scene.destination = mesh({at(0), at(1), at(2), at(3), at(2, 1)}, {{0, 1}, {1, 2, 3}, {1, 4, 3}});
-  scenes::ElementSpec e;
+  scenes::ElementPlan e;
   e.positions = {at(0, 1), at(1, 1), at(2, 1), at(3, 1)};
   e.weights = {0.5f, 0.5f, 0.5f, 0.5f};
   e.materials = {4, 5};

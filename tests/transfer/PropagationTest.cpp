@@ -7,8 +7,8 @@ MQPoint at(float x, float y = 0, float z = 0) {
   return MQPoint{x, y, z};
 }
 
-scenes::ElementSpec element(const std::vector<MQPoint>& positions) {
-  scenes::ElementSpec e;
+scenes::ElementPlan element(const std::vector<MQPoint>& positions) {
+  scenes::ElementPlan e;
   e.positions = positions;
   return e;
 }

@@ -39,26 +39,26 @@ Instance instantiate(const Scene& scene, sim::Document& document) {
   instance.destination = document.addObject("Body edited");
   fill(*instance.destination, scene.destination);
   for (size_t k = 0; k < scene.elements.size(); ++k) {
-    const ElementSpec& spec = scene.elements[k];
+    const ElementPlan& plan = scene.elements[k];
     sim::Object* e = hostClone(document, instance.source, "elem:m" + std::to_string(k) + "-Body");
-    for (size_t v = 0; v < e->vertices.size() && v < spec.positions.size(); ++v) {
-      e->vertices[v].position = spec.positions[v];
-      if (v < spec.weights.size())
-        e->vertices[v].weight = spec.weights[v];
+    for (size_t v = 0; v < e->vertices.size() && v < plan.positions.size(); ++v) {
+      e->vertices[v].position = plan.positions[v];
+      if (v < plan.weights.size())
+        e->vertices[v].weight = plan.weights[v];
     }
     for (size_t f = 0; f < e->faces.size(); ++f) {
-      if (f < spec.materials.size())
-        e->faces[f].material = spec.materials[f];
-      if (f < spec.uvs.size() && spec.uvs[f].size() == e->faces[f].uvs.size())
-        e->faces[f].uvs = spec.uvs[f];
-      if (f < spec.creases.size() && spec.creases[f].size() == e->faces[f].creases.size())
-        e->faces[f].creases = spec.creases[f];
+      if (f < plan.materials.size())
+        e->faces[f].material = plan.materials[f];
+      if (f < plan.uvs.size() && plan.uvs[f].size() == e->faces[f].uvs.size())
+        e->faces[f].uvs = plan.uvs[f];
+      if (f < plan.creases.size() && plan.creases[f].size() == e->faces[f].creases.size())
+        e->faces[f].creases = plan.creases[f];
     }
-    if (spec.vertexCount >= 0 && static_cast<size_t>(spec.vertexCount) < e->vertices.size()) {
-      e->vertices.resize(static_cast<size_t>(spec.vertexCount));
+    if (plan.vertexCount >= 0 && static_cast<size_t>(plan.vertexCount) < e->vertices.size()) {
+      e->vertices.resize(static_cast<size_t>(plan.vertexCount));
       auto outside = [&](const sim::Face& face) {
         return std::any_of(face.points.begin(), face.points.end(),
-                           [&](int p) { return p >= spec.vertexCount; });
+                           [&](int p) { return p >= plan.vertexCount; });
       };
       e->faces.erase(std::remove_if(e->faces.begin(), e->faces.end(), outside), e->faces.end());
     }
@@ -256,8 +256,8 @@ Mesh editedCopy(Random& r, const Mesh& source) {
   return mesh;
 }
 
-ElementSpec randomElement(Random& r, const Mesh& source) {
-  ElementSpec spec;
+ElementPlan randomElement(Random& r, const Mesh& source) {
+  ElementPlan plan;
   static const std::vector<float> offsets = {0.0f, 0.25f, -0.5f, 0.001f, 0.1f, -0.0625f, 3.0f};
   for (const MeshVertex& v : source.vertices) {
     MQPoint p = v.position;
@@ -266,11 +266,11 @@ ElementSpec randomElement(Random& r, const Mesh& source) {
       p.y += r.pick(offsets);
       p.z += r.pick(offsets);
     }
-    spec.positions.push_back(p);
-    spec.weights.push_back(static_cast<float>(r.below(5)) / 4.0f);
+    plan.positions.push_back(p);
+    plan.weights.push_back(static_cast<float>(r.below(5)) / 4.0f);
   }
   for (const MeshFace& f : source.faces) {
-    spec.materials.push_back(r.below(4) - 1);
+    plan.materials.push_back(r.below(4) - 1);
     std::vector<MQCoordinate> uvs;
     std::vector<float> creases;
     for (size_t c = 0; c < f.points.size(); ++c) {
@@ -278,12 +278,12 @@ ElementSpec randomElement(Random& r, const Mesh& source) {
                                  static_cast<float>(r.below(9)) / 8.0f});
       creases.push_back(static_cast<float>(r.below(3)));
     }
-    spec.uvs.push_back(uvs);
-    spec.creases.push_back(creases);
+    plan.uvs.push_back(uvs);
+    plan.creases.push_back(creases);
   }
   if (r.chance(15))
-    spec.vertexCount = r.below(static_cast<int>(source.vertices.size()) + 1);
-  return spec;
+    plan.vertexCount = r.below(static_cast<int>(source.vertices.size()) + 1);
+  return plan;
 }
 
 } // namespace
@@ -335,14 +335,14 @@ Mesh gridMesh(int side, float spacing) {
   return mesh;
 }
 
-ElementSpec smoothElement(const Mesh& mesh, int variant) {
-  ElementSpec spec;
+ElementPlan smoothElement(const Mesh& mesh, int variant) {
+  ElementPlan plan;
   const float f = 0.1f + 0.01f * static_cast<float>(variant);
   for (const MeshVertex& v : mesh.vertices) {
     const MQPoint p = v.position;
-    spec.positions.push_back(MQPoint{p.x + f * std::sin(p.y), p.y, p.z + f * std::cos(p.x)});
+    plan.positions.push_back(MQPoint{p.x + f * std::sin(p.y), p.y, p.z + f * std::cos(p.x)});
   }
-  return spec;
+  return plan;
 }
 
 } // namespace scenes

@@ -32,7 +32,7 @@ struct Mesh {
 
 // A Source element: a copy of the Source with moved vertices and its own face attributes,
 // possibly cut down to its first vertexCount vertices (faces using the rest are dropped).
-struct ElementSpec {
+struct ElementPlan {
   std::vector<MQPoint> positions; // one per Source vertex
   std::vector<float> weights;
   std::vector<int> materials; // one per Source face
@@ -44,7 +44,7 @@ struct ElementSpec {
 struct Scene {
   Mesh source;
   Mesh destination;
-  std::vector<ElementSpec> elements;
+  std::vector<ElementPlan> elements;
   std::vector<int> selectedVertices; // of the Destination
   std::vector<int> selectedFaces;
   TransferSettings settings;
@@ -87,6 +87,6 @@ Scene randomScene(uint32_t seed);
 // Large regular scenes for the benchmark: a grid of side x side vertices made of quads.
 Mesh gridMesh(int side, float spacing);
 // An element of a mesh whose vertices all move by a smooth offset.
-ElementSpec smoothElement(const Mesh& mesh, int variant);
+ElementPlan smoothElement(const Mesh& mesh, int variant);
 
 } // namespace scenes
