@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Builds the plug-in and runs the main job.
+# The main job: builds the plug-in, the simulated host and the runner, then runs the Tovalinder
+# command on the bundled sample character and prints the transfer report. The result and one
+# picture per transferred morph land in build/native/sample-run/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset native >/dev/null
-cmake --build --preset native -j"$(nproc)"
-echo "The main job arrives with the runner."
+cmake --build --preset native -j"$(nproc)" --target tovalinder_runner tovalinder_sample
+out=build/native/sample-run
+mkdir -p "$out"
+build/native/bin/tovalinder-run samples/character.json \
+  --output "$out/character-transferred.json" \
+  --pictures "$out/pictures" \
+  --show-dialog "$out/options-dialog.html"

@@ -1,0 +1,190 @@
+#include "CommandLine.h"
+
+#include "DialogOptions.h"
+
+namespace runner {
+
+namespace {
+
+RunError usage(const std::string& what) {
+  return RunError(kExitUsage, what);
+}
+
+DataLayout layoutNamed(const std::string& name) {
+  if (name == "auto")
+    return DataLayout::Automatic;
+  if (name == "readable")
+    return DataLayout::Readable;
+  if (name == "base64")
+    return DataLayout::Base64;
+  if (name == "binary")
+    return DataLayout::SideFile;
+  throw usage("--layout " + name + ": use auto, readable, base64 or binary");
+}
+
+} // namespace
+
+std::string defaultOutputFor(const std::string& input) {
+  const size_t slash = input.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0)
+    name.resize(dot);
+  return name + "-transferred.json";
+}
+
+std::string usageText() {
+  std::string text =
+      "Usage: tovalinder-run [OPTIONS] DOCUMENT.json\n"
+      "\n"
+      "Runs the Tovalinder command of the real plug-in on a document file, as a modeler runs it\n"
+      "in the host: the first object selected in the document's object list is the Source, the\n"
+      "second the Destination; the options dialog is worked with the choices below (the\n"
+      "dialog's own initial state where none is given), then the result is written and a\n"
+      "report printed.\n"
+      "\n"
+      "Files:\n"
+      "  -o, --output FILE       write the result to FILE (default: NAME-transferred.json in the\n"
+      "                          current folder); written whole or not at all\n"
+      "      --layout L          auto (default), readable, base64, or binary (numbers in FILE.bin\n"
+      "                          beside FILE)\n"
+      "      --dry-run           run and report, but write no document\n"
+      "      --report FORMAT     text (default) or json\n"
+      "      --show-dialog FILE  write the options dialog as shown just before OK (HTML page)\n"
+      "      --pictures FOLDER   write one PNG per new element: the Source morph (left) beside\n"
+      "                          the transferred morph (right); added vertices marked\n"
+      "      --plugin FILE       the plug-in module to load (default: the one beside this "
+      "program)\n"
+      "\n"
+      "Source and Destination (default: the document's object-list selection):\n"
+      "      --source NAME       select the object named NAME as the Source\n"
+      "      --destination NAME  and this one as the Destination (it must come after the Source)\n"
+      "\n"
+      "The options dialog:\n"
+      "      --element NAME      pick this list item (repeatable); without it the list keeps its\n"
+      "                          own picks: every unlocked element\n"
+      "      --rate PERCENT      the Rate field (default 100: the whole morph)\n"
+      "      --cancel            press Cancel instead of OK\n";
+  for (size_t i = 0; i < kDialogOptionCount; ++i) {
+    const DialogOption& o = kDialogOptions[i];
+    if (i == kElementsOnly)
+      text += "  List filters:\n";
+    text += std::string("      --[no-]") + o.flag + " (" + (o.initiallyChecked ? "on" : "off") +
+            " by default)\n          " + o.meaning + "\n          [" + o.caption + "]\n";
+  }
+  text += "\n"
+          "  -h, --help              this text\n"
+          "      --version           the runner's version\n"
+          "\n"
+          "Exit status: 0 done, 1 failure (plug-in or file writing), 2 bad usage, 3 bad input\n"
+          "(document, names, elements), 4 cancelled. Nothing is written unless the status is 0.\n"
+          "\n"
+          "Examples:\n"
+          "  tovalinder-run samples/character.json\n"
+          "  tovalinder-run samples/character.json -o edited.json --pictures pictures\n"
+          "  tovalinder-run samples/character.json --element elem:smile-Body --rate 50 \\\n"
+          "      --no-create-backup-elements --dry-run\n"
+          "  tovalinder-run scene.json --source Head --destination HeadNew --no-use-unique-ids \\\n"
+          "      --mirror-morph --report json -o scene-out.json\n";
+  return text;
+}
+
+CommandLine parseCommandLine(int argc, const char* const* argv) {
+  CommandLine line;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+      if (!line.input.empty())
+        throw usage("one document at a time: \"" + line.input + "\" and \"" + arg + "\" given");
+      line.input = arg;
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::string value;
+    bool hasInlineValue = false;
+    if (arg.rfind("--", 0) == 0) {
+      const size_t equals = arg.find('=');
+      if (equals != std::string::npos) {
+        value = arg.substr(equals + 1);
+        arg.resize(equals);
+        hasInlineValue = true;
+      }
+    }
+    auto takeValue = [&]() -> std::string {
+      if (hasInlineValue)
+        return value;
+      if (i + 1 >= argc)
+        throw usage(arg + " needs a value");
+      return argv[++i];
+    };
+    auto noValue = [&]() {
+      if (hasInlineValue)
+        throw usage(arg + " takes no value");
+    };
+    if (arg == "-h" || arg == "--help") {
+      noValue();
+      line.help = true;
+    } else if (arg == "--version") {
+      noValue();
+      line.version = true;
+    } else if (arg == "-o" || arg == "--output") {
+      line.output = takeValue();
+      if (line.output.empty())
+        throw usage(arg + " needs a file name");
+    } else if (arg == "--layout") {
+      line.layout = layoutNamed(takeValue());
+    } else if (arg == "--dry-run") {
+      noValue();
+      line.dryRun = true;
+    } else if (arg == "--report") {
+      const std::string format = takeValue();
+      if (format != "text" && format != "json")
+        throw usage("--report " + format + ": use text or json");
+      line.jsonReport = format == "json";
+    } else if (arg == "--show-dialog") {
+      line.dialogPage = takeValue();
+    } else if (arg == "--pictures") {
+      line.picturesFolder = takeValue();
+    } else if (arg == "--plugin") {
+      line.plugin = takeValue();
+    } else if (arg == "--source") {
+      line.request.sourceName = takeValue();
+    } else if (arg == "--destination") {
+      line.request.destinationName = takeValue();
+    } else if (arg == "--element") {
+      line.request.dialog.pickElements = true;
+      line.request.dialog.elements.push_back(takeValue());
+    } else if (arg == "--rate") {
+      line.request.dialog.rateText = takeValue();
+    } else if (arg == "--cancel") {
+      noValue();
+      line.request.dialog.cancel = true;
+    } else {
+      bool known = false;
+      for (size_t o = 0; o < kDialogOptionCount && !known; ++o) {
+        const std::string flag = kDialogOptions[o].flag;
+        if (arg == "--" + flag || arg == "--no-" + flag) {
+          noValue();
+          line.request.dialog.options[o] = arg == "--" + flag;
+          known = true;
+        }
+      }
+      if (!known)
+        throw usage("unknown option " + arg);
+    }
+  }
+  if (line.input.empty() && !line.help && !line.version)
+    throw usage("no document given");
+  if (line.request.dialog.rateText && !isTypableNumber(*line.request.dialog.rateText))
+    throw usage("--rate \"" + *line.request.dialog.rateText +
+                "\": the Rate field takes a number such as 100, 50, -20 or 12.5");
+  if (line.output.empty())
+    line.output = defaultOutputFor(line.input);
+  return line;
+}
+
+} // namespace runner

@@ -1,0 +1,31 @@
+// The runner's command line: options named after the dialog's controls in English, the input
+// and output files, and what to report. Parsing never touches a file.
+#pragma once
+
+#include "DocumentFile.h"
+#include "TransferRun.h"
+
+#include <string>
+
+namespace runner {
+
+struct CommandLine {
+  bool help = false, version = false;
+  std::string input;
+  std::string output; // empty: "<input name>-transferred.json" in the current folder
+  DataLayout layout = DataLayout::Automatic;
+  bool dryRun = false;
+  bool jsonReport = false;
+  std::string dialogPage; // --show-dialog
+  std::string picturesFolder;
+  std::string plugin; // empty: beside the program
+  TransferRequest request;
+};
+
+// Throws RunError(kExitUsage) with a message naming the faulty argument.
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+std::string usageText();
+std::string defaultOutputFor(const std::string& input);
+
+} // namespace runner

@@ -1,0 +1,199 @@
+#include "Report.h"
+
+#include "DialogOptions.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+
+namespace runner {
+
+namespace {
+
+std::string quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+std::string fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string general(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
+std::string padded(std::string text, size_t width) {
+  // Pads by bytes; names are ASCII in practice and the report stays readable otherwise.
+  if (text.size() < width)
+    text.resize(width, ' ');
+  return text;
+}
+
+std::string plural(long n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string optionsOn(const TransferOutcome& o) {
+  std::string text;
+  for (size_t i = 0; i < kDialogOptionCount; ++i)
+    if (!kDialogOptions[i].listFilter && o.view.states[i])
+      text += (text.empty() ? "" : ", ") + std::string(kDialogOptions[i].flag);
+  return text.empty() ? "(none)" : text;
+}
+
+std::string objectSize(const sim::Object& object) {
+  return plural(object.vertexCount(), "vertex", "vertices") + ", " +
+         plural(object.faceCount(), "face", "faces");
+}
+
+} // namespace
+
+std::string textReport(const RunReport& report) {
+  const TransferOutcome& o = *report.outcome;
+  std::string t;
+  t += "Tovalinder transfer: " + report.input + "\n\n";
+  t += "  Source         " + quoted(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
+  t += "  Destination    " + quoted(o.destinationName) + " (" + objectSize(*o.destination) + ")" +
+       (o.source == o.destination ? "  (the same object: only one was selected)" : "") + "\n";
+  t += "  Dialog         listed " +
+       plural(static_cast<long>(o.view.listed.size()), "element", "elements") + ", picked " +
+       std::to_string(o.view.picked.size()) + "; Rate " + o.view.rateText + " (offsets x " +
+       general(o.rate) + ")\n";
+  t += "  Options on     " + optionsOn(o) + "\n\n";
+
+  if (o.elements.empty()) {
+    t += "No element was made (none picked).\n";
+  } else {
+    t += "Elements made (" + std::to_string(o.elements.size()) + "):\n";
+    size_t width = 0;
+    for (const ElementOutcome& e : o.elements)
+      width = std::max(width, e.newName.size() + 2);
+    for (const ElementOutcome& e : o.elements) {
+      t += "  " + padded(quoted(e.newName), width) + "  from " + quoted(e.picked) + "; ";
+      t += e.oldRemoved ? "old element removed" : "old element kept as " + quoted(e.oldNameAfter);
+      t += "\n    " + plural(e.motion.moved, "vertex", "vertices") + " moved (largest " +
+           general(e.motion.largest) + ")";
+      if (e.faces.passRan)
+        t += ", " + plural(e.faces.unpaired, "face", "faces") + " not paired of " +
+             std::to_string(e.faces.considered);
+      t += "\n";
+    }
+  }
+  const VertexTally& v = o.correspondence.tally;
+  t += "\nDestination vertices (" + std::to_string(v.total) + "), paired " +
+       (o.settings.useUniqueIds ? "by unique ID" : "by position along the vertex order") +
+       (o.settings.mirrorMorph ? " through the left/right mirror" : "") + ":\n";
+  t += "  matched to a Source vertex          " + std::to_string(v.matched) + "\n";
+  t += "  added, morph interpolated           " + std::to_string(v.interpolated) + "\n";
+  t += "  added, left as they are             " + std::to_string(v.addedLeftAlone) + "\n";
+  t += "  skipped: not selected               " + std::to_string(v.notSelected) + "\n";
+  t += "  skipped: unused (in no face)        " + std::to_string(v.unused) + "\n";
+
+  t += "\nNames: ";
+  if (o.sourceNameAfter == o.sourceName && o.destinationNameAfter == o.destinationName)
+    t += "unchanged\n";
+  else
+    t += "Source " + quoted(o.sourceName) + " is now " + quoted(o.sourceNameAfter) +
+         ", Destination " + quoted(o.destinationName) + " is now " +
+         quoted(o.destinationNameAfter) + "\n";
+  t += "Host showed: ";
+  if (o.hostMessages.empty())
+    t += "no message\n";
+  for (const std::string& m : o.hostMessages)
+    t += quoted(m) + "\n";
+  bool unpaired = false;
+  for (const ElementOutcome& e : o.elements)
+    unpaired = unpaired || e.faces.unpaired > 0;
+  const bool messageShown = !o.hostMessages.empty();
+  if (unpaired != messageShown)
+    t += "Note: the face counts above and the host's closing message disagree.\n";
+  if (!o.hostMisuses.empty())
+    t += "Note: the host noticed " +
+         plural(static_cast<long>(o.hostMisuses.size()), "faulty call", "faulty calls") +
+         " by the plug-in, the first: " + o.hostMisuses.front() + "\n";
+
+  t += "\nTime:";
+  for (const auto& [stage, seconds] : report.timings)
+    t += " " + stage + " " + fixed(seconds, 3) + " s,";
+  t.back() = '\n';
+  for (const std::string& picture : report.pictures)
+    t += "Picture: " + picture + "\n";
+  if (!report.dialogPage.empty())
+    t += "Dialog page: " + report.dialogPage + "\n";
+  t += report.written ? "Written: " + report.output + "\n"
+                      : "Not written (dry run): " + report.output + "\n";
+  return t;
+}
+
+std::string jsonReport(const RunReport& report) {
+  const TransferOutcome& o = *report.outcome;
+  nlohmann::ordered_json j;
+  j["ok"] = true;
+  j["input"] = report.input;
+  j["output"] = report.output;
+  j["written"] = report.written;
+  j["source"] = {{"name", o.sourceName},
+                 {"nameAfter", o.sourceNameAfter},
+                 {"vertices", o.source->vertexCount()},
+                 {"faces", o.source->faceCount()}};
+  j["destination"] = {{"name", o.destinationName},
+                      {"nameAfter", o.destinationNameAfter},
+                      {"vertices", o.destination->vertexCount()},
+                      {"faces", o.destination->faceCount()}};
+  nlohmann::ordered_json options;
+  for (size_t i = 0; i < kDialogOptionCount; ++i)
+    options[kDialogOptions[i].flag] = o.view.states[i];
+  j["dialog"] = {{"listed", o.view.listed},
+                 {"picked", o.view.picked},
+                 {"rateText", o.view.rateText},
+                 {"rate", o.rate},
+                 {"options", options}};
+  nlohmann::ordered_json elements = nlohmann::ordered_json::array();
+  for (const ElementOutcome& e : o.elements) {
+    nlohmann::ordered_json element = {{"from", e.picked},
+                                      {"name", e.newName},
+                                      {"oldRemoved", e.oldRemoved},
+                                      {"oldNameAfter", e.oldNameAfter},
+                                      {"movedVertices", e.motion.moved},
+                                      {"largestOffset", e.motion.largest}};
+    if (e.faces.passRan)
+      element["faces"] = {{"considered", e.faces.considered},
+                          {"paired", e.faces.paired},
+                          {"notPaired", e.faces.unpaired}};
+    elements.push_back(element);
+  }
+  j["elements"] = elements;
+  const VertexTally& v = o.correspondence.tally;
+  j["vertices"] = {{"total", v.total},
+                   {"pairedBy", o.settings.useUniqueIds ? "uniqueId" : "position"},
+                   {"mirror", o.settings.mirrorMorph},
+                   {"matched", v.matched},
+                   {"interpolated", v.interpolated},
+                   {"addedLeftAlone", v.addedLeftAlone},
+                   {"notSelected", v.notSelected},
+                   {"unused", v.unused}};
+  j["hostMessages"] = o.hostMessages;
+  j["hostMisuses"] = o.hostMisuses;
+  j["pictures"] = report.pictures;
+  if (!report.dialogPage.empty())
+    j["dialogPage"] = report.dialogPage;
+  nlohmann::ordered_json timings;
+  for (const auto& [stage, seconds] : report.timings)
+    timings[stage] = seconds;
+  j["seconds"] = timings;
+  return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+std::string jsonError(int exitCode, const std::string& message) {
+  nlohmann::ordered_json j;
+  j["ok"] = false;
+  j["exitCode"] = exitCode;
+  j["error"] = message;
+  return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+} // namespace runner

@@ -1,0 +1,26 @@
+// The runner's report: what the run did, in words a modeler understands (text) or as one JSON
+// object for pipelines.
+#pragma once
+
+#include "TransferRun.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace runner {
+
+struct RunReport {
+  std::string input, output;
+  bool written = false; // false for --dry-run
+  std::vector<std::string> pictures;
+  std::string dialogPage;
+  const TransferOutcome* outcome = nullptr;
+  std::vector<std::pair<std::string, double>> timings; // stage, seconds
+};
+
+std::string textReport(const RunReport& report);
+std::string jsonReport(const RunReport& report);
+std::string jsonError(int exitCode, const std::string& message);
+
+} // namespace runner

@@ -1,0 +1,268 @@
+#include "MorphPicture.h"
+
+#include "AtomicFile.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb/stb_image_write.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace runner {
+
+namespace {
+
+const int kPanel = 512;
+const int kMargin = 24;
+
+struct Colour {
+  float r, g, b;
+};
+
+// Grey for no motion, through yellow to red for the largest.
+Colour ramp(float t) {
+  t = std::clamp(t, 0.0f, 1.0f);
+  const Colour grey{0.78f, 0.78f, 0.80f}, yellow{0.98f, 0.85f, 0.25f}, red{0.90f, 0.18f, 0.12f};
+  auto mix = [](Colour a, Colour b, float s) {
+    return Colour{a.r + (b.r - a.r) * s, a.g + (b.g - a.g) * s, a.b + (b.b - a.b) * s};
+  };
+  return t < 0.5f ? mix(grey, yellow, t * 2) : mix(yellow, red, (t - 0.5f) * 2);
+}
+
+float offsetLength(const sim::Object& moved, const sim::Object& base, size_t v) {
+  if (v >= moved.vertices.size() || v >= base.vertices.size())
+    return 0.0f;
+  const MQPoint& p = moved.vertices[v].position;
+  const MQPoint& q = base.vertices[v].position;
+  const float d =
+      std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z));
+  return std::isfinite(d) ? d : 0.0f;
+}
+
+struct View {
+  float centreX = 0, centreY = 0, scale = 1;
+  float sx(float x) const { return (x - centreX) * scale + kPanel * 0.5f; }
+  float sy(float y) const { return kPanel * 0.5f - (y - centreY) * scale; }
+};
+
+class Canvas {
+public:
+  Canvas(int width, int height)
+      : width_(width), height_(height), rgb_(static_cast<size_t>(width * height) * 3),
+        depth_(static_cast<size_t>(width * height), -std::numeric_limits<float>::infinity()) {
+    for (size_t i = 0; i < rgb_.size(); i += 3)
+      rgb_[i] = 38, rgb_[i + 1] = 40, rgb_[i + 2] = 48;
+  }
+
+  // A mesh shaded from the front (+z towards the viewer) into the panel starting at x0.
+  void drawMesh(const sim::Object& mesh, const std::vector<float>& motion, float largest,
+                const View& view, int x0) {
+    const MQPoint light = normalised(MQPoint{0.35f, 0.55f, 0.75f});
+    for (const sim::Face& face : mesh.faces) {
+      if (face.points.size() < 3 || !valid(mesh, face))
+        continue;
+      // Newell's normal: sound for any planar-ish polygon.
+      MQPoint n{0, 0, 0};
+      for (size_t i = 0; i < face.points.size(); ++i) {
+        const MQPoint& a = position(mesh, face.points[i]);
+        const MQPoint& b = position(mesh, face.points[(i + 1) % face.points.size()]);
+        n.x += (a.y - b.y) * (a.z + b.z);
+        n.y += (a.z - b.z) * (a.x + b.x);
+        n.z += (a.x - b.x) * (a.y + b.y);
+      }
+      n = normalised(n);
+      const float shade = 0.3f + 0.7f * std::fabs(n.x * light.x + n.y * light.y + n.z * light.z);
+      for (size_t i = 1; i + 1 < face.points.size(); ++i)
+        triangle(mesh, {face.points[0], face.points[i], face.points[i + 1]}, motion, largest, shade,
+                 view, x0);
+    }
+  }
+
+  // A marker over a vertex, unless the mesh hides it.
+  void mark(const MQPoint& p, const View& view, int x0) {
+    const int cx = x0 + static_cast<int>(std::lround(view.sx(p.x)));
+    const int cy = static_cast<int>(std::lround(view.sy(p.y)));
+    if (cx < x0 || cx >= x0 + kPanel || cy < 0 || cy >= height_)
+      return;
+    if (p.z < depth_[static_cast<size_t>(cy * width_ + cx)] - 0.01f)
+      return;
+    for (int dy = -3; dy <= 3; ++dy)
+      for (int dx = -3; dx <= 3; ++dx) {
+        const int x = cx + dx, y = cy + dy;
+        if (x < x0 || x >= x0 + kPanel || y < 0 || y >= height_)
+          continue;
+        const bool edge = std::abs(dx) == 3 || std::abs(dy) == 3;
+        put(x, y, edge ? Colour{0.05f, 0.05f, 0.1f} : Colour{0.1f, 0.9f, 0.95f});
+      }
+  }
+
+  void separator(int x) {
+    for (int y = 0; y < height_; ++y)
+      put(x, y, Colour{0.5f, 0.5f, 0.55f});
+  }
+
+  std::string png() const {
+    std::string bytes;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+          static_cast<std::string*>(context)->append(static_cast<const char*>(data),
+                                                     static_cast<size_t>(size));
+        },
+        &bytes, width_, height_, 3, rgb_.data(), width_ * 3);
+    return bytes;
+  }
+
+private:
+  static MQPoint normalised(MQPoint p) {
+    const float length = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
+    return length > 0 ? MQPoint{p.x / length, p.y / length, p.z / length} : MQPoint{0, 0, 1};
+  }
+  static bool valid(const sim::Object& mesh, const sim::Face& face) {
+    for (int p : face.points)
+      if (p < 0 || p >= mesh.vertexCount())
+        return false;
+    return true;
+  }
+  static const MQPoint& position(const sim::Object& mesh, int v) {
+    return mesh.vertices[static_cast<size_t>(v)].position;
+  }
+
+  void put(int x, int y, Colour c) {
+    const size_t i = static_cast<size_t>(y * width_ + x) * 3;
+    rgb_[i] = static_cast<unsigned char>(std::clamp(c.r, 0.0f, 1.0f) * 255);
+    rgb_[i + 1] = static_cast<unsigned char>(std::clamp(c.g, 0.0f, 1.0f) * 255);
+    rgb_[i + 2] = static_cast<unsigned char>(std::clamp(c.b, 0.0f, 1.0f) * 255);
+  }
+
+  void triangle(const sim::Object& mesh, const int (&corner)[3], const std::vector<float>& motion,
+                float largest, float shade, const View& view, int x0) {
+    float x[3], y[3], z[3];
+    Colour c[3];
+    for (int i = 0; i < 3; ++i) {
+      const MQPoint& p = position(mesh, corner[i]);
+      if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+        return;
+      x[i] = x0 + view.sx(p.x), y[i] = view.sy(p.y), z[i] = p.z;
+      const float m = static_cast<size_t>(corner[i]) < motion.size()
+                          ? motion[static_cast<size_t>(corner[i])]
+                          : 0.0f;
+      c[i] = ramp(largest > 0 ? m / largest : 0.0f);
+    }
+    const float area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+    if (std::fabs(area) < 1e-12f)
+      return;
+    const int left = std::max(x0, static_cast<int>(std::floor(std::min({x[0], x[1], x[2]}))));
+    const int right =
+        std::min(x0 + kPanel - 1, static_cast<int>(std::ceil(std::max({x[0], x[1], x[2]}))));
+    const int top = std::max(0, static_cast<int>(std::floor(std::min({y[0], y[1], y[2]}))));
+    const int bottom =
+        std::min(height_ - 1, static_cast<int>(std::ceil(std::max({y[0], y[1], y[2]}))));
+    for (int py = top; py <= bottom; ++py)
+      for (int px = left; px <= right; ++px) {
+        const float fx = px + 0.5f, fy = py + 0.5f;
+        const float w0 = ((x[1] - fx) * (y[2] - fy) - (x[2] - fx) * (y[1] - fy)) / area;
+        const float w1 = ((x[2] - fx) * (y[0] - fy) - (x[0] - fx) * (y[2] - fy)) / area;
+        const float w2 = 1.0f - w0 - w1;
+        if (w0 < 0 || w1 < 0 || w2 < 0)
+          continue;
+        const float depth = w0 * z[0] + w1 * z[1] + w2 * z[2];
+        float& stored = depth_[static_cast<size_t>(py * width_ + px)];
+        if (depth <= stored)
+          continue;
+        stored = depth;
+        put(px, py,
+            Colour{(w0 * c[0].r + w1 * c[1].r + w2 * c[2].r) * shade,
+                   (w0 * c[0].g + w1 * c[1].g + w2 * c[2].g) * shade,
+                   (w0 * c[0].b + w1 * c[1].b + w2 * c[2].b) * shade});
+      }
+  }
+
+  int width_, height_;
+  std::vector<unsigned char> rgb_;
+  std::vector<float> depth_;
+};
+
+struct Box {
+  float minX = std::numeric_limits<float>::max(), maxX = -std::numeric_limits<float>::max();
+  float minY = std::numeric_limits<float>::max(), maxY = -std::numeric_limits<float>::max();
+  void add(const MQPoint& p) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y))
+      return;
+    minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+  }
+  bool empty() const { return minX > maxX; }
+  float extent() const { return std::max(maxX - minX, maxY - minY); }
+};
+
+// Frames the part of the meshes the morph moves (where the eye judges it), with room around it
+// and never less than a quarter of the whole; the whole meshes when nothing moved.
+View fit(const sim::Object& left, const std::vector<float>& leftMotion, const sim::Object& right,
+         const std::vector<float>& rightMotion, float largest) {
+  Box whole, moved;
+  auto collect = [&](const sim::Object& mesh, const std::vector<float>& motion) {
+    for (size_t v = 0; v < mesh.vertices.size(); ++v) {
+      whole.add(mesh.vertices[v].position);
+      if (largest > 0 && v < motion.size() && motion[v] >= 0.1f * largest)
+        moved.add(mesh.vertices[v].position);
+    }
+  };
+  collect(left, leftMotion);
+  collect(right, rightMotion);
+  View view;
+  if (whole.empty())
+    return view;
+  const Box& framed = moved.empty() ? whole : moved;
+  view.centreX = (framed.minX + framed.maxX) / 2, view.centreY = (framed.minY + framed.maxY) / 2;
+  const float extent =
+      std::max({framed.extent() * (moved.empty() ? 1.0f : 1.6f), whole.extent() * 0.25f, 1e-6f});
+  view.scale = (kPanel - 2 * kMargin) / extent;
+  return view;
+}
+
+} // namespace
+
+std::string renderMorphPicturePng(const MorphPictureInput& in, int& width, int& height) {
+  width = kPanel * 2 + 1, height = kPanel;
+  Canvas canvas(width, height);
+  std::vector<float> left(in.oldElement->vertices.size()), right(in.newElement->vertices.size());
+  float largest = 0;
+  for (size_t v = 0; v < left.size(); ++v)
+    largest = std::max(largest, left[v] = offsetLength(*in.oldElement, *in.source, v));
+  for (size_t v = 0; v < right.size(); ++v)
+    largest = std::max(largest, right[v] = offsetLength(*in.newElement, *in.destination, v));
+  const View view = fit(*in.oldElement, left, *in.newElement, right, largest);
+  canvas.drawMesh(*in.oldElement, left, largest, view, 0);
+  canvas.drawMesh(*in.newElement, right, largest, view, kPanel + 1);
+  canvas.separator(kPanel);
+  if (in.correspondence)
+    for (size_t v = 0; v < in.correspondence->fate.size() && v < in.newElement->vertices.size();
+         ++v) {
+      const VertexFate fate = in.correspondence->fate[v];
+      if (fate == VertexFate::Interpolated || fate == VertexFate::AddedLeftAlone)
+        canvas.mark(in.newElement->vertices[v].position, view, kPanel + 1);
+    }
+  return canvas.png();
+}
+
+bool writeMorphPicture(const std::string& path, const MorphPictureInput& input,
+                       std::string& error) {
+  int width = 0, height = 0;
+  const std::string png = renderMorphPicturePng(input, width, height);
+  AtomicFile file(path);
+  if (png.empty() || !file.open()) {
+    error = path + ": cannot create the picture";
+    return false;
+  }
+  file.stream().write(png.data(), static_cast<std::streamsize>(png.size()));
+  if (!file.commit()) {
+    error = path + ": could not write the picture";
+    return false;
+  }
+  return true;
+}
+
+} // namespace runner

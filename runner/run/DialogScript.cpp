@@ -1,0 +1,134 @@
+#include "DialogScript.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace runner {
+
+namespace {
+
+// The dialog's widgets in tree order.
+void collect(int id, std::vector<sim::Widget>& out) {
+  std::optional<sim::Widget> widget = sim::findWidget(id);
+  if (!widget || !widget->alive)
+    return;
+  out.push_back(*widget);
+  for (int child : widget->children)
+    collect(child, out);
+}
+
+std::vector<sim::Widget> dialogWidgets(int dialog) {
+  std::vector<sim::Widget> widgets;
+  collect(dialog, widgets);
+  return widgets;
+}
+
+const sim::Widget* checkBox(const std::vector<sim::Widget>& widgets, const char* caption) {
+  for (const sim::Widget& w : widgets)
+    if (w.type == "checkbox" && w.text == caption)
+      return &w;
+  return nullptr;
+}
+
+const sim::Widget* listBox(const std::vector<sim::Widget>& widgets) {
+  for (const sim::Widget& w : widgets)
+    if (w.type == "listbox")
+      return &w;
+  return nullptr;
+}
+
+// The edit that follows a label in the same container, as a person reads a form.
+const sim::Widget* editAfter(const std::vector<sim::Widget>& widgets, const char* label) {
+  for (const sim::Widget& w : widgets) {
+    if (w.type != "label" || w.text != label)
+      continue;
+    for (const sim::Widget& parent : widgets) {
+      auto it = std::find(parent.children.begin(), parent.children.end(), w.id);
+      if (it == parent.children.end() || ++it == parent.children.end())
+        continue;
+      for (const sim::Widget& next : widgets)
+        if (next.id == *it && next.type == "edit")
+          return &next;
+    }
+  }
+  return nullptr;
+}
+
+bool wanted(const DialogChoices& choices, size_t option) {
+  return choices.options[option].value_or(kDialogOptions[option].initiallyChecked);
+}
+
+} // namespace
+
+sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view) {
+  sim::UserScript script;
+  DialogView* seen = &view;
+  script.inspect([seen](int dialog) {
+    const auto widgets = dialogWidgets(dialog);
+    seen->shown = true;
+    if (const sim::Widget* edit = editAfter(widgets, "Source"))
+      seen->sourceName = edit->text;
+    if (const sim::Widget* edit = editAfter(widgets, "Destination"))
+      seen->destinationName = edit->text;
+  });
+  // Filters first: changing one refills the list and forgets its selection.
+  for (size_t i = 0; i < kDialogOptionCount; ++i)
+    if (kDialogOptions[i].listFilter && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
+      script.clickCheckBox(kDialogOptions[i].caption);
+  const std::vector<std::string> asked = choices.elements;
+  const bool pick = choices.pickElements;
+  script.inspect([seen, asked, pick](int dialog) {
+    const auto widgets = dialogWidgets(dialog);
+    if (const sim::Widget* list = listBox(widgets))
+      for (const sim::WidgetItem& item : list->items)
+        seen->listed.push_back(item.text);
+    if (!pick)
+      return;
+    for (const std::string& name : asked)
+      if (std::count(seen->listed.begin(), seen->listed.end(), name) == 0)
+        seen->notListed.push_back(name);
+    if (!seen->notListed.empty())
+      throw std::runtime_error("element not listed: " + seen->notListed.front());
+  });
+  if (pick) {
+    // Select all, then invert: nothing is picked; then pick the asked-for items one by one.
+    script.clickButton(kSelectAllCaption).clickButton(kInvertSelectionCaption);
+    for (const std::string& name : choices.elements)
+      script.selectItem(name);
+  }
+  for (size_t i = 0; i < kDialogOptionCount; ++i)
+    if (!kDialogOptions[i].listFilter && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
+      script.clickCheckBox(kDialogOptions[i].caption);
+  if (choices.rateText)
+    script.typeText(kRateLabel, *choices.rateText);
+  const DialogChoices kept = choices;
+  script.inspect([seen, kept](int dialog) {
+    const auto widgets = dialogWidgets(dialog);
+    for (size_t i = 0; i < kDialogOptionCount; ++i) {
+      const sim::Widget* box = checkBox(widgets, kDialogOptions[i].caption);
+      if (!box) {
+        seen->problem =
+            std::string("the dialog has no check box \"") + kDialogOptions[i].caption + "\"";
+        throw std::runtime_error(seen->problem);
+      }
+      seen->states[i] = box->checked;
+      if (box->checked != wanted(kept, i)) {
+        seen->problem = std::string("the check box \"") + kDialogOptions[i].caption +
+                        "\" did not take the state asked for";
+        throw std::runtime_error(seen->problem);
+      }
+    }
+    if (const sim::Widget* list = listBox(widgets))
+      for (const sim::WidgetItem& item : list->items)
+        if (item.selected)
+          seen->picked.push_back(item.text);
+    if (const sim::Widget* rate = editAfter(widgets, kRateLabel))
+      seen->rateText = rate->text;
+    if (kept.wantPicture)
+      seen->pictureHtml = sim::dialogPictureHtml(dialog);
+  });
+  script.clickButton(choices.cancel ? kCancelCaption : kOkCaption);
+  return script;
+}
+
+} // namespace runner

@@ -1,0 +1,55 @@
+// What a run did, measured by the runner from the documents: for every Destination vertex
+// whether it was matched to a Source vertex, added (and given an interpolated morph or left), or
+// skipped; for every new element how many vertices actually moved and how many faces could not
+// be paired with a face of its Source element. The vertex pairing follows the plug-in's rules
+// (unique ID, or the shortest edit script over positions, optionally through the left/right
+// mirror) so that the figures describe the run, and the moved-vertex counts are read from the
+// resulting objects themselves.
+#pragma once
+
+#include "SimHost.h"
+
+#include <string>
+#include <vector>
+
+namespace runner {
+
+struct RunSettings {
+  bool useUniqueIds = true, selectedVerticesOnly = false, morphAddedVertices = true,
+       mirrorMorph = false, copyCoordinates = true, copyWeights = true, copyMaterials = true,
+       copyUvs = true, copyEdges = true;
+};
+
+enum class VertexFate { Unused, NotSelected, Matched, Interpolated, AddedLeftAlone };
+
+struct VertexTally {
+  int total = 0, unused = 0, notSelected = 0, matched = 0, interpolated = 0, addedLeftAlone = 0;
+};
+
+// The Source vertex of every Destination vertex (-1: none), and each vertex's fate.
+struct Correspondence {
+  std::vector<int> sourceVertex;
+  std::vector<VertexFate> fate;
+  VertexTally tally;
+};
+
+Correspondence analyseCorrespondence(const sim::Object& source, const sim::Object& destination,
+                                     const RunSettings& settings);
+
+struct FaceTally {
+  bool passRan = false; // the face pass runs when materials, UVs or creases are copied
+  int considered = 0, paired = 0, unpaired = 0;
+};
+
+// Faces of the new element (a clone of the Destination) that find no face of the old element.
+FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElement,
+                       const sim::Object& destination, const Correspondence& correspondence,
+                       const RunSettings& settings);
+
+struct MotionTally {
+  int moved = 0;        // vertices whose position differs from the Destination's
+  float largest = 0.0f; // longest offset from the Destination
+};
+MotionTally measureMotion(const sim::Object& newElement, const sim::Object& destination);
+
+} // namespace runner

@@ -1,0 +1,231 @@
+#include "TransferRun.h"
+
+#include "SimWidgets.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <set>
+#include <tuple>
+
+namespace runner {
+
+namespace {
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+std::string listOf(const std::vector<std::string>& names) {
+  if (names.empty())
+    return "(none)";
+  std::string text;
+  for (const std::string& name : names)
+    text += (text.empty() ? "" : ", ") + quoted(name);
+  return text;
+}
+
+sim::Object* objectNamed(const sim::Document& document, const std::string& name, const char* role) {
+  std::vector<int> slots;
+  for (int s = 0; s < document.slotCount(); ++s)
+    if (const sim::Object* object = document.objectAt(s); object && object->name == name)
+      slots.push_back(s);
+  if (slots.empty()) {
+    std::vector<std::string> names;
+    for (const sim::Object* object : document.objects())
+      names.push_back(object->name);
+    throw RunError(kExitBadInput, std::string("no object is named ") + quoted(name) + " (" + role +
+                                      "); the document holds " + listOf(names));
+  }
+  if (slots.size() > 1) {
+    std::string where;
+    for (int s : slots)
+      where += (where.empty() ? "" : ", ") + std::to_string(s);
+    throw RunError(kExitBadInput, std::to_string(slots.size()) + " objects are named " +
+                                      quoted(name) + " (slots " + where + "); the " + role +
+                                      " must be named by a name only one object bears");
+  }
+  return document.objectAt(slots.front());
+}
+
+// Selects the named objects in the object list, and only them, as a person would click them.
+void selectByName(sim::Document& document, const TransferRequest& request) {
+  if (!request.sourceName && !request.destinationName)
+    return;
+  if (!request.sourceName)
+    throw RunError(kExitUsage, "--destination needs --source: the host takes the Source as the "
+                               "first selected object");
+  sim::Object* source = objectNamed(document, *request.sourceName, "Source");
+  sim::Object* destination = request.destinationName
+                                 ? objectNamed(document, *request.destinationName, "Destination")
+                                 : source;
+  if (document.indexOf(destination) < document.indexOf(source))
+    throw RunError(kExitBadInput,
+                   "the host takes the first selected object in the object list as the Source, "
+                   "but " +
+                       quoted(destination->name) + " (slot " +
+                       std::to_string(document.indexOf(destination)) + ") comes before " +
+                       quoted(source->name) + " (slot " + std::to_string(document.indexOf(source)) +
+                       "): move the Source above the Destination in the document");
+  for (sim::Object* object : document.objects())
+    object->selected = 0;
+  source->selected = 1;
+  destination->selected = 1;
+}
+
+// The Source and Destination as the command picks them: the first two selected objects.
+std::pair<sim::Object*, sim::Object*> selectedPair(const sim::Document& document) {
+  std::vector<sim::Object*> selected;
+  for (sim::Object* object : document.objects())
+    if (object->selected != 0 && selected.size() < 2)
+      selected.push_back(object);
+  if (selected.empty())
+    throw RunError(kExitBadInput,
+                   "no object is selected in the document's object list, so the command has no "
+                   "Source: select the Source and the Destination (\"selected\": true) or name "
+                   "them with --source and --destination");
+  return {selected.front(), selected.back()};
+}
+
+RunSettings settingsFrom(const DialogView& view) {
+  RunSettings s;
+  s.useUniqueIds = view.states[kUseUniqueIds];
+  s.selectedVerticesOnly = view.states[kSelectedVerticesOnly];
+  s.morphAddedVertices = view.states[kMorphAddedVertices];
+  s.mirrorMorph = view.states[kMirrorMorph];
+  s.copyCoordinates = view.states[kCopyCoordinates];
+  s.copyWeights = view.states[kCopyWeights];
+  s.copyMaterials = view.states[kCopyMaterials];
+  s.copyUvs = view.states[kCopyUvs];
+  s.copyEdges = view.states[kCopyEdges];
+  return s;
+}
+
+} // namespace
+
+float rateFromText(const std::string& text) {
+  return static_cast<float>(std::strtod(text.c_str(), nullptr) / 100.0);
+}
+
+bool isTypableNumber(const std::string& text) {
+  size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+    ++i;
+  size_t digits = 0, points = 0;
+  for (; i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.');
+       ++i)
+    text[i] == '.' ? ++points : ++digits;
+  if (digits == 0 || points > 1)
+    return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+      ++i;
+    size_t exponent = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+      ++exponent;
+    if (exponent == 0)
+      return false;
+  }
+  return i == text.size();
+}
+
+void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRequest& request,
+                 TransferOutcome& outcome) {
+  if (request.dialog.rateText && !isTypableNumber(*request.dialog.rateText))
+    throw RunError(kExitUsage, "--rate " + quoted(*request.dialog.rateText) +
+                                   ": the Rate field takes a number such as 100, 50, -20 or 12.5");
+  selectByName(document, request);
+  std::tie(outcome.source, outcome.destination) = selectedPair(document);
+  outcome.sourceName = outcome.source->name;
+  outcome.destinationName = outcome.destination->name;
+
+  const std::vector<sim::Object*> before = document.objects();
+  std::vector<const sim::Object*> beforeSlots;
+  for (int s = 0; s < document.slotCount(); ++s)
+    beforeSlots.push_back(document.objectAt(s));
+  std::vector<std::string> namesBefore;
+  for (const sim::Object* object : beforeSlots)
+    namesBefore.push_back(object ? object->name : std::string());
+
+  sim::setStrict(true);
+  sim::clearMisuses();
+  sim::clearWidgetRecords();
+  sim::clearModalRuns();
+  sim::setEventDocument(document.handle());
+  sim::queueModalScript(makeDialogScript(request.dialog, outcome.view));
+  const auto started = std::chrono::steady_clock::now();
+  plugin.runCommand(document.handle());
+  outcome.dialogAndTransferSeconds = secondsSince(started);
+  for (const sim::MessageBoxRecord& box : sim::messageBoxes())
+    outcome.hostMessages.push_back(box.message);
+  outcome.hostMisuses = sim::misuses();
+  const std::vector<sim::ModalRun> runs = sim::modalRuns();
+  const std::vector<std::string> failures = sim::scriptFailures();
+  sim::clearModalRuns();
+  sim::setStrict(false);
+
+  if (runs.empty())
+    throw RunError(kExitFailure, "the plug-in's command showed no options dialog");
+  if (!outcome.view.notListed.empty())
+    throw RunError(kExitBadInput,
+                   "the dialog does not list " + listOf(outcome.view.notListed) + "; it lists " +
+                       listOf(outcome.view.listed) +
+                       " (the list shows the Source's elements with as many vertices as the "
+                       "Source unless --no-elements-only or --no-same-vertex-count-only is given)");
+  if (!outcome.view.problem.empty())
+    throw RunError(kExitFailure, "the options dialog: " + outcome.view.problem);
+  if (!failures.empty())
+    throw RunError(kExitFailure, "working the options dialog failed: " + failures.front());
+  if (request.dialog.cancel)
+    throw RunError(kExitCancelled, "cancelled in the options dialog: the document was not "
+                                   "changed and nothing was written");
+  if (runs.front().result != 1)
+    throw RunError(kExitFailure, "the options dialog closed without OK (result " +
+                                     std::to_string(runs.front().result) + ")");
+
+  const auto checking = std::chrono::steady_clock::now();
+  outcome.settings = settingsFrom(outcome.view);
+  outcome.rate = rateFromText(outcome.view.rateText);
+  outcome.sourceNameAfter = outcome.source->name;
+  outcome.destinationNameAfter = outcome.destination->name;
+  outcome.correspondence =
+      analyseCorrespondence(*outcome.source, *outcome.destination, outcome.settings);
+
+  // New objects were inserted among the old slots; taking them out leaves the old slot order,
+  // so the old slot right before a new element is the element it was made for.
+  const std::set<const sim::Object*> old(before.begin(), before.end());
+  int oldSlots = 0;
+  for (int s = 0; s < document.slotCount(); ++s) {
+    const sim::Object* object = document.objectAt(s);
+    if (!object || old.count(object)) {
+      ++oldSlots;
+      continue;
+    }
+    ElementOutcome element;
+    element.newElement = object;
+    element.newName = object->name;
+    if (oldSlots > 0 && static_cast<size_t>(oldSlots) <= beforeSlots.size()) {
+      element.oldElement = beforeSlots[static_cast<size_t>(oldSlots - 1)];
+      element.picked = namesBefore[static_cast<size_t>(oldSlots - 1)];
+    }
+    if (element.oldElement) {
+      element.oldRemoved = document.indexOf(element.oldElement) < 0;
+      if (!element.oldRemoved)
+        element.oldNameAfter = element.oldElement->name;
+      // A removed element stays allocated by the document until it goes.
+      element.faces = analyseFaces(*element.oldElement, *object, *outcome.destination,
+                                   outcome.correspondence, outcome.settings);
+    }
+    element.motion = measureMotion(*object, *outcome.destination);
+    outcome.elements.push_back(element);
+  }
+  outcome.checkSeconds = secondsSince(checking);
+}
+
+} // namespace runner

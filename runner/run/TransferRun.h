@@ -1,0 +1,75 @@
+// One morph transfer on a document, the way a modeler runs it in the host: Source and
+// Destination taken from the object-list selection (or selected by name), the real plug-in's
+// command run, its options dialog worked by the scripted user, and the outcome measured from the
+// document afterwards. Relies on the plug-in module, the simulated host and its widgets.
+#pragma once
+
+#include "DialogScript.h"
+#include "PluginModule.h"
+#include "RunAnalysis.h"
+#include "SimHost.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace runner {
+
+enum ExitCode {
+  kExitOk = 0,
+  kExitFailure = 1,   // the plug-in could not be run, or a file could not be written
+  kExitUsage = 2,     // the command line cannot be understood
+  kExitBadInput = 3,  // the document or a name in it does not allow the run
+  kExitCancelled = 4, // the dialog was cancelled: nothing changed, nothing written
+};
+
+// A reason to stop, with the exit code it leads to.
+class RunError : public std::runtime_error {
+public:
+  RunError(int code, const std::string& what) : std::runtime_error(what), code(code) {}
+  int code;
+};
+
+struct TransferRequest {
+  std::optional<std::string> sourceName, destinationName;
+  DialogChoices dialog;
+};
+
+struct ElementOutcome {
+  std::string picked;       // the old element's name when it was picked
+  std::string newName;      // the new element's name
+  std::string oldNameAfter; // the old element's name after the run
+  bool oldRemoved = false;
+  const sim::Object* oldElement = nullptr; // stays readable until the document goes
+  const sim::Object* newElement = nullptr;
+  MotionTally motion;
+  FaceTally faces;
+};
+
+struct TransferOutcome {
+  const sim::Object* source = nullptr;
+  const sim::Object* destination = nullptr;
+  std::string sourceName, destinationName;           // before the run
+  std::string sourceNameAfter, destinationNameAfter; // after it
+  DialogView view;
+  RunSettings settings;
+  float rate = 1.0f;
+  Correspondence correspondence;
+  std::vector<ElementOutcome> elements;
+  std::vector<std::string> hostMessages; // message boxes the host showed
+  std::vector<std::string> hostMisuses;  // host calls the simulated host found faulty
+  double dialogAndTransferSeconds = 0, checkSeconds = 0;
+};
+
+// Runs the command on the document, filling the outcome as it goes (what the dialog showed stays
+// there when the run stops). Throws RunError (bad input, cancel, plug-in failure).
+void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRequest& request,
+                 TransferOutcome& outcome);
+
+// The rate the plug-in takes from a Rate text: its leading number divided by 100.
+float rateFromText(const std::string& text);
+// Whether a person can type this text into the dialog's number field.
+bool isTypableNumber(const std::string& text);
+
+} // namespace runner

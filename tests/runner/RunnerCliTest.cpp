@@ -1,0 +1,247 @@
+// The command-line program as a user starts it: help and version, every kind of bad usage and
+// bad input with its message and exit status and no output written, the sample's transfer with
+// its report, pictures and dialog page, and the bundled sample being what the generator makes.
+#include "RunnerTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+using namespace runner_test;
+
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string shellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text)
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+Result runProgram(const std::string& program, const std::vector<std::string>& args,
+                  const ScratchFolder& dir) {
+  std::string command = "cd " + shellQuoted(dir.file("")) + " && " + shellQuoted(program);
+  for (const std::string& arg : args)
+    command += " " + shellQuoted(arg);
+  command += " >" + shellQuoted(dir.file(".out")) + " 2>" + shellQuoted(dir.file(".err"));
+  const int raw = std::system(command.c_str());
+  Result result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = readFile(dir.file(".out"));
+  result.err = readFile(dir.file(".err"));
+  std::filesystem::remove(dir.file(".out"));
+  std::filesystem::remove(dir.file(".err"));
+  return result;
+}
+
+Result runner(const std::vector<std::string>& args, const ScratchFolder& dir) {
+  return runProgram(TOVALINDER_RUNNER_FILE, args, dir);
+}
+
+} // namespace
+
+TEST(RunnerCli, HelpNamesEveryOptionWithTheDialogsCaption) {
+  ScratchFolder dir;
+  const Result r = runner({"--help"}, dir);
+  EXPECT_EQ(r.status, 0);
+  for (const char* text : {"--[no-]keep-object-names",
+                           "Source/Destinationオブジェクトの名前を維持する(&Q)",
+                           "--[no-]use-unique-ids",
+                           "同一頂点判定にユニークIDを使用する(&G)",
+                           "--[no-]selected-vertices-only",
+                           "--[no-]morph-added-vertices",
+                           "--[no-]mirror-morph",
+                           "モーフ左右反転(&T)",
+                           "--[no-]create-backup-elements",
+                           "--[no-]rename-new-elements",
+                           "新規エレメントは別名(～new)で作成する(&N)",
+                           "--[no-]copy-coordinates",
+                           "[座標]",
+                           "--[no-]copy-weights",
+                           "--[no-]copy-materials",
+                           "--[no-]copy-uvs",
+                           "--[no-]copy-edges",
+                           "--[no-]elements-only",
+                           "--[no-]same-vertex-count-only",
+                           "--element NAME",
+                           "--rate",
+                           "--cancel",
+                           "--dry-run",
+                           "--report FORMAT",
+                           "--show-dialog FILE",
+                           "--pictures",
+                           "--source NAME",
+                           "--destination NAME",
+                           "Examples:",
+                           "Exit status"})
+    EXPECT_NE(r.out.find(text), std::string::npos) << text;
+  const Result v = runner({"--version"}, dir);
+  EXPECT_EQ(v.status, 0);
+  EXPECT_EQ(v.out.rfind("tovalinder-run ", 0), 0u) << v.out;
+}
+
+TEST(RunnerCli, BadUsageExitsWithTwoAndWritesNothing) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{}, "no document given"},
+      {{"--frobnicate", samplePath()}, "unknown option --frobnicate"},
+      {{samplePath(), "--output"}, "--output needs a value"},
+      {{samplePath(), "--rate", "12abc"}, "--rate \"12abc\": the Rate field takes a number"},
+      {{samplePath(), "--rate", ""}, "--rate \"\""},
+      {{samplePath(), "--rate=1e"}, "--rate \"1e\""},
+      {{samplePath(), "--report", "xml"}, "--report xml: use text or json"},
+      {{samplePath(), "--layout", "zip"}, "--layout zip"},
+      {{samplePath(), samplePath()}, "one document at a time"},
+      {{samplePath(), "--dry-run=yes"}, "--dry-run takes no value"},
+  };
+  for (const auto& [args, message] : cases) {
+    ScratchFolder dir;
+    const Result r = runner(args, dir);
+    EXPECT_EQ(r.status, 2) << message;
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--help"), std::string::npos);
+    EXPECT_EQ(dir.listing(), "");
+  }
+}
+
+TEST(RunnerCli, BadInputExitsWithThreeNamesThePlaceAndWritesNothing) {
+  const std::string head = R"({"format": "tovalinder-document", "version": 1, "objects": [)";
+  struct Case {
+    std::string document;
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"{\"format\": ", {}, "in.json: not valid JSON"},
+      {R"({"format": "tovalinder-document", "version": 7, "objects": []})",
+       {},
+       "in.json: version: unsupported version 7"},
+      {head + R"({"name": "A", "selected": true, "vertices": {"positions": [[0,0,0]]},
+         "faces": {"points": [[0, 0, 9]]}}]})",
+       {},
+       "in.json: objects[0] (\"A\").faces.points[0][2]: face 0 uses vertex 9"},
+      {head + R"({"name": "A", "vertices": {"positions": [[0,0,0],[1,1,1]],
+         "uniqueIds": [3, 3]}}]})",
+       {},
+       "in.json: objects[0] (\"A\").vertices.uniqueIds[1]: duplicate unique ID 3"},
+      {smallDocument(), {"--source", "Z"}, "no object is named \"Z\" (Source)"},
+      {head + R"({"name": "A"}, {"name": "A"}]})", {"--source", "A"}, "2 objects are named \"A\""},
+      {head + R"({"name": "A"}]})", {}, "no object is selected"},
+      {smallDocument(),
+       {"--element", "elem:x-A"},
+       "the dialog does not list \"elem:x-A\"; it lists \"elem:m-A\""},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder dir;
+    writeFile(dir.file("in.json"), c.document);
+    writeFile(dir.file("out.json"), "previous result");
+    std::vector<std::string> args = {"in.json", "-o", "out.json"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Result r = runner(args, dir);
+    EXPECT_EQ(r.status, 3) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(dir.file("out.json")), "previous result");
+    EXPECT_EQ(dir.listing(), "in.json out.json");
+  }
+  ScratchFolder dir;
+  const Result missing = runner({"gone.json"}, dir);
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_NE(missing.err.find("gone.json: cannot open the file"), std::string::npos);
+  EXPECT_EQ(dir.listing(), "");
+}
+
+TEST(RunnerCli, AnOutputThatCannotBeWrittenExitsWithOneAndLeavesNothing) {
+  ScratchFolder dir;
+  writeFile(dir.file("in.json"), smallDocument());
+  const Result r = runner({"in.json", "-o", "missing/out.json", "--layout", "binary"}, dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("missing/out.json: cannot create the file"), std::string::npos) << r.err;
+  EXPECT_EQ(dir.listing(), "in.json");
+}
+
+TEST(RunnerCli, CancelExitsWithFourAndWritesNothing) {
+  ScratchFolder dir;
+  writeFile(dir.file("in.json"), smallDocument());
+  const Result r = runner({"in.json", "--cancel", "--report", "json"}, dir);
+  EXPECT_EQ(r.status, 4);
+  EXPECT_NE(r.err.find("cancelled"), std::string::npos) << r.err;
+  const nlohmann::json report = nlohmann::json::parse(r.out);
+  EXPECT_EQ(report["ok"], false);
+  EXPECT_EQ(report["exitCode"], 4);
+  EXPECT_EQ(dir.listing(), "in.json");
+}
+
+TEST(RunnerCli, TheSampleTransferReportsPicturesAndWrites) {
+  ScratchFolder dir;
+  const Result r =
+      runner({samplePath(), "--pictures", "pictures", "--show-dialog", "dialog.html"}, dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* line :
+       {"Source         \"Body\" (2260 vertices, 2288 faces)",
+        "Destination    \"BodyEdited\" (2291 vertices, 2323 faces)",
+        "\"elem:smile-Body\"   from \"elem:smile-Body\"; old element kept as \"#elem:smile-Body\"",
+        "142 vertices moved", "134 faces not paired of 2323",
+        "matched to a Source vertex          2259", "added, morph interpolated           32",
+        "Source \"Body\" is now \"#Body\", Destination \"BodyEdited\" is now \"Body\"",
+        "Host showed: \"Attributes of some faces were not copied.\"", "Time: read ",
+        "Written: character-transferred.json"})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+  EXPECT_EQ(dir.listing(), "character-transferred.json dialog.html pictures");
+  const std::string png = readFile(dir.file("pictures/1-elem_smile-Body.png"));
+  ASSERT_GT(png.size(), 1000u);
+  EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+  EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x04\x01\0\0\x02\0", 8)); // 1025 x 512
+  const std::string page = readFile(dir.file("dialog.html"));
+  EXPECT_NE(page.find("elem:sneerL-Body"), std::string::npos);
+  EXPECT_NE(page.find("モーフ左右反転"), std::string::npos);
+  // The result reads back, with the new elements beside the backups.
+  const Result again = runner({"character-transferred.json", "--source", "Body", "--destination",
+                               "Body", "--dry-run", "--cancel"},
+                              dir);
+  EXPECT_EQ(again.status, 4) << again.err;
+}
+
+TEST(RunnerCli, DryRunAndJsonReportForPipelines) {
+  ScratchFolder dir;
+  writeFile(dir.file("in.json"), smallDocument());
+  const Result r = runner(
+      {"in.json", "--dry-run", "--report=json", "--rate", "50", "--no-create-backup-elements"},
+      dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(dir.listing(), "in.json");
+  const nlohmann::json report = nlohmann::json::parse(r.out);
+  EXPECT_EQ(report["ok"], true);
+  EXPECT_EQ(report["written"], false);
+  EXPECT_EQ(report["dialog"]["rate"], 0.5);
+  EXPECT_EQ(report["dialog"]["options"]["create-backup-elements"], false);
+  EXPECT_EQ(report["elements"][0]["name"], "elem:m-A");
+  EXPECT_EQ(report["elements"][0]["oldRemoved"], true);
+  EXPECT_EQ(report["elements"][0]["movedVertices"], 1);
+  EXPECT_EQ(report["vertices"]["matched"], 4);
+  EXPECT_EQ(report["destination"]["nameAfter"], "A");
+}
+
+TEST(RunnerCli, OutputLayoutsReadBackTheSame) {
+  ScratchFolder dir;
+  writeFile(dir.file("in.json"), smallDocument());
+  ASSERT_EQ(runner({"in.json", "-o", "a.json", "--layout", "binary"}, dir).status, 0);
+  ASSERT_EQ(runner({"in.json", "-o", "b.json", "--layout", "base64"}, dir).status, 0);
+  EXPECT_EQ(dir.listing(), "a.bin a.json b.json in.json");
+  EXPECT_NE(readFile(dir.file("a.json")).find("\"binary\": {\"file\": \"a.bin\""),
+            std::string::npos);
+  EXPECT_NE(readFile(dir.file("b.json")).find("\"base64\""), std::string::npos);
+}
+
+TEST(RunnerCli, TheBundledSampleIsWhatTheGeneratorMakes) {
+  ScratchFolder dir;
+  const Result r = runProgram(TOVALINDER_SAMPLE_TOOL_FILE, {"character.json"}, dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(readFile(dir.file("character.json")) == readFile(samplePath()))
+      << "samples/character.json is out of date: regenerate it with tovalinder-sample";
+}

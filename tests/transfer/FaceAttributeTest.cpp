@@ -1,0 +1,167 @@
+// The face pass: the three ways a face is paired, the corner and edge alignment, and the faces
+// that cannot be paired.
+#include "TransferFixture.h"
+#include "transfer/TransferPasses.h"
+
+namespace {
+
+MQPoint at(float x, float y = 0, float z = 0) {
+  return MQPoint{x, y, z};
+}
+
+// UV (u, u) and crease c per corner/edge of an element's faces.
+scenes::ElementPlan attributes(const scenes::Mesh& source,
+                               const std::vector<std::vector<float>>& uvs,
+                               const std::vector<std::vector<float>>& creases) {
+  scenes::ElementPlan e;
+  for (const scenes::MeshVertex& v : source.vertices)
+    e.positions.push_back(v.position);
+  for (size_t f = 0; f < source.faces.size(); ++f) {
+    e.materials.push_back(static_cast<int>(f) + 1);
+    std::vector<MQCoordinate> corners;
+    for (float u : uvs[f])
+      corners.push_back(MQCoordinate{u, u});
+    e.uvs.push_back(corners);
+    e.creases.push_back(creases[f]);
+  }
+  return e;
+}
+
+std::vector<float> uOf(const sim::Face& face) {
+  std::vector<float> u;
+  for (const MQCoordinate& c : face.uvs)
+    u.push_back(c.u);
+  return u;
+}
+
+class FaceAttributes : public TransferTest {};
+
+TEST_F(FaceAttributes, PairedByUniqueIdWithoutRotation) {
+  scenes::Scene scene;
+  scene.source = mesh({at(0), at(1), at(0, 1)}, {{0, 1, 2}});
+  // Vertices moved away: only the face's ID pairs it.
+  scene.destination = mesh({at(5), at(6), at(5, 1)}, {{0, 1, 2}});
+  scene.elements.push_back(attributes(scene.source, {{0.1f, 0.2f, 0.3f}}, {{1, 2, 3}}));
+  scene.settings = copyEverything();
+  const scenes::Instance instance = run(scene);
+  const sim::Face& face = instance.newElements[0]->faces[0];
+  EXPECT_EQ(face.material, 1);
+  EXPECT_EQ(uOf(face), (std::vector<float>{0.1f, 0.2f, 0.3f}));
+  EXPECT_EQ(face.creases, (std::vector<float>{1, 2, 3}));
+  EXPECT_FALSE(pluginObject().faceAttributesSkipped);
+}
+
+TEST_F(FaceAttributes, PairedByVerticesWithTheCornersAligned) {
+  // Source A B C with face (B, C, A); the Destination face (a, b, c) has a fresh ID.
+  scenes::Scene scene;
+  scene.source = mesh({at(0), at(1), at(0, 1)}, {{1, 2, 0}});
+  scene.destination = mesh({at(0), at(1), at(0, 1)}, {{0, 1, 2}});
+  scene.destination.faces[0].uniqueId = 77;
+  // Corners B, C, A carry UVs 0.2, 0.3, 0.1; edges B-C 1, C-A 2, A-B 3.
+  scene.elements.push_back(attributes(scene.source, {{0.2f, 0.3f, 0.1f}}, {{1, 2, 3}}));
+  scene.settings = copyEverything();
+  const scenes::Instance instance = run(scene);
+  const sim::Face& face = instance.newElements[0]->faces[0];
+  EXPECT_EQ(uOf(face), (std::vector<float>{0.1f, 0.2f, 0.3f}));
+  // a-b takes A-B, b-c takes B-C, c-a takes C-A.
+  EXPECT_EQ(face.creases, (std::vector<float>{3, 1, 2}));
+  EXPECT_FALSE(pluginObject().faceAttributesSkipped);
+}
+
+TEST_F(FaceAttributes, MirroredFacesReverseTheCorners) {
+  // Face 0 (A, C, B) on the right; face 1 (A', B', C') on the left is paired with it.
+  scenes::Scene scene;
+  scene.source = mesh({at(1), at(1, 1), at(2), at(-1), at(-1, 1), at(-2)}, {{0, 2, 1}, {3, 4, 5}});
+  scene.destination = scene.source;
+  // Corners A, C, B carry 0.1, 0.3, 0.2; edges A-C 1, C-B 2, B-A 3.
+  scene.elements.push_back(
+      attributes(scene.source, {{0.1f, 0.3f, 0.2f}, {0.7f, 0.8f, 0.9f}}, {{1, 2, 3}, {7, 8, 9}}));
+  scene.settings = copyEverything();
+  scene.settings.mirrorMorph = true;
+  const scenes::Instance instance = run(scene);
+  const sim::Face& face = instance.newElements[0]->faces[1];
+  EXPECT_EQ(face.material, 1);
+  EXPECT_EQ(uOf(face), (std::vector<float>{0.1f, 0.2f, 0.3f}));
+  // A'-B' takes B-A, B'-C' takes C-B, C'-A' takes A-C.
+  EXPECT_EQ(face.creases, (std::vector<float>{3, 2, 1}));
+}
+
+TEST_F(FaceAttributes, EdgesAloneOpenTheFacePass) {
+  scenes::Scene scene;
+  scene.source = mesh({at(0), at(1), at(0, 1)}, {{1, 2, 0}});
+  scene.destination = mesh({at(0), at(1), at(0, 1)}, {{0, 1, 2}});
+  scene.destination.faces[0].uniqueId = 77;
+  scene.elements.push_back(attributes(scene.source, {{0.2f, 0.3f, 0.1f}}, {{1, 2, 3}}));
+  scene.settings.copyEdges = true;
+  const scenes::Instance instance = run(scene);
+  const sim::Face& face = instance.newElements[0]->faces[0];
+  EXPECT_EQ(face.creases, (std::vector<float>{3, 1, 2}));
+  EXPECT_EQ(face.material, -1);
+  EXPECT_EQ(uOf(face), (std::vector<float>{0, 0, 0}));
+}
+
+TEST_F(FaceAttributes, UnpairedFacesSetOneFlagAndKeepTheirAttributes) {
+  // Face 1 holds an added vertex, face 2 is a re-triangulation, face 3 is empty, face 4 keeps a
+  // Source face's ID with a point more.
+  scenes::Scene scene;
+  scene.source = mesh({at(0), at(1), at(1, 1), at(0, 1)}, {{0, 1, 2}, {0, 2, 3}, {0, 1, 3}});
+  scene.destination = mesh({at(0), at(1), at(1, 1), at(0, 1), at(2, 2)},
+                           {{0, 1, 2}, {1, 4, 2}, {1, 2, 3}, {}, {0, 1, 3, 2}});
+  scene.destination.faces[1].uniqueId = 11;
+  scene.destination.faces[2].uniqueId = 12;
+  scene.destination.faces[3].uniqueId = 13;
+  scene.destination.faces[4].uniqueId = 3;
+  scene.elements.push_back(attributes(scene.source,
+                                      {{0.1f, 0.2f, 0.3f}, {0.4f, 0.5f, 0.6f}, {0.7f, 0.8f, 0.9f}},
+                                      {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}));
+  scene.elements.push_back(scene.elements[0]);
+  scene.settings = copyEverything();
+  const scenes::Instance instance = run(scene);
+  EXPECT_TRUE(pluginObject().faceAttributesSkipped);
+  for (const sim::Object* e : instance.newElements) {
+    EXPECT_EQ(e->faces[0].material, 1);
+    for (size_t f = 1; f < 5; ++f) {
+      EXPECT_EQ(e->faces[f].material, -1) << f;
+      EXPECT_EQ(uOf(e->faces[f]), std::vector<float>(e->faces[f].points.size(), 0.0f)) << f;
+    }
+  }
+}
+
+TEST_F(FaceAttributes, UnselectedFacesAreNeitherCopiedNorCounted) {
+  scenes::Scene scene;
+  scene.source = mesh({at(0), at(1), at(0, 1), at(1, 1)}, {{0, 1, 2}, {1, 3, 2}});
+  scene.destination = scene.source;
+  scene.destination.faces[1].points = {1, 3, 2, 0}; // could not be paired
+  scene.elements.push_back(
+      attributes(scene.source, {{0.1f, 0.2f, 0.3f}, {0.4f, 0.5f, 0.6f}}, {{1, 2, 3}, {4, 5, 6}}));
+  scene.settings = copyEverything();
+  scene.settings.selectedVerticesOnly = true;
+  scene.selectedVertices = {0, 1, 2, 3};
+  scene.selectedFaces = {0};
+  const scenes::Instance instance = run(scene);
+  EXPECT_EQ(instance.newElements[0]->faces[0].material, 1);
+  EXPECT_EQ(instance.newElements[0]->faces[1].material, -1);
+  EXPECT_FALSE(pluginObject().faceAttributesSkipped);
+}
+
+TEST_F(FaceAttributes, AVertexWithoutFacesFindsNoFace) {
+  // Vertex 3 is in no face: no face holds 3, 0 and 1, although face 0 has three points.
+  sim::Object* object = document_.addObject("Body");
+  for (int i = 0; i < 4; ++i)
+    object->addVertex(at(float(i)));
+  object->addFace({0, 1, 2});
+  object->addFace({0, 1, 2, 3});
+  const cmq::CMQObject handle(object->handle(), document_.handle());
+  EXPECT_EQ(transfer::findFaceWithVertices(handle, {3, 0, 1}, 4), -1);
+  object->faces[1].points = {0, 1, 2};
+  object->invalidateCaches();
+  EXPECT_EQ(transfer::findFaceWithVertices(handle, {3, 0, 1}, 4), -1);
+  EXPECT_EQ(transfer::findFaceWithVertices(handle, {2, 0, 1}, 4), 0);
+  EXPECT_EQ(transfer::findFaceWithVertices(handle, {0, 1, 9}, 4), -1) << "not in the object";
+  // Only the smallest candidate is tested.
+  object->faces[0].points = {0, 1, 2, 3};
+  object->invalidateCaches();
+  EXPECT_EQ(transfer::findFaceWithVertices(handle, {0, 1, 2}, 4), -1);
+}
+
+} // namespace
