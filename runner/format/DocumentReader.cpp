@@ -479,7 +479,8 @@ void Reader::read(sim::Document& document) {
   Json root;
   try {
     root = Json::parse(in);
-  } catch (const Json::parse_error& e) {
+  } catch (const Json::exception& e) {
+    // Parse errors and numbers too large for a double alike: the file is not a document.
     std::string what = e.what();
     const size_t bracket = what.find("] ");
     fail("", "not valid JSON: " + (bracket == std::string::npos ? what : what.substr(bracket + 2)));

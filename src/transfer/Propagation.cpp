@@ -44,7 +44,8 @@ MeshTopology::MeshTopology(MQObject object)
     const int n = MQObj_GetFacePointCount(object, f);
     if (n > 0) {
       const size_t start = facePoints_.size();
-      facePoints_.resize(start + static_cast<size_t>(n));
+      // Entries the host leaves unfilled name no vertex.
+      facePoints_.resize(start + static_cast<size_t>(n), -1);
       MQObj_GetFacePointArray(object, f, facePoints_.data() + start);
     }
     faceStarts_.push_back(static_cast<int>(facePoints_.size()));

@@ -12,6 +12,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 #include <functional>
 
 using testing_support::PluginUnderTest;
@@ -216,6 +224,80 @@ TEST_F(HostileCommand, ObjectsDeletedWhileTheDialogIsOpen) {
         EXPECT_NE(result.find("name=#Body"), std::string::npos) << label;
       }
     }
+}
+
+} // namespace
+
+namespace {
+
+// A host count so large that the plug-in's buffer for it cannot be had: the allocation fails,
+// the command ends at the entry point's barrier without anything escaping into the host, the
+// document keeps what the steps so far made of it (whole objects in the document, no clone
+// left outside, no dialog left open), and the next run works as ever. The address-space limit
+// makes the allocation fail at once instead of taking the machine's memory; the sanitizers
+// reserve address space of their own and end the process on a failed allocation, so the test
+// runs on the plain Linux build.
+#if defined(__SANITIZE_ADDRESS__)
+#define HARDENING_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define HARDENING_SANITIZED 1
+#endif
+#endif
+
+#if defined(__linux__) && !defined(HARDENING_SANITIZED)
+// Limits the address space to what is in use plus a margin, for the life of the scope.
+class AddressSpaceLimit {
+public:
+  explicit AddressSpaceLimit(size_t margin) {
+    getrlimit(RLIMIT_AS, &saved_);
+    size_t pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(statm, "%zu", &pages) != 1)
+        pages = 0;
+      std::fclose(statm);
+    }
+    rlimit limited = saved_;
+    limited.rlim_cur = pages * size_t(sysconf(_SC_PAGESIZE)) + margin;
+    active_ = pages > 0 && setrlimit(RLIMIT_AS, &limited) == 0;
+  }
+  ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &saved_); }
+  bool active() const { return active_; }
+
+private:
+  rlimit saved_{};
+  bool active_ = false;
+};
+#endif
+
+TEST_F(HostileCommand, FailedAllocationEndsTheCommandCleanly) {
+#if defined(__linux__) && !defined(HARDENING_SANITIZED)
+  sim::setHugeCount(INT_MAX);
+  sim::Document document;
+  hardening::buildMorphScene(document);
+  sim::setEventDocument(document.handle());
+  sim::queueModalScript(scriptFor(choices()[1]));
+  MQBOOL result = 1;
+  {
+    AddressSpaceLimit limit(size_t(1) << 30);
+    ASSERT_TRUE(limit.active());
+    sim::setHostile(sim::Hostile::HugeArrayCounts);
+    result = plugin.entry.MQModifyObject(0, document.handle());
+    sim::setHostile(sim::Hostile::None);
+  }
+  sim::setHugeCount(65536);
+  EXPECT_EQ(result, 0) << "the barrier answers the refusal";
+  EXPECT_TRUE(sim::misuses().empty()) << sim::misuses().front();
+  EXPECT_TRUE(sim::detachedObjects().empty());
+  EXPECT_EQ(sim::liveWidgets().size(), 1u) << "the dialog is gone";
+  EXPECT_EQ(sim::modalRuns().size(), 1u);
+  sim::clearWidgetRecords();
+  // The plug-in is still sound: the same run on a fresh scene gives the ordinary result.
+  const std::string ordinary = run("after the failure", scriptFor(choices()[1]), true);
+  EXPECT_NE(ordinary, ordinaryScene());
+#else
+  GTEST_SKIP() << "needs the plain Linux build";
+#endif
 }
 
 } // namespace
