@@ -22,13 +22,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A folder of this process for the files of one input, removed when the process ends.
+class WorkFolder {
+public:
+  WorkFolder()
+      : path_(fs::temp_directory_path() / ("tovalinder-fuzz-" + std::to_string(getpid()))) {
+    fs::create_directories(path_);
+  }
+  ~WorkFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  const fs::path& path() const { return path_; }
+
+private:
+  fs::path path_;
+};
+
 const fs::path& workFolder() {
-  static const fs::path folder = [] {
-    fs::path path = fs::temp_directory_path() / ("tovalinder-fuzz-" + std::to_string(getpid()));
-    fs::create_directories(path);
-    return path;
-  }();
-  return folder;
+  static const WorkFolder folder;
+  return folder.path();
 }
 
 std::string withoutNames(sim::Document& document) {
