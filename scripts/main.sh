@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# The main job: builds the plug-in, the simulated host and the runner, then runs the Tovalinder
-# command on the bundled sample character and prints the transfer report. The result and one
-# picture per transferred morph land in build/native/sample-run/.
+# The main job: builds everything (plug-in, simulated host, runner, tests), then runs the
+# Tovalinder command on the bundled sample character and prints the transfer report. The result,
+# one picture per transferred morph and the options dialog page land in build/native/sample-run/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset native >/dev/null
-cmake --build --preset native -j"$(nproc)" --target tovalinder_runner tovalinder_sample
+cmake --build --preset native -j"$(nproc)"
 out=build/native/sample-run
 mkdir -p "$out"
 build/native/bin/tovalinder-run samples/character.json \
