@@ -94,60 +94,67 @@ private:
   std::string eventName_;
 };
 
-// Execute, mouse and paint events: the record is null, a MouseEventRecord* or an MQCanvas**.
-template <typename T> class MQWidgetEventClosure final : public MQWidgetEventClosureBase {
+// What the two closure kinds share: the receiver, its id at registration and the member
+// function; closures are equal when they have the same kind, receiver and member function.
+template <typename T, typename HandlerType>
+class MQWidgetClosureOf : public MQWidgetEventClosureBase {
 public:
-  using Handler = int (T::*)(MQWidgetBase* sender, MQDocument document, void* record);
+  using Handler = HandlerType;
 
-  MQWidgetEventClosure(const char* eventName, T* receiver, int receiverId, Handler handler)
-      : MQWidgetEventClosureBase(eventName), receiver_(receiver), receiverId_(receiverId),
-        handler_(handler) {}
-
-  int invoke(MQWidgetBase* sender, MQDocument document, void* record) override {
-    if (!closureReceiverAlive(receiverId_, receiver()))
-      return 0;
-    return (receiver_->*handler_)(sender, document, record);
-  }
   bool equals(const MQWidgetEventClosureBase& other) const override {
     if (typeid(other) != typeid(*this))
       return false;
-    auto& same = static_cast<const MQWidgetEventClosure&>(other);
+    auto& same = static_cast<const MQWidgetClosureOf&>(other);
     return same.receiver_ == receiver_ && same.handler_ == handler_;
   }
   MQWidgetBase* receiver() const override { return receiver_; }
 
-private:
+protected:
+  MQWidgetClosureOf(const char* eventName, T* receiver, int receiverId, Handler handler)
+      : MQWidgetEventClosureBase(eventName), receiver_(receiver), receiverId_(receiverId),
+        handler_(handler) {}
+  bool receiverAlive() const { return closureReceiverAlive(receiverId_, receiver()); }
+
   T* receiver_;
   int receiverId_;
   Handler handler_;
 };
 
-// Key events: the record is a KeyEventRecord.
-template <typename T> class MQWidgetKeyEventClosure final : public MQWidgetEventClosureBase {
-public:
-  using Handler = int (T::*)(MQWidgetBase* sender, MQDocument document, KeyEventRecord& record);
+// Execute, mouse and paint events: the record is null, a MouseEventRecord* or an MQCanvas**.
+template <typename T>
+class MQWidgetEventClosure final
+    : public MQWidgetClosureOf<T, int (T::*)(MQWidgetBase*, MQDocument, void*)> {
+  using Base = MQWidgetClosureOf<T, int (T::*)(MQWidgetBase*, MQDocument, void*)>;
 
-  MQWidgetKeyEventClosure(const char* eventName, T* receiver, int receiverId, Handler handler)
-      : MQWidgetEventClosureBase(eventName), receiver_(receiver), receiverId_(receiverId),
-        handler_(handler) {}
+public:
+  using typename Base::Handler;
+  MQWidgetEventClosure(const char* eventName, T* receiver, int receiverId, Handler handler)
+      : Base(eventName, receiver, receiverId, handler) {}
 
   int invoke(MQWidgetBase* sender, MQDocument document, void* record) override {
-    if (record == nullptr || !closureReceiverAlive(receiverId_, receiver()))
+    if (!this->receiverAlive())
       return 0;
-    return (receiver_->*handler_)(sender, document, *static_cast<KeyEventRecord*>(record));
+    return (this->receiver_->*this->handler_)(sender, document, record);
   }
-  bool equals(const MQWidgetEventClosureBase& other) const override {
-    if (typeid(other) != typeid(*this))
-      return false;
-    auto& same = static_cast<const MQWidgetKeyEventClosure&>(other);
-    return same.receiver_ == receiver_ && same.handler_ == handler_;
-  }
-  MQWidgetBase* receiver() const override { return receiver_; }
+};
 
-private:
-  T* receiver_;
-  int receiverId_;
-  Handler handler_;
+// Key events: the record is a KeyEventRecord.
+template <typename T>
+class MQWidgetKeyEventClosure final
+    : public MQWidgetClosureOf<T, int (T::*)(MQWidgetBase*, MQDocument, KeyEventRecord&)> {
+  using Base = MQWidgetClosureOf<T, int (T::*)(MQWidgetBase*, MQDocument, KeyEventRecord&)>;
+
+public:
+  using typename Base::Handler;
+  MQWidgetKeyEventClosure(const char* eventName, T* receiver, int receiverId, Handler handler)
+      : Base(eventName, receiver, receiverId, handler) {}
+
+  int invoke(MQWidgetBase* sender, MQDocument document, void* record) override {
+    if (record == nullptr || !this->receiverAlive())
+      return 0;
+    return (this->receiver_->*this->handler_)(sender, document,
+                                              *static_cast<KeyEventRecord*>(record));
+  }
 };
 
 // The function the host calls for every registered event (an MQWidgetEventProc). Answers the
