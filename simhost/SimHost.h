@@ -32,7 +32,7 @@
 //    recorded (see misuses()).
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 #include <set>
 #include <string>

@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include "DialogOptions.h"
+#include "dialog/DialogOptions.h"
 
 namespace runner {
 
@@ -65,10 +65,13 @@ std::string usageText() {
       "                          own picks: every unlocked element\n"
       "      --rate PERCENT      the Rate field (default 100: the whole morph)\n"
       "      --cancel            press Cancel instead of OK\n";
-  for (size_t i = 0; i < kDialogOptionCount; ++i) {
-    const DialogOption& o = kDialogOptions[i];
-    if (i == kElementsOnly)
+  bool filtersBegun = false;
+  for (size_t i : dialog::optionsInSettingsOrder()) {
+    const dialog::DialogOption& o = dialog::kDialogOptions[i];
+    if (o.kind == dialog::OptionKind::ListFilter && !filtersBegun) {
+      filtersBegun = true;
       text += "  List filters:\n";
+    }
     text += std::string("      --[no-]") + o.flag + " (" + (o.initiallyChecked ? "on" : "off") +
             " by default)\n          " + o.meaning + "\n          [" + o.caption + "]\n";
   }
@@ -165,8 +168,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.request.dialog.cancel = true;
     } else {
       bool known = false;
-      for (size_t o = 0; o < kDialogOptionCount && !known; ++o) {
-        const std::string flag = kDialogOptions[o].flag;
+      for (size_t o = 0; o < dialog::kDialogOptionCount && !known; ++o) {
+        const std::string flag = dialog::kDialogOptions[o].flag;
         if (arg == "--" + flag || arg == "--no-" + flag) {
           noValue();
           line.request.dialog.options[o] = arg == "--" + flag;

@@ -59,7 +59,7 @@ int run(const CommandLine& line, bool& jsonOnFailure) {
 
   stage = std::chrono::steady_clock::now();
   PluginModule plugin(line.plugin.empty() ? defaultPluginPath() : line.plugin);
-  if (!plugin.start())
+  if (!plugin.start(sim::moduleFileName()))
     throw RunError(kExitFailure, plugin.error());
   report.timings.emplace_back("plug-in start", secondsSince(stage));
 

@@ -1,6 +1,6 @@
 #include "Report.h"
 
-#include "DialogOptions.h"
+#include "dialog/DialogOptions.h"
 
 #include <nlohmann/json.hpp>
 
@@ -39,9 +39,9 @@ std::string plural(long n, const char* one, const char* many) {
 
 std::string optionsOn(const TransferOutcome& o) {
   std::string text;
-  for (size_t i = 0; i < kDialogOptionCount; ++i)
-    if (!kDialogOptions[i].listFilter && o.view.states[i])
-      text += (text.empty() ? "" : ", ") + std::string(kDialogOptions[i].flag);
+  for (size_t i : dialog::optionsInSettingsOrder())
+    if (dialog::kDialogOptions[i].field && o.view.states[i])
+      text += (text.empty() ? "" : ", ") + std::string(dialog::kDialogOptions[i].flag);
   return text.empty() ? "(none)" : text;
 }
 
@@ -145,8 +145,8 @@ std::string jsonReport(const RunReport& report) {
                       {"vertices", o.destination->vertexCount()},
                       {"faces", o.destination->faceCount()}};
   nlohmann::ordered_json options;
-  for (size_t i = 0; i < kDialogOptionCount; ++i)
-    options[kDialogOptions[i].flag] = o.view.states[i];
+  for (size_t i : dialog::optionsInSettingsOrder())
+    options[dialog::kDialogOptions[i].flag] = o.view.states[i];
   j["dialog"] = {{"listed", o.view.listed},
                  {"picked", o.view.picked},
                  {"rateText", o.view.rateText},

@@ -11,6 +11,10 @@ namespace textconv {
 std::u16string toWidgetText(const std::string& narrow);
 std::string toNarrowText(const std::u16string& wide);
 
+// The plug-in's own texts (UTF-8 in its source) as widget texts, whatever the locale; a byte
+// that is no part of a UTF-8 sequence becomes U+FFFD.
+std::u16string fromUtf8(const std::string& utf8);
+
 // The leading number of text as strtod reads it, with the point as decimal separator whatever
 // the numeric locale; 0 when there is none.
 double leadingNumber(const std::string& text);

@@ -5,7 +5,7 @@
 // a programming error: the entry points refuse to run the command until the table is bound.
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 namespace host {
 

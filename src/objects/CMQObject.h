@@ -4,7 +4,7 @@
 // host objects; callers check isValid() before using a handle they did not just make.
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 #include <string>
 #include <vector>
@@ -24,7 +24,8 @@ struct CornerUv {
 class CMQObject {
 public:
   CMQObject() = default;
-  CMQObject(MQObject object, MQDocument document) : object(object), document(document) {}
+  CMQObject(MQObject hostObject, MQDocument hostDocument)
+      : object(hostObject), document(hostDocument) {}
   CMQObject(const CMQObject&) = default;
   CMQObject& operator=(const CMQObject&) = default;
   virtual ~CMQObject() { reset(); }

@@ -21,6 +21,14 @@ using namespace runner_test;
 
 namespace {
 
+// Table positions of the dialog's options, named by settings field or (filters) by Alt key.
+size_t option(bool TransferSettings::*field) {
+  return dialog::optionIndex(*dialog::optionFor(field));
+}
+size_t filter(char key) {
+  return dialog::optionIndex(*dialog::optionForKey(key));
+}
+
 struct RunState {
   sim::Document document;
   TransferOutcome outcome;
@@ -30,7 +38,7 @@ struct RunState {
 class TransferRunTest : public ::testing::Test {
 protected:
   TransferRunTest() : plugin_(testing_support::pluginFile()) {}
-  void SetUp() override { ASSERT_TRUE(plugin_.start()) << plugin_.error(); }
+  void SetUp() override { ASSERT_TRUE(plugin_.start(sim::moduleFileName())) << plugin_.error(); }
 
   // Runs on a document file (the generated sample character when the path is empty); the
   // error code when the run stops (0 when it completes).
@@ -124,9 +132,9 @@ TEST_F(TransferRunTest, TheSampleWithTheDialogsDefaults) {
 
 TEST_F(TransferRunTest, MirroredByPositionTheLeftSneerLandsOnTheRight) {
   TransferRequest request;
-  request.dialog.options[kUseUniqueIds] = false;
-  request.dialog.options[kMirrorMorph] = true;
-  request.dialog.options[kCreateBackupElements] = false;
+  request.dialog.options[option(&TransferSettings::useUniqueIds)] = false;
+  request.dialog.options[option(&TransferSettings::mirrorMorph)] = true;
+  request.dialog.options[option(&TransferSettings::createBackupElements)] = false;
   request.dialog.pickElements = true;
   request.dialog.elements = {"elem:sneerL-Body"};
   request.dialog.rateText = "50";
@@ -153,9 +161,9 @@ TEST_F(TransferRunTest, MirroredByPositionTheLeftSneerLandsOnTheRight) {
 
 TEST_F(TransferRunTest, OnlySelectedVerticesAndNewNames) {
   TransferRequest request;
-  request.dialog.options[kSelectedVerticesOnly] = true;
-  request.dialog.options[kRenameNewElements] = true;
-  request.dialog.options[kKeepObjectNames] = true;
+  request.dialog.options[option(&TransferSettings::selectedVerticesOnly)] = true;
+  request.dialog.options[option(&TransferSettings::renameNewElements)] = true;
+  request.dialog.options[option(&TransferSettings::keepObjectNames)] = true;
   RunState r;
   ASSERT_EQ(run(r, samplePath(), request), 0);
   const sim::Object& destination = *r.outcome.destination;
@@ -240,8 +248,8 @@ TEST_F(TransferRunTest, ListFiltersChangeWhatCanBePicked) {
     sim::Object* other = r.document.addObject("elem:smile-Body");
     other->addVertex(0, 0, 0);
     TransferRequest request;
-    request.dialog.options[kElementsOnly] = elementsOnly;
-    request.dialog.options[kSameVertexCountOnly] = sameCount;
+    request.dialog.options[filter('E')] = elementsOnly;
+    request.dialog.options[filter('V')] = sameCount;
     request.dialog.cancel = true;
     EXPECT_THROW(runTransfer(plugin_, r.document, request, r.outcome), RunError);
     return r.outcome.view.listed.size();

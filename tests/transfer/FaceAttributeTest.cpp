@@ -1,7 +1,6 @@
 // The face pass: the three ways a face is paired, the corner and edge alignment, and the faces
 // that cannot be paired.
 #include "TransferFixture.h"
-#include "transfer/TransferPasses.h"
 
 namespace {
 
@@ -142,26 +141,6 @@ TEST_F(FaceAttributes, UnselectedFacesAreNeitherCopiedNorCounted) {
   EXPECT_EQ(instance.newElements[0]->faces[0].material, 1);
   EXPECT_EQ(instance.newElements[0]->faces[1].material, -1);
   EXPECT_FALSE(pluginObject().faceAttributesSkipped);
-}
-
-TEST_F(FaceAttributes, AVertexWithoutFacesFindsNoFace) {
-  // Vertex 3 is in no face: no face holds 3, 0 and 1, although face 0 has three points.
-  sim::Object* object = document_.addObject("Body");
-  for (int i = 0; i < 4; ++i)
-    object->addVertex(at(float(i)));
-  object->addFace({0, 1, 2});
-  object->addFace({0, 1, 2, 3});
-  const cmq::CMQObject handle(object->handle(), document_.handle());
-  EXPECT_EQ(transfer::findFaceWithVertices(handle, {3, 0, 1}, 4), -1);
-  object->faces[1].points = {0, 1, 2};
-  object->invalidateCaches();
-  EXPECT_EQ(transfer::findFaceWithVertices(handle, {3, 0, 1}, 4), -1);
-  EXPECT_EQ(transfer::findFaceWithVertices(handle, {2, 0, 1}, 4), 0);
-  EXPECT_EQ(transfer::findFaceWithVertices(handle, {0, 1, 9}, 4), -1) << "not in the object";
-  // Only the smallest candidate is tested.
-  object->faces[0].points = {0, 1, 2, 3};
-  object->invalidateCaches();
-  EXPECT_EQ(transfer::findFaceWithVertices(handle, {0, 1, 2}, 4), -1);
 }
 
 } // namespace
