@@ -2,9 +2,8 @@
 
 #include "host/HostTable.h"
 #include "transfer/FacePairing.h"
+#include "transfer/HostElementFaces.h"
 #include "transfer/HostMeshReader.h"
-
-#include <memory>
 
 namespace transfer {
 namespace {
@@ -25,26 +24,7 @@ int sourceEdge(int j, int rotation, int count, bool mirror) {
   return mirror ? wrap(rotation - 1 - j, count) : wrap(j + rotation, count);
 }
 
-// One element pair while the pass walks the faces, with what it holds of the host's answers.
-struct PairState {
-  const ElementPair* pair;
-  int newFaces;                        // the new element's face count
-  std::unique_ptr<ElementFaces> faces; // the Source element's faces, once asked for
-
-  const ElementFaces& elementFaces() {
-    if (!faces) {
-      MeshSnapshot snapshot;
-      readMesh(pair->element, kFaces, snapshot);
-      faces = std::make_unique<ElementFaces>(std::move(snapshot));
-    }
-    return *faces;
-  }
-  int facePoints(int face) {
-    return faces ? faces->mesh.facePointCount(face) : MQObj_GetFacePointCount(pair->element, face);
-  }
-};
-
-// The points of face f of the new element, count of them as the host just answered.
+// The points of a face of the new element, count of them as the host just answered.
 std::vector<int> newFacePoints(MQObject newElement, int face, int count) {
   std::vector<int> points(static_cast<size_t>(std::max(0, count)), -1);
   if (count > 0)
@@ -55,22 +35,24 @@ std::vector<int> newFacePoints(MQObject newElement, int face, int count) {
   return points;
 }
 
-FaceMatch pairFace(const FacePassInput& in, PairState& state, int face, int count) {
+template <typename Faces>
+FaceMatch pairFace(const FacePassInput& in, const ElementPair& pair, Faces& faces, int face,
+                   int count) {
   if (!in.settings.mirrorMorph) {
-    const int byId = MQObj_GetFaceIndexFromUniqueID(
-        state.pair->element, MQObj_GetFaceUniqueID(state.pair->newElement, face));
+    const int byId =
+        MQObj_GetFaceIndexFromUniqueID(pair.element, MQObj_GetFaceUniqueID(pair.newElement, face));
     if (byId != -1)
-      return matchByUniqueId(byId, state.facePoints(byId), count);
+      return matchByUniqueId(byId, faces.pointCount(byId), count);
   }
-  const std::vector<int> points = newFacePoints(state.pair->newElement, face, count);
-  const FaceMatch match = findSourceFace(state.elementFaces(), points.data(),
-                                         static_cast<int>(points.size()), in.vertexPairs);
+  const std::vector<int> points = newFacePoints(pair.newElement, face, count);
+  const FaceMatch match =
+      findSourceFace(faces, points.data(), static_cast<int>(points.size()), in.vertexPairs);
   // Only a face of this face's size can take its corners and edges (a host that filled fewer
   // points than it counted gives a smaller one).
-  return match.face >= 0 && state.facePoints(match.face) == count ? match : FaceMatch{};
+  return match.face >= 0 && faces.pointCount(match.face) == count ? match : FaceMatch{};
 }
 
-// Copies the attributes of the matched Source face to face f of the new element; both faces
+// Copies the attributes of the matched Source face to a face of the new element; both faces
 // have count points.
 void copyFace(const TransferSettings& settings, const ElementPair& pair, const FaceMatch& match,
               int face, int count) {
@@ -92,6 +74,28 @@ void copyFace(const TransferSettings& settings, const ElementPair& pair, const F
           pair.newElement, face, j,
           MQObj_GetFaceEdgeCrease(pair.element, match.face,
                                   sourceEdge(j, match.rotation, count, mirror)));
+}
+
+// The faces of one element pair; true when some face could not be paired.
+template <typename Faces>
+bool copyElementFaces(const FacePassInput& in, const ElementPair& pair, Faces& faces,
+                      const std::vector<int>& destinationFaces) {
+  const int newFaces = MQObj_GetFaceCount(pair.newElement);
+  bool skipped = false;
+  for (int face : destinationFaces) {
+    if (face >= newFaces) {
+      skipped = true;
+      continue;
+    }
+    const int count = MQObj_GetFacePointCount(pair.newElement, face);
+    const FaceMatch match = pairFace(in, pair, faces, face, count);
+    if (match.face == -1) {
+      skipped = true;
+      continue;
+    }
+    copyFace(in.settings, pair, match, face, count);
+  }
+  return skipped;
 }
 
 // The Destination faces whose attributes are copied: those with points, and only the selected
@@ -118,21 +122,18 @@ bool copyFaceAttributes(const FacePassInput& in) {
     return false;
   const std::vector<int> faces = facesToCopy(in);
   bool skipped = false;
-  // Element by element, so that only one Source element's faces are held at a time.
+  // Element by element, so that only one Source element's faces are held at a time. Mirrored
+  // faces all pair through their vertices: the element's faces are read at once. Otherwise most
+  // pair by unique ID, and the few that do not ask for what they need.
   for (const ElementPair& pair : in.pairs) {
-    PairState state{&pair, MQObj_GetFaceCount(pair.newElement), nullptr};
-    for (int face : faces) {
-      if (face >= state.newFaces) {
-        skipped = true;
-        continue;
-      }
-      const int count = MQObj_GetFacePointCount(pair.newElement, face);
-      const FaceMatch match = pairFace(in, state, face, count);
-      if (match.face == -1) {
-        skipped = true;
-        continue;
-      }
-      copyFace(in.settings, pair, match, face, count);
+    if (in.settings.mirrorMorph) {
+      MeshSnapshot snapshot;
+      readMesh(pair.element, kFaces, snapshot);
+      ElementFaces elementFaces(std::move(snapshot));
+      skipped = copyElementFaces(in, pair, elementFaces, faces) || skipped;
+    } else {
+      HostElementFaces elementFaces(pair.element, pair.elementVertices);
+      skipped = copyElementFaces(in, pair, elementFaces, faces) || skipped;
     }
   }
   return skipped;
