@@ -78,7 +78,8 @@ template <typename Run> void bind(Run& run, sim::Document& document, const Insta
 }
 
 // A small random scene full of the cases that break correspondence code: coincident vertices,
-// distances exactly at the tolerances, mirror planes, NaN, unused vertices, reorders, inserts,
+// distances exactly at the tolerances, mirror planes, NaN, far-out and infinite coordinates,
+// unused vertices, reorders, inserts,
 // deletes, moves, re-shaped faces, short elements, partial selections, random settings.
 Scene randomScene(uint32_t seed);
 
