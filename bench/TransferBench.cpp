@@ -334,6 +334,18 @@ int main(int argc, char** argv) {
         [](Tovalinder& p) { p.buildMirrorMap(); }, [](oracle::Run& r) { r.buildMirrorMap(); },
         true);
 
+  // One vertex far out must not crowd the others together.
+  for (int n : quick ? std::vector<int>{10000} : std::vector<int>{10000, 100000})
+    runCase(
+        "mirror map " + std::to_string(n) + " v, one at x = 3e38",
+        [=] {
+          scenes::Scene scene = mirrorScene(n);
+          scene.destination.vertices[0].position.x = 3e38f;
+          return scene;
+        },
+        [](Tovalinder& p) { p.buildMirrorMap(); }, [](oracle::Run& r) { r.buildMirrorMap(); },
+        true);
+
   for (int side : quick ? std::vector<int>{20} : std::vector<int>{20, 40, 80})
     runCase(
         "subdivided " + std::to_string(side * side) + " -> " +
