@@ -48,22 +48,22 @@ bool LineSource::fill() {
   return got > 0;
 }
 
-void LineSource::checkText(std::string_view text, std::uint64_t number) const {
-  for (char c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 && c != '\t' && c != '\f' && c != '\v') {
-      char code[8];
-      std::snprintf(code, sizeof code, "0x%02X", u);
-      throw DocumentError(lineName(file_, number) + ": the byte " + code +
-                          " is no part of OBJ text (is this an OBJ file?)");
-    }
-  }
+bool LineSource::isLineEnd(char c) const {
+  const unsigned char u = static_cast<unsigned char>(c);
+  if (u >= 0x20 || c == '\t' || c == '\f' || c == '\v')
+    return false;
+  if (c == '\n' || c == '\r')
+    return true;
+  char code[8];
+  std::snprintf(code, sizeof code, "0x%02X", u);
+  throw DocumentError(lineName(file_, number_ + 1) + ": the byte " + code +
+                      " is no part of OBJ text (is this an OBJ file?)");
 }
 
 bool LineSource::next(Line& line) {
   size_t end = start_;
   for (;;) {
-    while (end < buffer_.size() && buffer_[end] != '\n' && buffer_[end] != '\r')
+    while (end < buffer_.size() && !isLineEnd(buffer_[end]))
       ++end;
     // A carriage return at the end of the buffer may be the first half of a CR LF.
     const bool complete = end + 1 < buffer_.size() || (end < buffer_.size() && ended_) ||
@@ -88,7 +88,6 @@ bool LineSource::next(Line& line) {
   line.text = std::string_view(buffer_).substr(start_, end - start_);
   line.offset = bufferOffset_ + start_;
   line.number = ++number_;
-  checkText(line.text, line.number);
   size_t next = end;
   if (next < buffer_.size())
     next +=

@@ -32,7 +32,8 @@ public:
 
 private:
   bool fill();
-  void checkText(std::string_view text, std::uint64_t number) const;
+  // Whether a byte ends a line; throws for bytes that are no part of text.
+  bool isLineEnd(char c) const;
 
   std::istream& in_;
   std::string file_;

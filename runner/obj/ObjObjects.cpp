@@ -21,25 +21,31 @@ std::vector<int> MaterialTable::add(const Mesh& mesh) {
 void fillObject(sim::Object& object, const Mesh& mesh, const std::vector<float>& positions,
                 const std::vector<int>& materials) {
   const size_t vertices = positions.size() / 3;
-  object.vertices.reserve(vertices);
+  object.reserve(vertices, static_cast<size_t>(mesh.faceCount()), mesh.cornerVertex.size());
   for (size_t v = 0; v < vertices; ++v)
     object.addVertex(positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]);
-  object.faces.reserve(static_cast<size_t>(mesh.faceCount()));
-  std::vector<int> points;
   for (int f = 0; f < mesh.faceCount(); ++f) {
     const size_t first = mesh.faceStart[static_cast<size_t>(f)];
     const size_t end = mesh.faceStart[static_cast<size_t>(f) + 1];
-    points.assign(mesh.cornerVertex.begin() + static_cast<long>(first),
-                  mesh.cornerVertex.begin() + static_cast<long>(end));
-    sim::Face& face = object.faces[static_cast<size_t>(object.addFace(points))];
+    const int face =
+        object.addFace(mesh.cornerVertex.data() + first, static_cast<int>(end - first));
     const int material = mesh.faceMaterial[static_cast<size_t>(f)];
-    face.material = material < 0 ? -1 : materials[static_cast<size_t>(material)];
+    object.materials[static_cast<size_t>(face)] =
+        material < 0 ? -1 : materials[static_cast<size_t>(material)];
+    MQCoordinate* uvs = object.faceUvs(face);
     for (size_t c = first; c < end; ++c)
       if (const int uv = mesh.cornerUv[c]; uv >= 0)
-        face.uvs[c - first] = MQCoordinate{mesh.uvs[2 * static_cast<size_t>(uv)],
-                                           mesh.uvs[2 * static_cast<size_t>(uv) + 1]};
+        uvs[c - first] = MQCoordinate{mesh.uvs[2 * static_cast<size_t>(uv)],
+                                      mesh.uvs[2 * static_cast<size_t>(uv) + 1]};
   }
   object.invalidateCaches();
+}
+
+void fillElement(sim::Object& element, const sim::Object& base,
+                 const std::vector<float>& positions) {
+  element.copyGeometry(base);
+  for (size_t v = 0; v < element.positions.size(); ++v)
+    element.positions[v] = MQPoint{positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]};
 }
 
 void continueUniqueIds(sim::Object& object, const sim::Object& after) {
@@ -51,35 +57,34 @@ Mesh meshOf(const sim::Object& object) {
   Mesh mesh;
   mesh.file = object.name;
   mesh.positions = positionsOf(object);
+  mesh.cornerVertex = object.points;
+  mesh.faceStart = object.faceStart;
+  mesh.faceMaterial = object.materials;
   std::map<std::pair<std::uint32_t, std::uint32_t>, int> uvIndex;
-  for (const sim::Face& face : object.faces) {
-    for (size_t c = 0; c < face.points.size(); ++c) {
-      std::pair<std::uint32_t, std::uint32_t> bits;
-      std::memcpy(&bits.first, &face.uvs[c].u, sizeof(float));
-      std::memcpy(&bits.second, &face.uvs[c].v, sizeof(float));
-      const auto [found, added] = uvIndex.emplace(bits, static_cast<int>(uvIndex.size()));
-      if (added) {
-        mesh.uvs.push_back(face.uvs[c].u);
-        mesh.uvs.push_back(face.uvs[c].v);
-      }
-      mesh.cornerVertex.push_back(face.points[c]);
-      mesh.cornerUv.push_back(found->second);
+  for (const MQCoordinate& uv : object.uvs) {
+    std::pair<std::uint32_t, std::uint32_t> bits;
+    std::memcpy(&bits.first, &uv.u, sizeof(float));
+    std::memcpy(&bits.second, &uv.v, sizeof(float));
+    const auto [found, added] = uvIndex.emplace(bits, static_cast<int>(uvIndex.size()));
+    if (added) {
+      mesh.uvs.push_back(uv.u);
+      mesh.uvs.push_back(uv.v);
     }
-    mesh.faceStart.push_back(mesh.cornerVertex.size());
-    mesh.faceMaterial.push_back(face.material);
-    while (face.material >= static_cast<int>(mesh.materials.size()))
-      mesh.materials.push_back("material" + std::to_string(mesh.materials.size()));
+    mesh.cornerUv.push_back(found->second);
   }
+  for (int material : object.materials)
+    while (material >= static_cast<int>(mesh.materials.size()))
+      mesh.materials.push_back("material" + std::to_string(mesh.materials.size()));
   return mesh;
 }
 
 std::vector<float> positionsOf(const sim::Object& object) {
   std::vector<float> positions;
-  positions.reserve(object.vertices.size() * 3);
-  for (const sim::Vertex& vertex : object.vertices) {
-    positions.push_back(vertex.position.x);
-    positions.push_back(vertex.position.y);
-    positions.push_back(vertex.position.z);
+  positions.reserve(object.positions.size() * 3);
+  for (const MQPoint& p : object.positions) {
+    positions.push_back(p.x);
+    positions.push_back(p.y);
+    positions.push_back(p.z);
   }
   return positions;
 }

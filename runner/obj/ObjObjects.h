@@ -23,11 +23,15 @@ private:
   std::vector<std::string> names_;
 };
 
-// Adds the mesh's faces, UVs and materials to an empty object, with the given positions
-// (three per vertex, as many vertices as the mesh has): the mesh's own for a base, a morph
-// file's for an element.
+// Adds the mesh's vertices at the given positions (three per vertex, as many as the mesh has),
+// its faces, UVs and materials to an empty object.
 void fillObject(sim::Object& object, const Mesh& mesh, const std::vector<float>& positions,
                 const std::vector<int>& materials);
+
+// An element of a base: the base's faces and unique IDs, the morph's positions (three per
+// vertex, as many vertices as the base has).
+void fillElement(sim::Object& element, const sim::Object& base,
+                 const std::vector<float>& positions);
 
 // Unique IDs after those of another object, so that nothing pairs by ID across the two.
 void continueUniqueIds(sim::Object& object, const sim::Object& after);

@@ -92,7 +92,7 @@ void ObjRunFiles::read(sim::Document& document, RunObjects& objects) {
                           ": a morph file holds the Source's vertices, in the same order");
     const std::string name = "elem:" + morphs_[m].name + "-" + objects.source->name;
     sim::Object* element = document.addObject(name);
-    fillObject(*element, source, morph.positions, sourceMaterials);
+    fillElement(*element, *objects.source, morph.positions);
     element->depth = 1;
     morphOfElement_[name] = m;
   }
