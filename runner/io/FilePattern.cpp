@@ -80,6 +80,11 @@ std::vector<std::string> components(const std::string& pattern) {
 
 } // namespace
 
+bool isSameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return fs::equivalent(a, b, error);
+}
+
 bool hasWildcards(const std::string& text) {
   return text.find_first_of("*?[") != std::string::npos;
 }

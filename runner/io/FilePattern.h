@@ -14,6 +14,9 @@ bool hasWildcards(const std::string& text);
 // a leading "." in the pattern, as in a shell.
 bool matchesPattern(const std::string& name, const std::string& pattern);
 
+// Whether two paths name one existing file (through links and different spellings).
+bool isSameFile(const std::string& a, const std::string& b);
+
 // The regular files a pattern names, sorted; wildcards may stand in any component of the path.
 std::vector<std::string> expandPattern(const std::string& pattern);
 

@@ -16,11 +16,6 @@ std::string inQuotes(const std::string& text) {
   return "\"" + text + "\"";
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return fs::equivalent(a, b, error);
-}
-
 // A morph name the host ties to its base: the element's name is "elem:<morph>-<base>" and the
 // first "-" separates the two, so a morph name cannot hold one.
 void checkName(const std::string& name, const std::string& argument) {
@@ -75,7 +70,7 @@ std::vector<MorphFile> morphFiles(const std::vector<std::string>& arguments,
     for (const std::string& match : expandPattern(file)) {
       bool input = false;
       for (const std::string& other : inputs)
-        input = input || sameFile(match, other);
+        input = input || isSameFile(match, other);
       if (!input)
         matches.push_back(match);
     }

@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "DocumentFile.h"
+#include "FilePattern.h"
 #include "ObjObjects.h"
 #include "ObjReader.h"
 #include "ObjWriter.h"
@@ -15,15 +16,6 @@ namespace runner::obj {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string inQuotes(const std::string& text) {
-  return "\"" + text + "\"";
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return fs::equivalent(a, b, error);
-}
 
 std::string stemOf(const std::string& file) {
   return fs::path(file).stem().string();
@@ -49,9 +41,9 @@ void ObjRunFiles::checkOutputs() const {
     const std::string path = outputPath(morph);
     if (!fs::exists(path, error))
       continue;
-    bool input = sameFile(path, request_.source) || sameFile(path, request_.destination);
+    bool input = isSameFile(path, request_.source) || isSameFile(path, request_.destination);
     for (const MorphFile& other : morphs_)
-      input = input || sameFile(path, other.file);
+      input = input || isSameFile(path, other.file);
     if (input)
       throw RunError(kExitUsage, path + " is an input of this run; write the outputs to another "
                                         "folder (--output-dir)");
@@ -120,7 +112,7 @@ void ObjRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
     const MorphFile& morph = morphs_[found->second];
     const std::vector<float> positions = positionsOf(*element.newElement);
     if (positions.size() != destination_.positions.size())
-      throw DocumentError(inQuotes(element.newName) + " has not the Destination's vertex count");
+      throw DocumentError("\"" + element.newName + "\" has not the Destination's vertex count");
     files.push_back(std::make_unique<AtomicFile>(outputPath(morph)));
     AtomicFile& file = *files.back();
     if (!file.open())
