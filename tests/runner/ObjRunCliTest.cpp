@@ -258,4 +258,9 @@ TEST(ObjRuns, ADryRunReportsTheFilesAndWritesNothing) {
         "Elements made (2):", "paired by position along the vertex order", "Not written (dry run)"})
     EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
   EXPECT_EQ(dir.listing(), "set");
+  const Result help = runObjRun({"--help"}, dir);
+  for (const char* text :
+       {"--source BASE.obj", "--morph FILE", "--morph NAME=FILE", "--morph 'PATTERN'",
+        "--destination EDITED.obj", "--output-dir FOLDER", "--force", "pair vertices by position"})
+    EXPECT_NE(help.out.find(text), std::string::npos) << text;
 }
