@@ -64,7 +64,7 @@ std::string filesRead(const InputSummary& files) {
 
 std::string filesWritten(const RunReport& report) {
   if (!report.written)
-    return "Not written (dry run): " + report.output + "\n";
+    return "Not written (dry run)" + (report.output.empty() ? "" : ": " + report.output) + "\n";
   std::string t;
   for (const auto& [morph, file] : report.files->outputs)
     t += "Written: " + file + "\n";

@@ -17,6 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const size_t kLongestName = 249; // the host exchanges names through 250-byte buffers
+
 std::string stemOf(const std::string& file) {
   return fs::path(file).stem().string();
 }
@@ -83,6 +85,11 @@ void ObjRunFiles::read(sim::Document& document, RunObjects& objects) {
                           std::to_string(source.vertexCount()) +
                           ": a morph file holds the Source's vertices, in the same order");
     const std::string name = "elem:" + morphs_[m].name + "-" + objects.source->name;
+    if (name.size() > kLongestName)
+      throw DocumentError("the element name \"" + name + "\" is longer than the host's " +
+                          std::to_string(kLongestName) +
+                          " bytes: shorten the file names or name "
+                          "the morph with --morph NAME=FILE");
     sim::Object* element = document.addObject(name);
     fillElement(*element, *objects.source, morph.positions);
     element->depth = 1;
@@ -133,7 +140,7 @@ void ObjRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
 
 InputSummary ObjRunFiles::summary() const {
   InputSummary summary;
-  summary.format = "obj";
+  summary.format = "OBJ";
   summary.files.emplace_back("Source", request_.source);
   for (const MorphFile& morph : morphs_)
     summary.files.emplace_back("morph " + morph.name, morph.file);

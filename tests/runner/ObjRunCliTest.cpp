@@ -96,7 +96,7 @@ TEST(ObjRuns, TheSampleSetIsCarriedOntoItsEditedCopy) {
                              dir);
   ASSERT_EQ(r.status, 0) << r.err;
   const nlohmann::json report = nlohmann::json::parse(r.out);
-  EXPECT_EQ(report["files"]["format"], "obj");
+  EXPECT_EQ(report["files"]["format"], "OBJ");
   EXPECT_EQ(report["vertices"]["pairedBy"], "position");
   EXPECT_EQ(report["dialog"]["options"]["use-unique-ids"], false);
   ASSERT_EQ(report["files"]["written"].size(), 5u);
@@ -200,7 +200,7 @@ TEST(ObjRuns, MistakesExitWithTheirStatusAndWriteNothing) {
   const std::vector<Case> cases = {
       {{"--morph", "set/shapes/smile.obj", "--use-unique-ids"},
        2,
-       "--use-unique-ids: obj files carry no vertex unique IDs, so this run pairs the vertices "
+       "--use-unique-ids: OBJ files carry no vertex unique IDs, so this run pairs the vertices "
        "by position"},
       {{"--morph", "set/BodyEdited.obj"},
        3,
@@ -252,7 +252,7 @@ TEST(ObjRuns, ADryRunReportsTheFilesAndWritesNothing) {
                              dir);
   ASSERT_EQ(r.status, 0) << r.err;
   for (const char* line :
-       {"Files read (obj):\n", "  Source        set/Body.obj\n",
+       {"Files read (OBJ):\n", "  Source        set/Body.obj\n",
         "  morph smile   set/shapes/smile.obj\n", "  morph sneerL  set/shapes/sneerL.obj\n",
         "  Destination   set/BodyEdited.obj\n",
         "Elements made (2):", "paired by position along the vertex order", "Not written (dry run)"})
