@@ -58,7 +58,13 @@ private:
     if (line.number == 1 && text.substr(0, 3) == "\xEF\xBB\xBF")
       bom = 3; // a UTF-8 byte order mark
     splitTokens(text.substr(bom), tokens_);
-    if (tokens_.empty() || tokens_[0].text[0] == '#')
+    // A comment may also close a statement line ("f 1 2 3 # seam").
+    for (size_t t = 0; t < tokens_.size(); ++t)
+      if (tokens_[t].text[0] == '#' && (t == 0 || tokens_[0].text != "usemtl")) {
+        tokens_.resize(t);
+        break;
+      }
+    if (tokens_.empty())
       return;
     if (tokens_.back().text.back() == '\\')
       fail("a line continued with a backslash; join it with the next line");

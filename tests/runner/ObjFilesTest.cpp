@@ -77,7 +77,7 @@ TEST(ObjFiles, EveryIndexFormMaterialsAndUvsAreRead) {
                              "vt 0.5\r\n"
                              "vn 0 0 1\r\n"
                              "g a b\r\ns 1\r\n"
-                             "f 1 2 3\r\n"
+                             "f 1 2 3 # a comment after a statement\r\n"
                              "usemtl skin tone\r\n"
                              "f 1/1 2/2 3/1\r\n"
                              "usemtl eyes\r\n"
