@@ -1,5 +1,7 @@
 #include "AnalyticScenes.h"
 
+#include "DocumentFile.h"
+
 #include <cmath>
 #include <map>
 #include <utility>
@@ -269,6 +271,12 @@ void buildDocument(sim::Document& document, Field field, Edit edit) {
   sim::Object* copy = document.addObject("SheetEdited");
   fill(*copy, destination, destination.positions);
   copy->selected = 1;
+}
+
+void writeDocumentFile(const std::string& path, Field field, Edit edit) {
+  sim::Document document;
+  buildDocument(document, field, edit);
+  runner::writeDocument(path, document, runner::DataLayout::Readable);
 }
 
 } // namespace analytic

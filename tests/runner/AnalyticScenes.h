@@ -35,5 +35,7 @@ Mesh edited(const Mesh& source, Edit edit);
 // Fills an empty document: "Sheet" (selected), its element "elem:<field>-Sheet", and the
 // Destination "SheetEdited" (selected).
 void buildDocument(sim::Document& document, Field field, Edit edit);
+// The same document as a document file.
+void writeDocumentFile(const std::string& path, Field field, Edit edit);
 
 } // namespace analytic

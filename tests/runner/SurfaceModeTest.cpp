@@ -7,6 +7,7 @@
 #include "SurfaceMode.h"
 #include "AnalyticScenes.h"
 #include "MeshArrays.h"
+#include "MorphPicture.h"
 #include "PluginUnderTest.h"
 #include "RunnerTestSupport.h"
 #include "TransferRun.h"
@@ -194,6 +195,22 @@ TEST_F(SurfaceModeTest, WithoutCoordinatesOrAddedVerticesNothingIsRewritten) {
     EXPECT_EQ(a.fromSurface + a.harmonic + a.kept, 0);
     EXPECT_EQ(digest(surface.document), digest(plain.document));
   }
+}
+
+TEST_F(SurfaceModeTest, PicturesMarkTheRewrittenVerticesApart) {
+  RunState plain, surface;
+  compare(Field::Bump, Edit::Subdivided, TransferRequest{}, plain, surface);
+  const ElementOutcome& e = surface.outcome.elements.at(0);
+  const std::vector<char> none(surface.outcome.addedVertices.changed.size(), 0);
+  auto png = [&](const std::vector<char>* changed) {
+    int width = 0, height = 0;
+    return renderMorphPicturePng(MorphPictureInput{surface.outcome.source, e.oldElement,
+                                                   surface.outcome.destination, e.newElement,
+                                                   &surface.outcome.correspondence, changed},
+                                 width, height);
+  };
+  EXPECT_EQ(png(&none), png(nullptr));
+  EXPECT_NE(png(&surface.outcome.addedVertices.changed), png(nullptr));
 }
 
 } // namespace
