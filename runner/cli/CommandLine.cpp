@@ -159,10 +159,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.picturesFolder = takeValue();
     } else if (arg == "--added-vertices") {
       const std::string mode = takeValue();
-      if (mode != "spec" && mode != "surface")
-        throw usage("--added-vertices " + mode + ": use spec or surface");
-      line.addedVertices =
-          mode == "surface" ? AddedVerticesMode::Surface : AddedVerticesMode::Plugin;
+      if (!modeNamed(mode, line.addedVertices))
+        throw usage("--added-vertices " + mode + ": use " + nameOf(AddedVerticesMode::Plugin) +
+                    " or " + nameOf(AddedVerticesMode::Surface));
     } else if (arg == "--plugin") {
       line.plugin = takeValue();
     } else if (arg == "--source") {

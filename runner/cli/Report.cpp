@@ -200,12 +200,12 @@ std::string jsonReport(const RunReport& report) {
                    {"unused", v.unused}};
   const AddedVerticesSummary& added = o.addedVertices;
   if (added.mode == AddedVerticesMode::Surface)
-    j["addedVertices"] = {{"mode", "surface"},
+    j["addedVertices"] = {{"mode", nameOf(added.mode)},
                           {"fromSurface", added.fromSurface},
                           {"harmonic", added.harmonic},
                           {"asThePluginMadeThem", added.kept}};
   else if (surfaceModeSuggested(o))
-    j["addedVertices"] = {{"mode", "spec"}, {"suggestion", surfaceModeSuggestion(o)}};
+    j["addedVertices"] = {{"mode", nameOf(added.mode)}, {"suggestion", surfaceModeSuggestion(o)}};
   j["hostMessages"] = o.hostMessages;
   j["hostMisuses"] = o.hostMisuses;
   j["pictures"] = report.pictures;

@@ -2,6 +2,7 @@
 // them, or with offsets taken from the Source surface; and what that changed.
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace runner {
@@ -10,6 +11,19 @@ enum class AddedVerticesMode {
   Plugin,  // the document exactly as the plug-in wrote it
   Surface, // added vertices take the Source morph at their closest point of the Source surface
 };
+
+// The modes' names on the command line and in the JSON report.
+inline const char* nameOf(AddedVerticesMode mode) {
+  return mode == AddedVerticesMode::Surface ? "surface" : "spec";
+}
+inline bool modeNamed(const std::string& name, AddedVerticesMode& mode) {
+  for (AddedVerticesMode m : {AddedVerticesMode::Plugin, AddedVerticesMode::Surface})
+    if (name == nameOf(m)) {
+      mode = m;
+      return true;
+    }
+  return false;
+}
 
 struct AddedVerticesSummary {
   AddedVerticesMode mode = AddedVerticesMode::Plugin;
