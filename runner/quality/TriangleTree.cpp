@@ -101,20 +101,25 @@ TriangleTree::TriangleTree(const std::vector<Vec3>& positions,
   build();
 }
 
+TriangleTree::Box TriangleTree::boxOf(const Triangle& triangle) const {
+  Box box;
+  for (int k = 0; k < 3; ++k)
+    box.low[k] = std::numeric_limits<float>::max(), box.high[k] = -box.low[k];
+  for (int corner : triangle.corner) {
+    const Vec3& p = positions_[static_cast<size_t>(corner)];
+    const float c[3] = {p.x, p.y, p.z};
+    for (int k = 0; k < 3; ++k)
+      box.low[k] = std::min(box.low[k], c[k]), box.high[k] = std::max(box.high[k], c[k]);
+  }
+  return box;
+}
+
 void TriangleTree::build() {
   const size_t n = triangles_.size();
   std::vector<Box> boxes(n);
   std::vector<Vec3> centres(n);
   for (size_t t = 0; t < n; ++t) {
-    Box& box = boxes[t];
-    for (int k = 0; k < 3; ++k)
-      box.low[k] = std::numeric_limits<float>::max(), box.high[k] = -box.low[k];
-    for (int corner : triangles_[t].corner) {
-      const Vec3& p = positions_[static_cast<size_t>(corner)];
-      const float c[3] = {p.x, p.y, p.z};
-      for (int k = 0; k < 3; ++k)
-        box.low[k] = std::min(box.low[k], c[k]), box.high[k] = std::max(box.high[k], c[k]);
-    }
+    const Box& box = boxes[t] = boxOf(triangles_[t]);
     centres[t] = Vec3{box.low[0] / 2 + box.high[0] / 2, box.low[1] / 2 + box.high[1] / 2,
                       box.low[2] / 2 + box.high[2] / 2};
   }

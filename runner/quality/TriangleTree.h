@@ -34,6 +34,7 @@ private:
     int count; // a leaf's triangle count; 0 for an inner node
   };
 
+  Box boxOf(const Triangle& triangle) const;
   void build();
   double boxDistance(const Box& box, const double (&point)[3]) const;
   void visitLeaf(const Node& node, const double (&point)[3], SurfacePoint& best) const;
