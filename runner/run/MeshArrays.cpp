@@ -4,23 +4,22 @@ namespace runner {
 
 std::vector<quality::Vec3> positionsOf(const sim::Object& object) {
   std::vector<quality::Vec3> positions;
-  positions.reserve(object.vertices.size());
-  for (const sim::Vertex& v : object.vertices)
-    positions.push_back(quality::Vec3{v.position.x, v.position.y, v.position.z});
+  positions.reserve(object.positions.size());
+  for (const MQPoint& p : object.positions)
+    positions.push_back(quality::Vec3{p.x, p.y, p.z});
   return positions;
 }
 
 quality::PolygonMesh polygonMeshOf(const sim::Object& object) {
   quality::PolygonMesh mesh;
   mesh.positions = positionsOf(object);
-  for (const sim::Face& face : object.faces)
-    mesh.addFace(face.points);
+  mesh.faceStart = object.faceStart;
+  mesh.points = object.points;
   return mesh;
 }
 
 void setPosition(sim::Object& object, int vertex, const quality::Vec3& position) {
-  object.vertices[static_cast<size_t>(vertex)].position =
-      MQPoint{position.x, position.y, position.z};
+  object.positions[static_cast<size_t>(vertex)] = MQPoint{position.x, position.y, position.z};
 }
 
 } // namespace runner
