@@ -10,13 +10,16 @@
 #include "MorphPicture.h"
 #include "PluginUnderTest.h"
 #include "RunnerTestSupport.h"
+#include "SampleCharacter.h"
 #include "TransferRun.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 using namespace runner;
 using namespace runner_test;
@@ -211,6 +214,34 @@ TEST_F(SurfaceModeTest, PicturesMarkTheRewrittenVerticesApart) {
   };
   EXPECT_EQ(png(&none), png(nullptr));
   EXPECT_NE(png(&surface.outcome.addedVertices.changed), png(nullptr));
+}
+
+// The bundled sample in the surface mode, with the dialog's defaults and mirrored by position:
+// the same counts and the same document to the last bit on every platform.
+TEST_F(SurfaceModeTest, TheSampleComesOutTheSameOnEveryPlatform) {
+  std::ifstream in(expectedPath("character-transfers.json"));
+  const nlohmann::json expected = nlohmann::json::parse(in)["surfaceMode"];
+  for (const std::string which : {"defaults", "mirroredByPosition"}) {
+    SCOPED_TRACE(which);
+    TransferRequest request;
+    if (which == "mirroredByPosition") {
+      request.dialog.options[kUseUniqueIds] = false;
+      request.dialog.options[kMirrorMorph] = true;
+    }
+    RunState r;
+    buildSampleDocument(r.document, SampleOptions{});
+    runTransfer(plugin_, r.document, request, r.outcome);
+    applySurfaceMode(r.document, r.outcome);
+    const nlohmann::json& want = expected[which];
+    EXPECT_EQ(r.outcome.addedVertices.fromSurface, want["fromSurface"]);
+    EXPECT_EQ(r.outcome.addedVertices.harmonic, want["harmonic"]);
+    EXPECT_EQ(r.outcome.addedVertices.kept, want["kept"]);
+    std::vector<int> moved;
+    for (const ElementOutcome& e : r.outcome.elements)
+      moved.push_back(e.motion.moved);
+    EXPECT_EQ(nlohmann::json(moved), want["movedVertices"]);
+    EXPECT_EQ(digest(r.document), want["digest"]);
+  }
 }
 
 } // namespace
