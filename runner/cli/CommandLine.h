@@ -23,6 +23,7 @@ struct CommandLine {
   std::string dialogPage; // --show-dialog
   std::string picturesFolder;
   std::string plugin; // empty: beside the program
+  AddedVerticesMode addedVertices = AddedVerticesMode::Plugin;
   TransferRequest request;
   // A run on model files (the format follows the extension of --source's file): --source and
   // --destination name files, not objects.
