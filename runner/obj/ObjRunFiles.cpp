@@ -49,6 +49,8 @@ void ObjRunFiles::checkOutputs() const {
     if (input)
       throw RunError(kExitUsage, path + " is an input of this run; write the outputs to another "
                                         "folder (--output-dir)");
+    if (!fs::is_regular_file(path, error))
+      throw RunError(kExitUsage, path + " exists and is not a file; nothing was written");
     if (!request_.force)
       throw RunError(kExitUsage, path + " exists; give --force to replace it (nothing was "
                                         "written)");
@@ -106,9 +108,21 @@ void ObjRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
   if (request_.outputFolder.empty())
     return;
   std::error_code error;
+  const bool existed = fs::is_directory(request_.outputFolder, error);
   fs::create_directories(request_.outputFolder, error);
   if (!fs::is_directory(request_.outputFolder, error))
     throw DocumentError(request_.outputFolder + ": the output folder cannot be made");
+  try {
+    writeOutputs(outcome);
+  } catch (...) {
+    // A folder made for outputs that never came is taken away again.
+    if (!existed && fs::is_empty(request_.outputFolder, error))
+      fs::remove(request_.outputFolder, error);
+    throw;
+  }
+}
+
+void ObjRunFiles::writeOutputs(const TransferOutcome& outcome) {
   // Every file is written to its temporary first; only when all are complete are they renamed.
   std::vector<std::unique_ptr<AtomicFile>> files;
   std::vector<std::pair<std::string, std::string>> written;

@@ -2,7 +2,10 @@
 // shapes: a base mesh (the Source), one file per morph with the base's vertices in the base's
 // order, and an edited mesh (the Destination). Each transferred morph is written as a copy of
 // the Destination's file with only its vertex coordinates replaced. OBJ has no vertex unique
-// IDs: these runs pair vertices by position.
+// IDs: these runs pair vertices by position. The folder's parts: numbers (ObjNumbers.h), lines
+// (ObjLines.h), the reader and writer on plain arrays (ObjReader.h, ObjWriter.h, ObjExport.h),
+// the one adapter to the simulated host's objects (ObjObjects.h), the morph arguments
+// (MorphSet.h). Relies on the standard library, the simulated host and AtomicFile.
 #pragma once
 
 #include "MorphSet.h"
@@ -37,6 +40,7 @@ public:
 private:
   std::string outputPath(const MorphFile& morph) const;
   void noteNotRead(const Mesh& mesh);
+  void writeOutputs(const TransferOutcome& outcome);
 
   ObjRunRequest request_;
   std::vector<MorphFile> morphs_;

@@ -183,6 +183,17 @@ TEST(ObjRuns, NamedMorphsAndTheOutputFolderRules) {
   EXPECT_NE(overInput.err.find("set/shapes/blink.obj is an input of this run"), std::string::npos)
       << overInput.err;
   EXPECT_EQ(readFile(dir.file("set/shapes/blink.obj")), blink);
+  // Nor over something that is not a file.
+  std::filesystem::remove(dir.file("out/grin.obj"));
+  std::filesystem::create_directories(dir.file("out/grin.obj"));
+  std::filesystem::remove(dir.file("out/blink.obj"));
+  forced[9] = "out";
+  const Result overFolder = runObjRun(forced, dir);
+  EXPECT_EQ(overFolder.status, 2);
+  EXPECT_NE(overFolder.err.find("out/grin.obj exists and is not a file"), std::string::npos)
+      << overFolder.err;
+  EXPECT_EQ(dir.listing(), "out set");
+  EXPECT_FALSE(exists(dir.file("out/blink.obj")));
 }
 
 TEST(ObjRuns, MistakesExitWithTheirStatusAndWriteNothing) {
