@@ -7,29 +7,27 @@ transfer::MeshSnapshot snapshotOf(const sim::Object& object, unsigned parts) {
   mesh.parts = parts;
   mesh.vertexCount = object.vertexCount();
   if (parts & transfer::kPositions)
-    for (const sim::Vertex& vertex : object.vertices)
-      mesh.positions.push_back(vertex.position);
+    mesh.positions = object.positions;
   if (parts & transfer::kUsedFlags)
     for (int v = 0; v < mesh.vertexCount; ++v)
       mesh.used.push_back(object.refCount(v) > 0);
-  if (parts & transfer::kFaces)
-    for (const sim::Face& face : object.faces) {
-      mesh.points.insert(mesh.points.end(), face.points.begin(), face.points.end());
-      mesh.faceStart.push_back(mesh.points.size());
-    }
+  if (parts & transfer::kFaces) {
+    mesh.faceStart = object.faceStart;
+    mesh.points = object.points;
+  }
   return mesh;
 }
 
 MQPoint positionOf(const sim::Object& object, int vertex) {
-  return object.vertices[static_cast<size_t>(vertex)].position;
+  return object.positions[static_cast<size_t>(vertex)];
 }
 
 MQDWORD vertexUniqueIdOf(const sim::Object& object, int vertex) {
-  return object.vertices[static_cast<size_t>(vertex)].uniqueId;
+  return object.vertexIds[static_cast<size_t>(vertex)];
 }
 
 MQDWORD faceUniqueIdOf(const sim::Object& object, int face) {
-  return object.faces[static_cast<size_t>(face)].uniqueId;
+  return object.faceIds[static_cast<size_t>(face)];
 }
 
 } // namespace runner

@@ -67,6 +67,16 @@ size_t optionIndex(const DialogOption& option) {
   return static_cast<size_t>(&option - kDialogOptions);
 }
 
+size_t optionIndex(bool TransferSettings::*field) {
+  const DialogOption* option = optionFor(field);
+  return option ? optionIndex(*option) : kDialogOptionCount;
+}
+
+size_t optionIndexForKey(char key) {
+  const DialogOption* option = optionForKey(key);
+  return option ? optionIndex(*option) : kDialogOptionCount;
+}
+
 std::vector<size_t> optionsInSettingsOrder() {
   // Fields of one record lie at increasing addresses in the order they are declared; the
   // filters, which have no field, come after them.

@@ -40,8 +40,11 @@ extern const DialogOption kDialogOptions[kDialogOptionCount];
 // The entry whose settings field, or whose Alt key, this is (null when none is).
 const DialogOption* optionFor(bool TransferSettings::*field);
 const DialogOption* optionForKey(char key);
-// The position of an entry in the table.
+// The position of an entry in the table; of the one a settings field stores; of the one an Alt
+// key toggles (kDialogOptionCount when there is none).
 size_t optionIndex(const DialogOption& option);
+size_t optionIndex(bool TransferSettings::*field);
+size_t optionIndexForKey(char key);
 // Table positions in the order the settings record stores the options, then the list filters.
 std::vector<size_t> optionsInSettingsOrder();
 
