@@ -253,6 +253,11 @@ std::string jsonReport(const RunReport& report) {
   for (const auto& [stage, seconds] : report.timings)
     timings[stage] = seconds;
   j["seconds"] = timings;
+  // What the plug-in asked of the host during its command: function name and number of calls.
+  nlohmann::ordered_json calls = nlohmann::ordered_json::object();
+  for (const auto& [function, count] : o.hostCalls)
+    calls[function] = count;
+  j["hostCalls"] = calls;
   return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 

@@ -139,9 +139,11 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
   sim::clearModalRuns();
   sim::setEventDocument(document.handle());
   sim::queueModalScript(makeDialogScript(request.dialog, outcome.view));
+  sim::resetCallCounts();
   const auto started = std::chrono::steady_clock::now();
   plugin.runCommand(document.handle());
   outcome.dialogAndTransferSeconds = secondsSince(started);
+  outcome.hostCalls = sim::callCounts();
   for (const sim::MessageBoxRecord& box : sim::messageBoxes())
     outcome.hostMessages.push_back(box.message);
   outcome.hostMisuses = sim::misuses();

@@ -11,6 +11,7 @@
 #include "RunAnalysis.h"
 #include "SimHost.h"
 
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -64,6 +65,7 @@ struct TransferOutcome {
   AddedVerticesSummary addedVertices;    // what a mode other than the plug-in's own changed
   std::vector<std::string> hostMessages; // message boxes the host showed
   std::vector<std::string> hostMisuses;  // host calls the simulated host found faulty
+  std::map<std::string, unsigned long long> hostCalls; // host function -> calls by the plug-in
   double dialogAndTransferSeconds = 0, checkSeconds = 0;
 };
 

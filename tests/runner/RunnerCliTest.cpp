@@ -183,6 +183,15 @@ TEST(RunnerCli, DryRunAndJsonReportForPipelines) {
   EXPECT_EQ(report["vertices"]["matched"], 4);
   EXPECT_EQ(report["destination"]["nameAfter"], "A");
   EXPECT_FALSE(report.contains("addedVertices"));
+  // What the plug-in asked of the host, last: each function it called, with its count.
+  const nlohmann::json& calls = report["hostCalls"];
+  ASSERT_TRUE(calls.is_object());
+  EXPECT_EQ(calls["MQObj_SetVertex"], 4) << "the new element's four matched vertices";
+  EXPECT_EQ(calls["MQObj_Clone"], 1);
+  EXPECT_FALSE(calls.contains("MQ_LoadImage")) << "functions never called are left out";
+  for (const auto& call : calls.items())
+    EXPECT_GT(call.value().get<unsigned long long>(), 0u) << call.key();
+  EXPECT_GT(r.out.find("\"hostCalls\""), r.out.find("\"seconds\"")) << "after the other keys";
 }
 
 TEST(RunnerCli, TheRateFieldTakesWhatAPersonCanTypeAndThePluginReadsIt) {
