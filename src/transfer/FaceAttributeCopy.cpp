@@ -12,16 +12,16 @@ int wrap(int value, int count) {
   return ((value % count) + count) % count;
 }
 
-// The Source corner that Destination corner j takes: j + m, or m - j when mirrored (a mirrored
-// face runs the other way round).
-int sourceCorner(int j, int rotation, int count, bool mirror) {
-  return mirror ? wrap(rotation - j, count) : wrap(j + rotation, count);
+// The Source corner that a Destination corner takes: corner + rotation, or rotation - corner
+// when mirrored (a mirrored face runs the other way round).
+int sourceCorner(int corner, int rotation, int count, bool mirror) {
+  return mirror ? wrap(rotation - corner, count) : wrap(corner + rotation, count);
 }
 
-// The Source edge that Destination edge j (from corner j to j + 1) takes: the edge between the
-// same two corners, j + m, or m - 1 - j when mirrored.
-int sourceEdge(int j, int rotation, int count, bool mirror) {
-  return mirror ? wrap(rotation - 1 - j, count) : wrap(j + rotation, count);
+// The Source edge that a Destination edge (from its corner to the next) takes: the edge between
+// the same two corners, edge + rotation, or rotation - 1 - edge when mirrored.
+int sourceEdge(int edge, int rotation, int count, bool mirror) {
+  return mirror ? wrap(rotation - 1 - edge, count) : wrap(edge + rotation, count);
 }
 
 // The points of a face of the new element, count of them as the host just answered.
@@ -63,17 +63,17 @@ void copyFace(const TransferSettings& settings, const ElementPair& pair, const F
     std::vector<MQCoordinate> corners(static_cast<size_t>(count), MQCoordinate{0.0f, 0.0f});
     MQObj_GetFaceCoordinateArray(pair.element, match.face, corners.data());
     std::vector<MQCoordinate> aligned(corners.size());
-    for (int j = 0; j < count; ++j)
-      aligned[static_cast<size_t>(j)] =
-          corners[static_cast<size_t>(sourceCorner(j, match.rotation, count, mirror))];
+    for (int corner = 0; corner < count; ++corner)
+      aligned[static_cast<size_t>(corner)] =
+          corners[static_cast<size_t>(sourceCorner(corner, match.rotation, count, mirror))];
     MQObj_SetFaceCoordinateArray(pair.newElement, face, aligned.data());
   }
   if (settings.copyEdges)
-    for (int j = 0; j < count; ++j)
+    for (int edge = 0; edge < count; ++edge)
       MQObj_SetFaceEdgeCrease(
-          pair.newElement, face, j,
+          pair.newElement, face, edge,
           MQObj_GetFaceEdgeCrease(pair.element, match.face,
-                                  sourceEdge(j, match.rotation, count, mirror)));
+                                  sourceEdge(edge, match.rotation, count, mirror)));
 }
 
 // The faces of one element pair; true when some face could not be paired.

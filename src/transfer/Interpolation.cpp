@@ -14,15 +14,15 @@ BoundaryInterpolation::BoundaryInterpolation(const MeshSnapshot& destination,
       rowOfSource_(static_cast<size_t>(std::max(0, sourceCount)), -1) {}
 
 void BoundaryInterpolation::prepare(int region, const std::vector<int>& boundary) {
-  const size_t r = static_cast<size_t>(region);
-  if (r >= boundaries_.size()) {
-    boundaries_.resize(r + 1);
-    prepared_.resize(r + 1, 0);
+  const size_t slot = static_cast<size_t>(region);
+  if (slot >= boundaries_.size()) {
+    boundaries_.resize(slot + 1);
+    prepared_.resize(slot + 1, 0);
   }
-  if (prepared_[r])
+  if (prepared_[slot])
     return;
-  prepared_[r] = 1;
-  Boundary& prepared = boundaries_[r];
+  prepared_[slot] = 1;
+  Boundary& prepared = boundaries_[slot];
   for (int b : boundary) {
     const int source = sourceOf_[static_cast<size_t>(b)];
     int row;
@@ -50,12 +50,12 @@ void BoundaryInterpolation::prepare(int region, const std::vector<int>& boundary
   prepared.z.resize(padded, 0.0f);
 }
 
-// 1 / squaredDistance(p, q) for every boundary point q, four at a time: the same operations in
+// 1 / squaredDistance(at, q) for every boundary point q, four at a time: the same operations in
 // the same order in every lane.
-void BoundaryInterpolation::inverseSquaredDistances(const MQPoint& p, const Boundary& boundary,
+void BoundaryInterpolation::inverseSquaredDistances(const MQPoint& at, const Boundary& boundary,
                                                     std::vector<float>& weights) const {
   weights.resize(boundary.x.size());
-  const __m128 px = _mm_set1_ps(p.x), py = _mm_set1_ps(p.y), pz = _mm_set1_ps(p.z);
+  const __m128 px = _mm_set1_ps(at.x), py = _mm_set1_ps(at.y), pz = _mm_set1_ps(at.z);
   const __m128 one = _mm_set1_ps(1.0f);
   for (size_t b = 0; b < boundary.x.size(); b += 4) {
     const __m128 dy = _mm_sub_ps(py, _mm_loadu_ps(&boundary.y[b]));
@@ -66,14 +66,14 @@ void BoundaryInterpolation::inverseSquaredDistances(const MQPoint& p, const Boun
   }
 }
 
-void BoundaryInterpolation::interpolate(const MQPoint& p, int region,
+void BoundaryInterpolation::interpolate(const MQPoint& at, int region,
                                         const std::vector<float>& offsets, size_t width,
                                         std::vector<float>& out) const {
   const Boundary& boundary = boundaries_[static_cast<size_t>(region)];
   out.assign(width, 0.0f);
   for (size_t b = 0; b < boundary.positions.size(); ++b) {
-    const MQPoint& q = boundary.positions[b];
-    if (p.x == q.x && p.y == q.y && p.z == q.z) {
+    const MQPoint& corner = boundary.positions[b];
+    if (at.x == corner.x && at.y == corner.y && at.z == corner.z) {
       const float* row = &offsets[static_cast<size_t>(boundary.rows[b]) * width];
       std::copy(row, row + width, out.begin());
       return;
@@ -82,7 +82,7 @@ void BoundaryInterpolation::interpolate(const MQPoint& p, int region,
   if (boundary.positions.empty())
     return;
   std::vector<float>& weights = weights_;
-  inverseSquaredDistances(p, boundary, weights);
+  inverseSquaredDistances(at, boundary, weights);
   float weightSum = 0.0f;
   for (size_t b = 0; b < boundary.positions.size(); ++b)
     weightSum += weights[b];

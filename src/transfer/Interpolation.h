@@ -31,8 +31,9 @@ public:
   const std::vector<int>& rowSources() const { return rowSources_; }
 
   // Rows of the offset table hold width floats, width a multiple of four. Writes the
-  // interpolated offset of every column at position p in prepared region into out (width floats).
-  void interpolate(const MQPoint& p, int region, const std::vector<float>& offsets, size_t width,
+  // interpolated offset of every column at a position in a prepared region into out (width
+  // floats).
+  void interpolate(const MQPoint& at, int region, const std::vector<float>& offsets, size_t width,
                    std::vector<float>& out) const;
 
 private:
@@ -41,7 +42,7 @@ private:
     std::vector<int> rows;
     std::vector<float> x, y, z; // the positions by coordinate, padded to whole groups of four
   };
-  void inverseSquaredDistances(const MQPoint& p, const Boundary& boundary,
+  void inverseSquaredDistances(const MQPoint& at, const Boundary& boundary,
                                std::vector<float>& weights) const;
 
   const MeshSnapshot& destination_;

@@ -38,12 +38,12 @@ struct Cell {
   bool operator==(const Cell& other) const { return x == other.x && y == other.y && z == other.z; }
 };
 
-Cell cellOf(const MQPoint& p) {
-  return Cell{cellCoordinate(p.x), cellCoordinate(p.y), cellCoordinate(p.z)};
+Cell cellOf(const MQPoint& position) {
+  return Cell{cellCoordinate(position.x), cellCoordinate(position.y), cellCoordinate(position.z)};
 }
 
-bool finite(const MQPoint& p) {
-  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+bool finite(const MQPoint& position) {
+  return std::isfinite(position.x) && std::isfinite(position.y) && std::isfinite(position.z);
 }
 
 // Open-addressing table from cell to a dense cell number.
@@ -92,15 +92,15 @@ private:
 class PositionGrid {
 public:
   PositionGrid(const std::vector<MQPoint>& positions, const std::vector<char>& used);
-  // The lowest used vertex other than self whose position matches p, or -1.
-  int lowestMatch(const MQPoint& p, int self) const;
+  // The lowest used vertex other than self whose position matches wanted, or -1.
+  int lowestMatch(const MQPoint& wanted, int self) const;
 
 private:
   struct Group {
     MQPoint position;
     size_t first, end; // its vertices in members_
   };
-  int lowestInCell(int cell, const MQPoint& p, int self, int best) const;
+  int lowestInCell(int cell, const MQPoint& wanted, int self, int best) const;
 
   CellTable table_;
   std::vector<int> members_;
@@ -148,7 +148,7 @@ PositionGrid::PositionGrid(const std::vector<MQPoint>& positions, const std::vec
         [&](const Group& a, const Group& b) { return members_[a.first] < members_[b.first]; });
 }
 
-int PositionGrid::lowestInCell(int cell, const MQPoint& p, int self, int best) const {
+int PositionGrid::lowestInCell(int cell, const MQPoint& wanted, int self, int best) const {
   for (size_t g = cellGroups_[static_cast<size_t>(cell)];
        g < cellGroups_[static_cast<size_t>(cell) + 1]; ++g) {
     const Group& group = groups_[g];
@@ -158,23 +158,23 @@ int PositionGrid::lowestInCell(int cell, const MQPoint& p, int self, int best) c
     const int candidate = lowest != self                ? lowest
                           : group.end - group.first > 1 ? members_[group.first + 1]
                                                         : INT_MAX;
-    if (candidate < best && samePosition(p, group.position))
+    if (candidate < best && samePosition(wanted, group.position))
       best = candidate;
   }
   return best;
 }
 
-int PositionGrid::lowestMatch(const MQPoint& p, int self) const {
-  if (!finite(p))
+int PositionGrid::lowestMatch(const MQPoint& wanted, int self) const {
+  if (!finite(wanted))
     return -1;
-  const Cell centre = cellOf(p);
+  const Cell centre = cellOf(wanted);
   int best = INT_MAX;
   for (int64_t dx = -1; dx <= 1; ++dx)
     for (int64_t dy = -1; dy <= 1; ++dy)
       for (int64_t dz = -1; dz <= 1; ++dz) {
         const int cell = table_.find(Cell{centre.x + dx, centre.y + dy, centre.z + dz});
         if (cell >= 0)
-          best = lowestInCell(cell, p, self, best);
+          best = lowestInCell(cell, wanted, self, best);
       }
   return best == INT_MAX ? -1 : best;
 }
@@ -189,18 +189,19 @@ std::vector<int> findMirrorPartners(const std::vector<MQPoint>& positions,
   for (size_t i = 0; i < n; ++i) {
     if (!used[i] || partner[i] >= 0)
       continue;
-    const MQPoint& p = positions[i];
-    if (std::fabs(p.x) < kMirrorPlaneTolerance) {
+    const MQPoint& position = positions[i];
+    if (std::fabs(position.x) < kMirrorPlaneTolerance) {
       partner[i] = static_cast<int>(i);
       continue;
     }
-    const int j = grid.lowestMatch(MQPoint{-p.x, p.y, p.z}, static_cast<int>(i));
-    if (j < 0)
+    const int found =
+        grid.lowestMatch(MQPoint{-position.x, position.y, position.z}, static_cast<int>(i));
+    if (found < 0)
       continue;
     // The partner may already have an entry of its own: the first one stays.
-    if (partner[static_cast<size_t>(j)] < 0)
-      partner[static_cast<size_t>(j)] = static_cast<int>(i);
-    partner[i] = j;
+    if (partner[static_cast<size_t>(found)] < 0)
+      partner[static_cast<size_t>(found)] = static_cast<int>(i);
+    partner[i] = found;
   }
   return partner;
 }

@@ -122,15 +122,15 @@ void moveAddedVertices(const VertexPassInput& in, const std::vector<int>& added)
     const size_t width = ((end - first) * 3 + 3) / 4 * 4;
     const std::vector<float> offsets =
         boundaryOffsets(in, interpolation.rowSources(), first, end, width);
-    for (size_t t = 0; t < added.size(); ++t) {
-      const int i = added[t];
-      interpolation.interpolate(in.destination.positions[static_cast<size_t>(i)], regionOf[t],
-                                offsets, width, sums);
+    for (size_t target = 0; target < added.size(); ++target) {
+      const int vertex = added[target];
+      interpolation.interpolate(in.destination.positions[static_cast<size_t>(vertex)],
+                                regionOf[target], offsets, width, sums);
       for (size_t k = first; k < end; ++k) {
-        if (i >= in.pairs[k].newVertices)
+        if (vertex >= in.pairs[k].newVertices)
           continue;
         const float* offset = &sums[(k - first) * 3];
-        moveVertex(in.pairs[k].newElement, i, MQPoint{offset[0], offset[1], offset[2]},
+        moveVertex(in.pairs[k].newElement, vertex, MQPoint{offset[0], offset[1], offset[2]},
                    in.settings.mirrorMorph, in.settings.rate);
       }
     }
