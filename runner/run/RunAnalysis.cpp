@@ -47,23 +47,10 @@ VertexFate fateOf(const sim::Object& destination, int v, int found,
 }
 
 void count(VertexTally& tally, VertexFate fate) {
-  switch (fate) {
-  case VertexFate::Unused:
-    ++tally.unused;
-    break;
-  case VertexFate::NotSelected:
-    ++tally.notSelected;
-    break;
-  case VertexFate::Matched:
-    ++tally.matched;
-    break;
-  case VertexFate::Interpolated:
-    ++tally.interpolated;
-    break;
-  case VertexFate::AddedLeftAlone:
-    ++tally.addedLeftAlone;
-    break;
-  }
+  // In the order of VertexFate.
+  int* const counters[] = {&tally.unused, &tally.notSelected, &tally.matched, &tally.interpolated,
+                           &tally.addedLeftAlone};
+  ++*counters[static_cast<int>(fate)];
 }
 
 // The vertex pairs the plug-in's vertex pass records for the face pass.
