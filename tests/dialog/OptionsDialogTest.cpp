@@ -126,8 +126,8 @@ TEST_F(OptionsDialog, EachAltKeyFlipsItsOption) {
 TEST_F(OptionsDialog, AttributeBoxesAreClickedOnly) {
   EXPECT_TRUE(run(sim::UserScript()
                       .clickCheckBox(caption(&TransferSettings::copyCoordinates))
-                      .clickCheckBox("ウェイト")
-                      .clickCheckBox("エッジ")
+                      .clickCheckBox(caption(&TransferSettings::copyWeights))
+                      .clickCheckBox(caption(&TransferSettings::copyEdges))
                       .clickCheckBox(caption(&TransferSettings::renameNewElements))
                       .clickButton(dialog::kOkCaption)));
   EXPECT_EQ(flags(transferSettings()), "010101100110");
