@@ -1,10 +1,12 @@
-// tovalinder-run: the Tovalinder command of the real plug-in, run on a document file in the
-// simulated host, with its options dialog worked by a scripted user.
+// tovalinder-run: the Tovalinder command of the real plug-in, run on a document or glTF files in
+// the simulated host, with its options dialog worked by a scripted user.
 #include "CommandLine.h"
+#include "DialogOptions.h"
 #include "DocumentFile.h"
 #include "MorphPicture.h"
 #include "PluginModule.h"
 #include "Report.h"
+#include "RunFiles.h"
 #include "TransferRun.h"
 
 #include "AtomicFile.h"
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 using namespace runner;
 
@@ -42,19 +45,41 @@ std::string pictureName(const std::string& element, size_t index) {
   return std::to_string(index + 1) + "-" + name + ".png";
 }
 
-int run(const CommandLine& line, bool& jsonOnFailure) {
+// glTF carries no vertex unique IDs: the dialog's unique-ID box is unticked, and asking for it
+// is a usage error.
+void pairByPositionWhenNoIds(const RunFiles& files, CommandLine& line) {
+  if (files.hasUniqueIds())
+    return;
+  std::optional<bool>& useIds = line.request.dialog.options[kUseUniqueIds];
+  if (useIds.value_or(false))
+    throw RunError(kExitUsage, "--use-unique-ids: glTF files carry no vertex unique IDs, so "
+                               "their vertices are paired by position (drop the option)");
+  useIds = false;
+}
+
+int run(CommandLine line, bool& jsonOnFailure) {
   jsonOnFailure = line.jsonReport;
   RunReport report;
   report.input = line.input;
   report.output = line.output;
 
+  std::unique_ptr<RunFiles> files = openRunFiles(line);
+  pairByPositionWhenNoIds(*files, line);
+  files->checkOutputs();
   auto stage = std::chrono::steady_clock::now();
   auto document = std::make_unique<sim::Document>();
+  RunObjects objects;
   try {
-    readDocument(line.input, *document);
+    files->read(*document, objects);
   } catch (const DocumentError& e) {
     throw RunError(kExitBadInput, e.what());
   }
+  if (objects.source) {
+    line.request.sourceName.reset(); // the reader chose and selected them
+    line.request.destinationName.reset();
+  }
+  const InputSummary inputs = files->summary();
+  report.inputs = &inputs;
   report.timings.emplace_back("read", secondsSince(stage));
 
   stage = std::chrono::steady_clock::now();
@@ -106,7 +131,7 @@ int run(const CommandLine& line, bool& jsonOnFailure) {
   if (!line.dryRun) {
     stage = std::chrono::steady_clock::now();
     try {
-      writeDocument(line.output, *document, line.layout);
+      files->write(*document, outcome);
     } catch (const DocumentError& e) {
       throw RunError(kExitFailure, e.what());
     }

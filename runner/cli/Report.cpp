@@ -50,12 +50,55 @@ std::string objectSize(const sim::Object& object) {
          plural(object.faceCount(), "face", "faces");
 }
 
+std::string meshLine(const InputMesh& m) {
+  return quoted(m.name) + " (meshes[" + std::to_string(m.mesh) + "] of " + m.file + ": " +
+         plural(static_cast<long>(m.fileVertices), "glTF vertex", "glTF vertices") + " welded to " +
+         std::to_string(m.hostVertices) + ", " +
+         plural(static_cast<long>(m.triangles), "triangle", "triangles") + ", " +
+         plural(static_cast<long>(m.targets.size()), "morph target", "morph targets") + ")\n";
+}
+
+std::string inputLines(const InputSummary* inputs) {
+  if (!inputs || inputs->empty())
+    return std::string();
+  std::string t = "  Files          ";
+  for (size_t i = 0; i < inputs->files.size(); ++i)
+    t += (i ? ", " : "") + inputs->files[i];
+  t += " (" + inputs->format + ")\n";
+  for (const InputMesh& m : inputs->meshes)
+    t += "  " + padded(m.role == "Source" ? "Source mesh" : "Dest. mesh", 15) + meshLine(m);
+  for (const std::string& skipped : inputs->skipped)
+    t += "  Skipped        " + skipped + " (not triangles)\n";
+  for (const std::string& note : inputs->notes)
+    t += "  Note           " + note + "\n";
+  return t;
+}
+
+nlohmann::ordered_json inputJson(const InputSummary& inputs) {
+  nlohmann::ordered_json meshes = nlohmann::ordered_json::array();
+  for (const InputMesh& m : inputs.meshes)
+    meshes.push_back({{"role", m.role},
+                      {"file", m.file},
+                      {"name", m.name},
+                      {"mesh", m.mesh},
+                      {"fileVertices", m.fileVertices},
+                      {"hostVertices", m.hostVertices},
+                      {"triangles", m.triangles},
+                      {"targets", m.targets}});
+  return {{"format", inputs.format},
+          {"files", inputs.files},
+          {"meshes", meshes},
+          {"skipped", inputs.skipped},
+          {"notes", inputs.notes}};
+}
+
 } // namespace
 
 std::string textReport(const RunReport& report) {
   const TransferOutcome& o = *report.outcome;
   std::string t;
   t += "Tovalinder transfer: " + report.input + "\n\n";
+  t += inputLines(report.inputs);
   t += "  Source         " + quoted(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
   t += "  Destination    " + quoted(o.destinationName) + " (" + objectSize(*o.destination) + ")" +
        (o.source == o.destination ? "  (the same object: only one was selected)" : "") + "\n";
@@ -136,6 +179,8 @@ std::string jsonReport(const RunReport& report) {
   j["input"] = report.input;
   j["output"] = report.output;
   j["written"] = report.written;
+  if (report.inputs && !report.inputs->empty())
+    j["inputs"] = inputJson(*report.inputs);
   j["source"] = {{"name", o.sourceName},
                  {"nameAfter", o.sourceNameAfter},
                  {"vertices", o.source->vertexCount()},

@@ -2,6 +2,7 @@
 // object for pipelines.
 #pragma once
 
+#include "RunFiles.h"
 #include "TransferRun.h"
 
 #include <string>
@@ -16,6 +17,7 @@ struct RunReport {
   std::vector<std::string> pictures;
   std::string dialogPage;
   const TransferOutcome* outcome = nullptr;
+  const InputSummary* inputs = nullptr; // what was read (glTF runs add it to the report)
   std::vector<std::pair<std::string, double>> timings; // stage, seconds
 };
 

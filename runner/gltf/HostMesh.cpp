@@ -1,0 +1,58 @@
+#include "HostMesh.h"
+
+namespace runner {
+
+namespace {
+
+MQPoint morphed(const MeshGeometry& mesh, std::uint32_t v, const MorphTarget* target) {
+  const float* p = &mesh.positions[size_t{v} * 3];
+  if (!target)
+    return MQPoint{p[0], p[1], p[2]};
+  const float* d = &target->positions[size_t{v} * 3];
+  return MQPoint{p[0] + d[0], p[1] + d[1], p[2] + d[2]};
+}
+
+} // namespace
+
+void fillHostObject(sim::Object& object, const MeshGeometry& mesh, const VertexWeld& weld,
+                    const MorphTarget* target) {
+  object.vertices.reserve(weld.firstOf.size());
+  for (std::uint32_t first : weld.firstOf)
+    object.addVertex(morphed(mesh, first, target));
+  const size_t triangles = mesh.triangleMaterials.size();
+  object.faces.reserve(triangles);
+  std::vector<int> points(3);
+  for (size_t t = 0; t < triangles; ++t) {
+    for (size_t c = 0; c < 3; ++c)
+      points[c] = weld.hostOf[mesh.triangles[t * 3 + c]];
+    const int f = object.addFace(points);
+    sim::Face& face = object.faces[static_cast<size_t>(f)];
+    face.material = mesh.triangleMaterials[t];
+    for (size_t c = 0; c < 3; ++c) {
+      const float* uv = &mesh.uvs[size_t{mesh.triangles[t * 3 + c]} * 2];
+      face.uvs[c] = MQCoordinate{uv[0], uv[1]};
+    }
+  }
+  object.invalidateCaches();
+}
+
+void fillElementObject(sim::Object& element, const sim::Object& base, const MeshGeometry& mesh,
+                       const VertexWeld& weld, const MorphTarget& target) {
+  element.vertices = base.vertices;
+  element.faces = base.faces;
+  element.nextVertexUniqueId = base.nextVertexUniqueId;
+  element.nextFaceUniqueId = base.nextFaceUniqueId;
+  for (size_t h = 0; h < weld.firstOf.size(); ++h)
+    element.vertices[h].position = morphed(mesh, weld.firstOf[h], &target);
+  element.invalidateCaches();
+}
+
+int hostVertexCount(const sim::Object& object) {
+  return object.vertexCount();
+}
+
+MQPoint hostPosition(const sim::Object& object, int vertex) {
+  return object.vertices[static_cast<size_t>(vertex)].position;
+}
+
+} // namespace runner
