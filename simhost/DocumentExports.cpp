@@ -17,6 +17,7 @@ Reach slotReach(Document* document, int index, const char* function) {
 } // namespace
 
 SIMHOST_EXPORT int MQDoc_GetObjectCount(MQDocument doc) {
+  SIMHOST_COUNT(MQDoc_GetObjectCount);
   Document* document = checkedDocument(doc, __func__);
   if (!document)
     return 0;
@@ -28,6 +29,7 @@ SIMHOST_EXPORT int MQDoc_GetObjectCount(MQDocument doc) {
 }
 
 SIMHOST_EXPORT MQObject MQDoc_GetObject(MQDocument doc, int index) {
+  SIMHOST_COUNT(MQDoc_GetObject);
   Document* document = checkedDocument(doc, __func__);
   if (slotReach(document, index, __func__) != Reach::Real ||
       hostState().hostile == Hostile::NullObjects)
@@ -37,6 +39,7 @@ SIMHOST_EXPORT MQObject MQDoc_GetObject(MQDocument doc, int index) {
 }
 
 SIMHOST_EXPORT int MQDoc_DeleteObject(MQDocument doc, int index) {
+  SIMHOST_COUNT(MQDoc_DeleteObject);
   Document* document = checkedDocument(doc, __func__);
   if (slotReach(document, index, __func__) != Reach::Real)
     return 0;
@@ -49,6 +52,7 @@ SIMHOST_EXPORT int MQDoc_DeleteObject(MQDocument doc, int index) {
 }
 
 SIMHOST_EXPORT int MQDoc_GetObjectIndex(MQDocument doc, MQObject obj) {
+  SIMHOST_COUNT(MQDoc_GetObjectIndex);
   Document* document = checkedDocument(doc, __func__);
   if (!document)
     return -1;
@@ -59,6 +63,7 @@ SIMHOST_EXPORT int MQDoc_GetObjectIndex(MQDocument doc, MQObject obj) {
 
 SIMHOST_EXPORT void MQDoc_GetUnusedObjectName(MQDocument doc, char* buffer, int buffer_size,
                                               const char* base_name) {
+  SIMHOST_COUNT(MQDoc_GetUnusedObjectName);
   Document* document = checkedDocument(doc, __func__);
   if (!checkedPointer(buffer, __func__, "buffer") || !checkedPointer(base_name, __func__, "name"))
     return;
@@ -92,6 +97,7 @@ Object* objectInSlot(MQDocument doc, int object_index, const char* function) {
 } // namespace
 
 SIMHOST_EXPORT MQBOOL MQDoc_IsSelectVertex(MQDocument doc, int object_index, int vertex_index) {
+  SIMHOST_COUNT(MQDoc_IsSelectVertex);
   Object* object = objectInSlot(doc, object_index, __func__);
   if (!object || reach(vertex_index, object->vertexCount(),
                        answerIn(hostState().answers.vertexCount, static_cast<const void*>(object)),
@@ -101,6 +107,7 @@ SIMHOST_EXPORT MQBOOL MQDoc_IsSelectVertex(MQDocument doc, int object_index, int
 }
 
 SIMHOST_EXPORT MQBOOL MQDoc_IsSelectFace(MQDocument doc, int object_index, int face_index) {
+  SIMHOST_COUNT(MQDoc_IsSelectFace);
   Object* object = objectInSlot(doc, object_index, __func__);
   if (!object || reach(face_index, object->faceCount(),
                        answerIn(hostState().answers.faceCount, static_cast<const void*>(object)),
@@ -110,6 +117,7 @@ SIMHOST_EXPORT MQBOOL MQDoc_IsSelectFace(MQDocument doc, int object_index, int f
 }
 
 SIMHOST_EXPORT int MQDoc_InsertObject(MQDocument doc, MQObject obj, MQObject before) {
+  SIMHOST_COUNT(MQDoc_InsertObject);
   Document* document = checkedDocument(doc, __func__);
   Object* object = checkedObject(obj, __func__);
   if (!document || !object)

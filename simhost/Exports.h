@@ -1,4 +1,5 @@
-// Shared by the files that define the exported host functions.
+// Shared by the files that define the exported host functions: the export attribute and the
+// per-function call counters (one increment per call, kept out of every other path).
 #pragma once
 
 #include "HostState.h"
@@ -11,3 +12,19 @@
 #else
 #define SIMHOST_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
+
+namespace sim {
+
+// One counter per host function, in binding order.
+enum HostFunction : int {
+#define SIMHOST_FUNCTION_ID(name, called) kHostFunction_##name,
+  MQ_HOST_FUNCTIONS(SIMHOST_FUNCTION_ID)
+#undef SIMHOST_FUNCTION_ID
+      kHostFunctionCount
+};
+
+extern unsigned long long hostCallCounters[kHostFunctionCount];
+
+} // namespace sim
+
+#define SIMHOST_COUNT(name) (++::sim::hostCallCounters[::sim::kHostFunction_##name])

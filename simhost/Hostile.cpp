@@ -105,9 +105,9 @@ void makePositionsNonFinite(Object& object) {
   const float values[] = {std::numeric_limits<float>::quiet_NaN(),
                           std::numeric_limits<float>::infinity(),
                           -std::numeric_limits<float>::infinity(), 1e38f, -1e38f};
-  for (size_t i = 0; i < object.vertices.size(); ++i) {
+  for (size_t i = 0; i < object.positions.size(); ++i) {
     const float value = values[i % 5];
-    object.vertices[i].position = MQPoint{value, value, value};
+    object.positions[i] = MQPoint{value, value, value};
   }
 }
 

@@ -1,4 +1,4 @@
-#include "HostState.h"
+#include "Exports.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -110,33 +110,122 @@ void freeDetachedObjects() {
 Object::Object(std::string name) : name(std::move(name)) {}
 
 int Object::addVertex(MQPoint position) {
-  Vertex vertex;
-  vertex.position = position;
-  vertex.uniqueId = nextVertexUniqueId++;
-  vertices.push_back(vertex);
+  positions.push_back(position);
+  vertexIds.push_back(nextVertexUniqueId++);
+  weights.push_back(1.0f);
   invalidateCaches();
   return vertexCount() - 1;
 }
 
-int Object::addFace(const std::vector<int>& points) {
-  Face face;
-  face.points = points;
-  face.uniqueId = nextFaceUniqueId++;
-  face.uvs.assign(points.size(), MQCoordinate{0, 0});
-  face.creases.assign(points.size(), 0.0f);
-  faces.push_back(std::move(face));
+int Object::addFace(const std::vector<int>& facePoints) {
+  return addFace(facePoints.data(), static_cast<int>(facePoints.size()));
+}
+
+int Object::addFace(const int* facePoints, int count) {
+  const size_t n = static_cast<size_t>(std::max(count, 0));
+  points.insert(points.end(), facePoints, facePoints + n);
+  uvs.resize(points.size(), MQCoordinate{0, 0});
+  creases.resize(points.size(), 0.0f);
+  faceStart.push_back(points.size());
+  faceIds.push_back(nextFaceUniqueId++);
+  materials.push_back(-1);
   invalidateCaches();
   return faceCount() - 1;
 }
 
+void Object::setFacePoints(int face, const std::vector<int>& newPoints) {
+  const size_t f = static_cast<size_t>(face);
+  const size_t first = faceStart.at(f), last = faceStart.at(f + 1);
+  const auto at = [first](auto& corners) { return corners.begin() + static_cast<long>(first); };
+  points.erase(at(points), at(points) + static_cast<long>(last - first));
+  points.insert(at(points), newPoints.begin(), newPoints.end());
+  uvs.erase(at(uvs), at(uvs) + static_cast<long>(last - first));
+  uvs.insert(at(uvs), newPoints.size(), MQCoordinate{0, 0});
+  creases.erase(at(creases), at(creases) + static_cast<long>(last - first));
+  creases.insert(at(creases), newPoints.size(), 0.0f);
+  for (size_t g = f + 1; g < faceStart.size(); ++g)
+    faceStart[g] = faceStart[g] - (last - first) + newPoints.size();
+  invalidateCaches();
+}
+
+std::vector<int> Object::facePointList(int face) const {
+  return std::vector<int>(facePoints(face), facePoints(face) + facePointCount(face));
+}
+
+std::vector<MQCoordinate> Object::faceUvList(int face) const {
+  return std::vector<MQCoordinate>(faceUvs(face), faceUvs(face) + facePointCount(face));
+}
+
+std::vector<float> Object::faceCreaseList(int face) const {
+  return std::vector<float>(faceCreases(face), faceCreases(face) + facePointCount(face));
+}
+
+void Object::setFaceUvs(int face, const std::vector<MQCoordinate>& faceUvs) {
+  const size_t n = std::min(faceUvs.size(), static_cast<size_t>(facePointCount(face)));
+  std::copy(faceUvs.begin(), faceUvs.begin() + static_cast<long>(n),
+            uvs.begin() + static_cast<long>(firstCorner(face)));
+}
+
+void Object::setFaceCreases(int face, const std::vector<float>& faceCreases) {
+  const size_t n = std::min(faceCreases.size(), static_cast<size_t>(facePointCount(face)));
+  std::copy(faceCreases.begin(), faceCreases.begin() + static_cast<long>(n),
+            creases.begin() + static_cast<long>(firstCorner(face)));
+}
+
+void Object::copyGeometry(const Object& from) {
+  positions = from.positions;
+  vertexIds = from.vertexIds;
+  weights = from.weights;
+  faceIds = from.faceIds;
+  materials = from.materials;
+  faceStart = from.faceStart;
+  points = from.points;
+  uvs = from.uvs;
+  creases = from.creases;
+  nextVertexUniqueId = from.nextVertexUniqueId;
+  nextFaceUniqueId = from.nextFaceUniqueId;
+  invalidateCaches();
+}
+
+void Object::truncateVertices(int count) {
+  const size_t n = std::min(positions.size(), static_cast<size_t>(std::max(count, 0)));
+  positions.resize(n);
+  vertexIds.resize(n);
+  weights.resize(n);
+  invalidateCaches();
+}
+
+void Object::truncateFaces(int count) {
+  const size_t n = std::min(faceIds.size(), static_cast<size_t>(std::max(count, 0)));
+  faceIds.resize(n);
+  materials.resize(n);
+  faceStart.resize(n + 1);
+  points.resize(faceStart[n]);
+  uvs.resize(faceStart[n]);
+  creases.resize(faceStart[n]);
+  invalidateCaches();
+}
+
+void Object::reserve(size_t vertices, size_t faces, size_t corners) {
+  positions.reserve(vertices);
+  vertexIds.reserve(vertices);
+  weights.reserve(vertices);
+  faceIds.reserve(faces);
+  materials.reserve(faces);
+  faceStart.reserve(faces + 1);
+  points.reserve(corners);
+  uvs.reserve(corners);
+  creases.reserve(corners);
+}
+
 void Object::setVertexUniqueId(int vertex, MQDWORD id) {
-  vertices.at(static_cast<size_t>(vertex)).uniqueId = id;
+  vertexIds.at(static_cast<size_t>(vertex)) = id;
   nextVertexUniqueId = std::max(nextVertexUniqueId, id + 1);
   invalidateCaches();
 }
 
 void Object::setFaceUniqueId(int face, MQDWORD id) {
-  faces.at(static_cast<size_t>(face)).uniqueId = id;
+  faceIds.at(static_cast<size_t>(face)) = id;
   nextFaceUniqueId = std::max(nextFaceUniqueId, id + 1);
   invalidateCaches();
 }
@@ -148,42 +237,45 @@ void Object::invalidateCaches() {
 void Object::buildCaches() const {
   if (cachesValid_)
     return;
-  const size_t n = vertices.size();
+  const size_t n = positions.size();
+  const size_t faces = faceIds.size();
   refCounts_.assign(n, 0);
   relatedOffsets_.assign(n + 1, 0);
-  // A face counts once among a vertex's related faces however often it uses the vertex.
-  auto forEachDistinctPoint = [&](const Face& face, auto&& visit) {
-    for (size_t i = 0; i < face.points.size(); ++i) {
-      const int p = face.points[i];
-      if (p < 0 || static_cast<size_t>(p) >= n)
+  // A face counts once among a vertex's related faces however often it uses the vertex: the
+  // last face that counted each vertex is remembered, so a face of any size costs its corners.
+  std::vector<int> lastFace(n, -1);
+  auto forEachDistinctPoint = [&](size_t f, auto&& visit) {
+    for (size_t c = faceStart[f]; c < faceStart[f + 1]; ++c) {
+      const int p = points[c];
+      if (p < 0 || static_cast<size_t>(p) >= n || lastFace[static_cast<size_t>(p)] == int(f))
         continue;
-      if (std::find(face.points.begin(), face.points.begin() + static_cast<long>(i), p) !=
-          face.points.begin() + static_cast<long>(i))
-        continue;
+      lastFace[static_cast<size_t>(p)] = static_cast<int>(f);
       visit(p);
     }
   };
-  for (const Face& face : faces) {
-    for (int p : face.points)
-      if (p >= 0 && static_cast<size_t>(p) < n)
-        ++refCounts_[static_cast<size_t>(p)];
-    forEachDistinctPoint(face, [&](int p) { ++relatedOffsets_[static_cast<size_t>(p) + 1]; });
-  }
+  for (int p : points)
+    if (p >= 0 && static_cast<size_t>(p) < n)
+      ++refCounts_[static_cast<size_t>(p)];
+  for (size_t f = 0; f < faces; ++f)
+    forEachDistinctPoint(f, [&](int p) { ++relatedOffsets_[static_cast<size_t>(p) + 1]; });
   for (size_t i = 0; i < n; ++i)
     relatedOffsets_[i + 1] += relatedOffsets_[i];
   relatedFaces_.assign(static_cast<size_t>(relatedOffsets_[n]), 0);
   std::vector<int> fill(relatedOffsets_.begin(), relatedOffsets_.end() - 1);
-  for (size_t f = 0; f < faces.size(); ++f)
-    forEachDistinctPoint(faces[f], [&](int p) {
+  std::fill(lastFace.begin(), lastFace.end(), -1);
+  for (size_t f = 0; f < faces; ++f)
+    forEachDistinctPoint(f, [&](int p) {
       relatedFaces_[static_cast<size_t>(fill[static_cast<size_t>(p)]++)] = static_cast<int>(f);
     });
   vertexIds_.clear();
+  vertexIds_.reserve(n);
   for (size_t i = 0; i < n; ++i)
-    vertexIds_.emplace_back(vertices[i].uniqueId, static_cast<int>(i));
+    vertexIds_.emplace_back(vertexIds[i], static_cast<int>(i));
   std::sort(vertexIds_.begin(), vertexIds_.end());
   faceIds_.clear();
-  for (size_t i = 0; i < faces.size(); ++i)
-    faceIds_.emplace_back(faces[i].uniqueId, static_cast<int>(i));
+  faceIds_.reserve(faces);
+  for (size_t i = 0; i < faces; ++i)
+    faceIds_.emplace_back(faceIds[i], static_cast<int>(i));
   std::sort(faceIds_.begin(), faceIds_.end());
   cachesValid_ = true;
 }
@@ -332,24 +424,24 @@ std::string describe(const Document& document) {
            " locked=" + std::to_string(object->locked) +
            " selected=" + std::to_string(object->selected) +
            " visible=" + std::to_string(object->visible) + "\n";
-    for (size_t v = 0; v < object->vertices.size(); ++v) {
-      const Vertex& vertex = object->vertices[v];
-      out += " v" + std::to_string(v) + " " + floatBits(vertex.position.x) + " " +
-             floatBits(vertex.position.y) + " " + floatBits(vertex.position.z) +
-             " id=" + std::to_string(vertex.uniqueId) + " w=" + floatBits(vertex.weight) + "\n";
+    for (size_t v = 0; v < object->positions.size(); ++v) {
+      const MQPoint& p = object->positions[v];
+      out += " v" + std::to_string(v) + " " + floatBits(p.x) + " " + floatBits(p.y) + " " +
+             floatBits(p.z) + " id=" + std::to_string(object->vertexIds[v]) +
+             " w=" + floatBits(object->weights[v]) + "\n";
     }
-    for (size_t f = 0; f < object->faces.size(); ++f) {
-      const Face& face = object->faces[f];
-      out += " f" + std::to_string(f) + " id=" + std::to_string(face.uniqueId) +
-             " mat=" + std::to_string(face.material) + " pts";
-      for (int p : face.points)
-        out += " " + std::to_string(p);
+    for (int f = 0; f < object->faceCount(); ++f) {
+      out += " f" + std::to_string(f) + " id=" + std::to_string(object->faceIds[size_t(f)]) +
+             " mat=" + std::to_string(object->materials[size_t(f)]) + " pts";
+      const int n = object->facePointCount(f);
+      for (int c = 0; c < n; ++c)
+        out += " " + std::to_string(object->facePoints(f)[c]);
       out += " uv";
-      for (const MQCoordinate& uv : face.uvs)
-        out += " " + floatBits(uv.u) + "," + floatBits(uv.v);
+      for (int c = 0; c < n; ++c)
+        out += " " + floatBits(object->faceUvs(f)[c].u) + "," + floatBits(object->faceUvs(f)[c].v);
       out += " crease";
-      for (float c : face.creases)
-        out += " " + floatBits(c);
+      for (int c = 0; c < n; ++c)
+        out += " " + floatBits(object->faceCreases(f)[c]);
       out += "\n";
     }
     out += " selv";
@@ -361,6 +453,25 @@ std::string describe(const Document& document) {
     out += "\n";
   }
   return out;
+}
+
+unsigned long long hostCallCounters[kHostFunctionCount] = {};
+
+std::map<std::string, unsigned long long> callCounts() {
+  static const char* const names[] = {
+#define SIMHOST_FUNCTION_NAME(name, called) #name,
+      MQ_HOST_FUNCTIONS(SIMHOST_FUNCTION_NAME)
+#undef SIMHOST_FUNCTION_NAME
+  };
+  std::map<std::string, unsigned long long> counts;
+  for (int f = 0; f < kHostFunctionCount; ++f)
+    if (hostCallCounters[f])
+      counts.emplace(names[f], hostCallCounters[f]);
+  return counts;
+}
+
+void resetCallCounts() {
+  std::fill(std::begin(hostCallCounters), std::end(hostCallCounters), 0ull);
 }
 
 const char* moduleFileName() {

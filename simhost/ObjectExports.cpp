@@ -32,16 +32,13 @@ Reach faceReach(Object* object, int index, const char* function) {
                "face");
 }
 
-const Vertex* vertexAt(Object* object, int index, const char* function) {
-  if (vertexReach(object, index, function) != Reach::Real)
-    return nullptr;
-  return &object->vertices[static_cast<size_t>(index)];
+// True when the object is live and the index names one of its real vertices or faces.
+bool hasVertex(Object* object, int index, const char* function) {
+  return vertexReach(object, index, function) == Reach::Real;
 }
 
-Face* faceAt(Object* object, int index, const char* function) {
-  if (faceReach(object, index, function) != Reach::Real)
-    return nullptr;
-  return &object->faces[static_cast<size_t>(index)];
+bool hasFace(Object* object, int index, const char* function) {
+  return faceReach(object, index, function) == Reach::Real;
 }
 
 const int* pointAnswer(const Object* object, int face) {
@@ -59,6 +56,7 @@ void writeUnterminated(char* buffer, int size, const std::string& name) {
 } // namespace
 
 SIMHOST_EXPORT void MQObj_Delete(MQObject obj) {
+  SIMHOST_COUNT(MQObj_Delete);
   Object* object = checkedObject(obj, __func__);
   if (!object)
     return;
@@ -72,6 +70,7 @@ SIMHOST_EXPORT void MQObj_Delete(MQObject obj) {
 }
 
 SIMHOST_EXPORT MQObject MQObj_Clone(MQObject obj) {
+  SIMHOST_COUNT(MQObj_Clone);
   Object* object = checkedObject(obj, __func__);
   if (!object || state().hostile == Hostile::NullObjects)
     return nullptr;
@@ -87,6 +86,7 @@ SIMHOST_EXPORT MQObject MQObj_Clone(MQObject obj) {
 }
 
 SIMHOST_EXPORT void MQObj_GetName(MQObject obj, char* buffer, int size) {
+  SIMHOST_COUNT(MQObj_GetName);
   Object* object = checkedObject(obj, __func__);
   if (!checkedPointer(buffer, __func__, "buffer"))
     return;
@@ -105,6 +105,7 @@ SIMHOST_EXPORT void MQObj_GetName(MQObject obj, char* buffer, int size) {
 }
 
 SIMHOST_EXPORT MQBOOL MQObj_SetName(MQObject obj, const char* name) {
+  SIMHOST_COUNT(MQObj_SetName);
   Object* object = checkedObject(obj, __func__);
   if (!object || !checkedPointer(name, __func__, "name"))
     return 0;
@@ -113,6 +114,7 @@ SIMHOST_EXPORT MQBOOL MQObj_SetName(MQObject obj, const char* name) {
 }
 
 SIMHOST_EXPORT int MQObj_GetVertexCount(MQObject obj) {
+  SIMHOST_COUNT(MQObj_GetVertexCount);
   Object* object = checkedObject(obj, __func__);
   if (!object)
     return 0;
@@ -124,38 +126,44 @@ SIMHOST_EXPORT int MQObj_GetVertexCount(MQObject obj) {
 }
 
 SIMHOST_EXPORT void MQObj_GetVertex(MQObject obj, int index, MQPoint* point) {
-  const Vertex* vertex = vertexAt(checkedObject(obj, __func__), index, __func__);
+  SIMHOST_COUNT(MQObj_GetVertex);
+  Object* object = checkedObject(obj, __func__);
+  const bool real = hasVertex(object, index, __func__);
   if (!checkedPointer(point, __func__, "point"))
     return;
-  *point = vertex ? vertex->position : MQPoint{0, 0, 0};
+  *point = real ? object->positions[static_cast<size_t>(index)] : MQPoint{0, 0, 0};
 }
 
 SIMHOST_EXPORT void MQObj_SetVertex(MQObject obj, int index, MQPoint* point) {
+  SIMHOST_COUNT(MQObj_SetVertex);
   Object* object = checkedObject(obj, __func__);
-  const Vertex* vertex = vertexAt(object, index, __func__);
-  if (!vertex || !checkedPointer(point, __func__, "point"))
+  if (!hasVertex(object, index, __func__) || !checkedPointer(point, __func__, "point"))
     return;
-  object->vertices[static_cast<size_t>(index)].position = *point;
+  object->positions[static_cast<size_t>(index)] = *point;
 }
 
 SIMHOST_EXPORT int MQObj_GetVertexRefCount(MQObject obj, int index) {
+  SIMHOST_COUNT(MQObj_GetVertexRefCount);
   Object* object = checkedObject(obj, __func__);
-  if (!vertexAt(object, index, __func__))
+  if (!hasVertex(object, index, __func__))
     return 0;
   return object->refCount(index);
 }
 
 SIMHOST_EXPORT MQDWORD MQObj_GetVertexUniqueID(MQObject obj, int index) {
-  const Vertex* vertex = vertexAt(checkedObject(obj, __func__), index, __func__);
-  return vertex ? vertex->uniqueId : 0;
+  SIMHOST_COUNT(MQObj_GetVertexUniqueID);
+  Object* object = checkedObject(obj, __func__);
+  return hasVertex(object, index, __func__) ? object->vertexIds[static_cast<size_t>(index)] : 0;
 }
 
 SIMHOST_EXPORT int MQObj_GetVertexIndexFromUniqueID(MQObject obj, MQDWORD unique_id) {
+  SIMHOST_COUNT(MQObj_GetVertexIndexFromUniqueID);
   Object* object = checkedObject(obj, __func__);
   return object ? object->vertexIndexFromUniqueId(unique_id) : -1;
 }
 
 SIMHOST_EXPORT int MQObj_GetVertexRelatedFaces(MQObject obj, int vertex, int* faces) {
+  SIMHOST_COUNT(MQObj_GetVertexRelatedFaces);
   Object* object = checkedObject(obj, __func__);
   const Reach where = vertexReach(object, vertex, __func__);
   if (where == Reach::Past)
@@ -181,19 +189,22 @@ SIMHOST_EXPORT int MQObj_GetVertexRelatedFaces(MQObject obj, int vertex, int* fa
 }
 
 SIMHOST_EXPORT float MQObj_GetVertexWeight(MQObject obj, int index) {
-  const Vertex* vertex = vertexAt(checkedObject(obj, __func__), index, __func__);
-  return vertex ? vertex->weight : 0.0f;
+  SIMHOST_COUNT(MQObj_GetVertexWeight);
+  Object* object = checkedObject(obj, __func__);
+  return hasVertex(object, index, __func__) ? object->weights[static_cast<size_t>(index)] : 0.0f;
 }
 
 SIMHOST_EXPORT MQBOOL MQObj_SetVertexWeight(MQObject obj, int index, float weight) {
+  SIMHOST_COUNT(MQObj_SetVertexWeight);
   Object* object = checkedObject(obj, __func__);
-  if (!vertexAt(object, index, __func__))
+  if (!hasVertex(object, index, __func__))
     return 0;
-  object->vertices[static_cast<size_t>(index)].weight = weight;
+  object->weights[static_cast<size_t>(index)] = weight;
   return 1;
 }
 
 SIMHOST_EXPORT int MQObj_GetFaceCount(MQObject obj) {
+  SIMHOST_COUNT(MQObj_GetFaceCount);
   Object* object = checkedObject(obj, __func__);
   if (!object)
     return 0;
@@ -205,13 +216,12 @@ SIMHOST_EXPORT int MQObj_GetFaceCount(MQObject obj) {
 }
 
 SIMHOST_EXPORT int MQObj_GetFacePointCount(MQObject obj, int face) {
+  SIMHOST_COUNT(MQObj_GetFacePointCount);
   Object* object = checkedObject(obj, __func__);
   const Reach where = faceReach(object, face, __func__);
   if (where == Reach::Past)
     return 0;
-  const int real = where == Reach::Real
-                       ? static_cast<int>(object->faces[static_cast<size_t>(face)].points.size())
-                       : 0;
+  const int real = where == Reach::Real ? object->facePointCount(face) : 0;
   if (!hostileMode())
     return real;
   const int answer = hostileCount(real, CountKind::Array);
@@ -220,88 +230,100 @@ SIMHOST_EXPORT int MQObj_GetFacePointCount(MQObject obj, int face) {
 }
 
 SIMHOST_EXPORT void MQObj_GetFacePointArray(MQObject obj, int face, int* vertices) {
+  SIMHOST_COUNT(MQObj_GetFacePointArray);
   Object* object = checkedObject(obj, __func__);
-  const Face* f = faceAt(object, face, __func__);
-  if (!f || !checkedPointer(vertices, __func__, "array"))
+  if (!hasFace(object, face, __func__) || !checkedPointer(vertices, __func__, "array"))
     return;
-  const int limit = fillLimit(static_cast<int>(f->points.size()), pointAnswer(object, face),
-                              __func__, "point fill");
-  std::copy(f->points.begin(), f->points.begin() + limit, vertices);
+  const int limit =
+      fillLimit(object->facePointCount(face), pointAnswer(object, face), __func__, "point fill");
+  std::copy(object->facePoints(face), object->facePoints(face) + limit, vertices);
 }
 
 SIMHOST_EXPORT void MQObj_GetFaceCoordinateArray(MQObject obj, int face, MQCoordinate* uv_array) {
+  SIMHOST_COUNT(MQObj_GetFaceCoordinateArray);
   Object* object = checkedObject(obj, __func__);
-  const Face* f = faceAt(object, face, __func__);
-  if (!f || !checkedPointer(uv_array, __func__, "array"))
+  if (!hasFace(object, face, __func__) || !checkedPointer(uv_array, __func__, "array"))
     return;
-  const int limit = fillLimit(static_cast<int>(f->uvs.size()), pointAnswer(object, face), __func__,
+  const int limit = fillLimit(object->facePointCount(face), pointAnswer(object, face), __func__,
                               "coordinate fill");
-  std::copy(f->uvs.begin(), f->uvs.begin() + limit, uv_array);
+  std::copy(object->faceUvs(face), object->faceUvs(face) + limit, uv_array);
 }
 
 SIMHOST_EXPORT void MQObj_SetFaceCoordinateArray(MQObject obj, int face, MQCoordinate* uv_array) {
+  SIMHOST_COUNT(MQObj_SetFaceCoordinateArray);
   Object* object = checkedObject(obj, __func__);
-  Face* f = faceAt(object, face, __func__);
-  if (!f || !checkedPointer(uv_array, __func__, "array"))
+  if (!hasFace(object, face, __func__) || !checkedPointer(uv_array, __func__, "array"))
     return;
   // The host reads one coordinate per point of the face: the caller's array must hold them all.
-  const int limit = fillLimit(static_cast<int>(f->points.size()), pointAnswer(object, face),
-                              __func__, "coordinate read");
-  std::copy(uv_array, uv_array + limit, f->uvs.begin());
+  const int limit = fillLimit(object->facePointCount(face), pointAnswer(object, face), __func__,
+                              "coordinate read");
+  std::copy(uv_array, uv_array + limit, object->faceUvs(face));
 }
 
 SIMHOST_EXPORT int MQObj_GetFaceMaterial(MQObject obj, int face) {
-  const Face* f = faceAt(checkedObject(obj, __func__), face, __func__);
-  return f ? f->material : -1;
+  SIMHOST_COUNT(MQObj_GetFaceMaterial);
+  Object* object = checkedObject(obj, __func__);
+  return hasFace(object, face, __func__) ? object->materials[static_cast<size_t>(face)] : -1;
 }
 
 SIMHOST_EXPORT void MQObj_SetFaceMaterial(MQObject obj, int face, int material) {
-  Face* f = faceAt(checkedObject(obj, __func__), face, __func__);
-  if (f)
-    f->material = material;
+  SIMHOST_COUNT(MQObj_SetFaceMaterial);
+  Object* object = checkedObject(obj, __func__);
+  if (hasFace(object, face, __func__))
+    object->materials[static_cast<size_t>(face)] = material;
 }
 
 SIMHOST_EXPORT MQDWORD MQObj_GetFaceUniqueID(MQObject obj, int face) {
-  const Face* f = faceAt(checkedObject(obj, __func__), face, __func__);
-  return f ? f->uniqueId : 0;
+  SIMHOST_COUNT(MQObj_GetFaceUniqueID);
+  Object* object = checkedObject(obj, __func__);
+  return hasFace(object, face, __func__) ? object->faceIds[static_cast<size_t>(face)] : 0;
 }
 
 SIMHOST_EXPORT int MQObj_GetFaceIndexFromUniqueID(MQObject obj, MQDWORD unique_id) {
+  SIMHOST_COUNT(MQObj_GetFaceIndexFromUniqueID);
   Object* object = checkedObject(obj, __func__);
   return object ? object->faceIndexFromUniqueId(unique_id) : -1;
 }
 
+// True when the face is real and the edge lies within it (and within the host's answer).
+static bool hasEdge(Object* object, int face, int line, const char* function) {
+  return hasFace(object, face, function) &&
+         reach(line, object->facePointCount(face), pointAnswer(object, face), function, "edge") ==
+             Reach::Real;
+}
+
 SIMHOST_EXPORT float MQObj_GetFaceEdgeCrease(MQObject obj, int face, int line) {
+  SIMHOST_COUNT(MQObj_GetFaceEdgeCrease);
   Object* object = checkedObject(obj, __func__);
-  const Face* f = faceAt(object, face, __func__);
-  if (!f || reach(line, static_cast<int>(f->points.size()), pointAnswer(object, face), __func__,
-                  "edge") != Reach::Real)
+  if (!hasEdge(object, face, line, __func__))
     return 0.0f;
-  return f->creases[static_cast<size_t>(line)];
+  return object->faceCreases(face)[line];
 }
 
 SIMHOST_EXPORT MQBOOL MQObj_SetFaceEdgeCrease(MQObject obj, int face, int line, float crease) {
+  SIMHOST_COUNT(MQObj_SetFaceEdgeCrease);
   Object* object = checkedObject(obj, __func__);
-  Face* f = faceAt(object, face, __func__);
-  if (!f || reach(line, static_cast<int>(f->points.size()), pointAnswer(object, face), __func__,
-                  "edge") != Reach::Real)
+  if (!hasEdge(object, face, line, __func__))
     return 0;
-  f->creases[static_cast<size_t>(line)] = crease;
+  object->faceCreases(face)[line] = crease;
   return 1;
 }
 
 SIMHOST_EXPORT MQDWORD MQObj_GetVisible(MQObject obj) {
+  SIMHOST_COUNT(MQObj_GetVisible);
   Object* object = checkedObject(obj, __func__);
   return object ? object->visible : 0;
 }
 
 SIMHOST_EXPORT void MQObj_SetVisible(MQObject obj, MQDWORD flag) {
+  SIMHOST_COUNT(MQObj_SetVisible);
   Object* object = checkedObject(obj, __func__);
   if (object)
     object->visible = flag;
 }
 
 SIMHOST_EXPORT int MQObj_GetIntValue(MQObject obj, int type_id) {
+  SIMHOST_COUNT(MQObj_GetIntValue);
   Object* object = checkedObject(obj, __func__);
   if (!object)
     return 0;
@@ -318,6 +340,7 @@ SIMHOST_EXPORT int MQObj_GetIntValue(MQObject obj, int type_id) {
 }
 
 SIMHOST_EXPORT void MQObj_SetIntValue(MQObject obj, int type_id, int value) {
+  SIMHOST_COUNT(MQObj_SetIntValue);
   Object* object = checkedObject(obj, __func__);
   if (!object)
     return;

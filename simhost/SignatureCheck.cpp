@@ -7,7 +7,7 @@ MQ_HOST_CALLED_FUNCTIONS(SIMHOST_DECLARE)
 
 #include <type_traits>
 
-#define SIMHOST_CHECK(result, name, params)                                                       \
+#define SIMHOST_CHECK(result, name, params)                                                        \
   static_assert(std::is_same_v<decltype(&::name), name##_fn>, #name " has the wrong signature");
 MQ_HOST_CALLED_FUNCTIONS(SIMHOST_CHECK)
 #undef SIMHOST_CHECK

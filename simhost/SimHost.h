@@ -34,6 +34,7 @@
 
 #include "host/MQPluginInterface.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,43 +51,62 @@
 
 namespace sim {
 
-struct Vertex {
-  MQPoint position{0, 0, 0};
-  MQDWORD uniqueId = 0;
-  float weight = 1.0f;
-};
-
-struct Face {
-  std::vector<int> points;
-  MQDWORD uniqueId = 0;
-  int material = -1;
-  std::vector<MQCoordinate> uvs; // one per point
-  std::vector<float> creases;    // one per edge: edge i runs from point i to point i + 1
-};
-
 class Document;
 
+// One object's geometry as flat arrays, so that reading, cloning and writing an object is a few
+// bulk copies: vertex attributes by vertex index, face attributes by face index, and corner
+// attributes by corner, where face f's corners are faceStart[f] .. faceStart[f + 1] - 1.
 class SIMHOST_API Object {
 public:
   explicit Object(std::string name = std::string());
 
-  // Adds a vertex with a fresh unique ID; answers its index.
+  // Adds a vertex with a fresh unique ID and weight 1; answers its index.
   int addVertex(MQPoint position);
   int addVertex(float x, float y, float z) { return addVertex(MQPoint{x, y, z}); }
-  // Adds a face with a fresh unique ID (points may be empty: an empty face slot).
+  // Adds a face with a fresh unique ID, material -1 (none), UVs (0, 0) and creases 0 (points may
+  // be empty: an empty face slot); answers its index.
   int addFace(const std::vector<int>& points);
+  int addFace(const int* points, int count);
+  // Replaces one face's points (its UVs and creases are reset); moves every later face's corners.
+  void setFacePoints(int face, const std::vector<int>& points);
+  void reserve(size_t vertices, size_t faces, size_t corners);
   // Forces a vertex's or face's unique ID (for documents read from files); keeps the counter
   // above every ID in use.
   void setVertexUniqueId(int vertex, MQDWORD id);
   void setFaceUniqueId(int face, MQDWORD id);
 
-  int vertexCount() const { return static_cast<int>(vertices.size()); }
-  int faceCount() const { return static_cast<int>(faces.size()); }
+  int vertexCount() const { return static_cast<int>(positions.size()); }
+  int faceCount() const { return static_cast<int>(faceIds.size()); }
+  int facePointCount(int face) const {
+    return static_cast<int>(faceStart[static_cast<size_t>(face) + 1] -
+                            faceStart[static_cast<size_t>(face)]);
+  }
+  size_t firstCorner(int face) const { return faceStart[static_cast<size_t>(face)]; }
+  const int* facePoints(int face) const { return points.data() + firstCorner(face); }
+  MQCoordinate* faceUvs(int face) { return uvs.data() + firstCorner(face); }
+  const MQCoordinate* faceUvs(int face) const { return uvs.data() + firstCorner(face); }
+  float* faceCreases(int face) { return creases.data() + firstCorner(face); }
+  const float* faceCreases(int face) const { return creases.data() + firstCorner(face); }
+
+  // One face's corners as lists, and writing them (a list shorter than the face writes only its
+  // own entries; a longer one is cut to the face).
+  std::vector<int> facePointList(int face) const;
+  std::vector<MQCoordinate> faceUvList(int face) const;
+  std::vector<float> faceCreaseList(int face) const;
+  void setFaceUvs(int face, const std::vector<MQCoordinate>& faceUvs);
+  void setFaceCreases(int face, const std::vector<float>& faceCreases);
+  // Takes the other object's vertices and faces (with their unique IDs and ID counters); name,
+  // attributes and selections stay.
+  void copyGeometry(const Object& from);
+  // Keeps the first `count` vertices or faces (and their corners).
+  void truncateVertices(int count);
+  void truncateFaces(int count);
+
   int refCount(int vertex) const;
   std::vector<int> relatedFaces(int vertex) const;
   int vertexIndexFromUniqueId(MQDWORD id) const;
   int faceIndexFromUniqueId(MQDWORD id) const;
-  // Call after changing faces' points or unique IDs directly.
+  // Call after changing points or unique IDs directly.
   void invalidateCaches();
 
   MQObject handle() { return reinterpret_cast<MQObject>(this); }
@@ -97,8 +117,18 @@ public:
   int locked = 0;
   int selected = 0; // in the object list
   MQDWORD visible = 0xFFFFFFFFu;
-  std::vector<Vertex> vertices;
-  std::vector<Face> faces;
+  // By vertex.
+  std::vector<MQPoint> positions;
+  std::vector<MQDWORD> vertexIds;
+  std::vector<float> weights;
+  // By face.
+  std::vector<MQDWORD> faceIds;
+  std::vector<int> materials;
+  std::vector<size_t> faceStart{0}; // faceCount() + 1 offsets into the corner arrays
+  // By corner.
+  std::vector<int> points;
+  std::vector<MQCoordinate> uvs;
+  std::vector<float> creases; // a corner's crease is the edge from its point to the next one
   std::set<int> selectedVertices;
   std::set<int> selectedFaces;
   MQDWORD nextVertexUniqueId = 1;
@@ -170,6 +200,11 @@ SIMHOST_API void recordMisuse(const std::string& what);
 // A canonical text of everything in the document (slots, names, attributes, vertices with exact
 // float bits, faces, selections): two documents are equal when their texts are.
 SIMHOST_API std::string describe(const Document& document);
+
+// How often the plug-in called each host function since the last reset (functions never
+// called are left out), for measuring how much a plug-in asks of its host.
+SIMHOST_API std::map<std::string, unsigned long long> callCounts();
+SIMHOST_API void resetCallCounts();
 
 // The file name under which a plug-in's MQInit finds this module.
 SIMHOST_API const char* moduleFileName();

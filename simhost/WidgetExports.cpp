@@ -488,6 +488,7 @@ void widgetValue(int id, int message, MQValueList values) {
 } // namespace sim
 
 SIMHOST_EXPORT void MQWidget_Value(int id, int message, MQValueList values) {
+  SIMHOST_COUNT(MQWidget_Value);
   try {
     sim::widgetValue(id, message, values);
   } catch (...) {

@@ -43,8 +43,8 @@ void runCase(fuzzing::FuzzInput& in) {
     for (int& p : points)
       p = in.pick(8) == 0 ? int(in.word()) : int(in.pick(unsigned(vertexCount) + 2)) - 1;
     const int face = object->addFace(points);
-    for (MQCoordinate& uv : object->faces[size_t(face)].uvs)
-      uv = MQCoordinate{in.real(), in.real()};
+    for (int c = 0; c < object->facePointCount(face); ++c)
+      object->faceUvs(face)[c] = MQCoordinate{in.real(), in.real()};
   }
   const std::vector<sim::Hostile> modes = sim::hostileModes();
   const unsigned modeIndex = in.pick(unsigned(modes.size()) + 3); // None more often
@@ -57,7 +57,7 @@ void runCase(fuzzing::FuzzInput& in) {
   const cmq::CMQObject handle(object->handle(), document.handle());
   for (int f = -1; f <= faceCount; ++f) {
     const bool real = f >= 0 && f < faceCount;
-    const std::vector<int> points = real ? object->faces[size_t(f)].points : std::vector<int>();
+    const std::vector<int> points = real ? object->facePointList(f) : std::vector<int>();
     if (!real) // a face index past the object is the caller's error: not asked
       continue;
     const std::vector<int> got = handle.facePoints(f);
@@ -69,17 +69,17 @@ void runCase(fuzzing::FuzzInput& in) {
     fuzzing::check(corners.size() <= points.size(), "no more corners than points");
     for (size_t c = 0; c < corners.size(); ++c) {
       fuzzing::check(corners[c].vertex == points[c], "corner c joins point c");
-      fuzzing::check(sameBits(corners[c].u, object->faces[size_t(f)].uvs[c].u) &&
-                         sameBits(corners[c].v, object->faces[size_t(f)].uvs[c].v),
+      fuzzing::check(sameBits(corners[c].u, object->faceUvs(f)[c].u) &&
+                         sameBits(corners[c].v, object->faceUvs(f)[c].v),
                      "corner c carries coordinate pair c");
     }
 
     std::vector<cmq::CornerUv> records(in.pick(8));
     for (cmq::CornerUv& record : records)
       record = cmq::CornerUv{0, in.real(), in.real()};
-    const std::vector<MQCoordinate> before = object->faces[size_t(f)].uvs;
+    const std::vector<MQCoordinate> before = object->faceUvList(f);
     handle.writeCornerUvs(f, records);
-    const std::vector<MQCoordinate>& after = object->faces[size_t(f)].uvs;
+    const std::vector<MQCoordinate> after = object->faceUvList(f);
     fuzzing::check(after.size() == before.size(), "a UV write keeps one pair per point");
     for (size_t c = 0; c < after.size(); ++c) {
       const bool written = !sameBits(after[c].u, before[c].u) || !sameBits(after[c].v, before[c].v);

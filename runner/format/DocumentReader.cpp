@@ -304,24 +304,25 @@ void Reader::readVertices(const Json& v, const std::string& place, sim::Object& 
          "holds " + std::to_string(p.values.size()) + " numbers, not a multiple of 3 (x, y, z)");
   }
   const size_t n = p.values.size() / 3;
-  object.vertices.resize(n);
+  object.positions.resize(n);
+  object.vertexIds.resize(n);
+  object.weights.assign(n, 1.0f);
   for (size_t i = 0; i < n; ++i) {
-    sim::Vertex& vertex = object.vertices[i];
-    vertex.position = MQPoint{p.values[i * 3], p.values[i * 3 + 1], p.values[i * 3 + 2]};
-    vertex.uniqueId = static_cast<MQDWORD>(i + 1);
+    object.positions[i] = MQPoint{p.values[i * 3], p.values[i * 3 + 1], p.values[i * 3 + 2]};
+    object.vertexIds[i] = static_cast<MQDWORD>(i + 1);
   }
   object.nextVertexUniqueId = static_cast<MQDWORD>(n + 1);
   if (const Json* ids = member(v, "uniqueIds")) {
     const auto values = uniqueIds(*ids, place + ".uniqueIds", n, "vertex");
     for (size_t i = 0; i < n; ++i) {
-      object.vertices[i].uniqueId = values[i];
+      object.vertexIds[i] = values[i];
       object.nextVertexUniqueId = std::max(object.nextVertexUniqueId, values[i] + 1);
     }
   }
   if (const Json* weights = member(v, "weights")) {
     const auto values = flatColumn<float>(*weights, place + ".weights", n, "vertex");
     for (size_t i = 0; i < n; ++i)
-      object.vertices[i].weight = values[i];
+      object.weights[i] = values[i];
   }
   if (const Json* selected = member(v, "selected"))
     for (int index : indexList(*selected, place + ".selected", n, "vertex"))
@@ -362,33 +363,35 @@ void Reader::readFaces(const Json& v, const std::string& place, sim::Object& obj
     sizes.assign(s.values.begin(), s.values.end());
   }
   const size_t faceCount = sizes.size();
-  const size_t vertexCount = object.vertices.size();
-  object.faces.resize(faceCount);
+  const size_t vertexCount = object.positions.size();
+  object.faceStart.assign(1, 0);
+  object.faceStart.reserve(faceCount + 1);
+  object.faceIds.resize(faceCount);
+  object.materials.assign(faceCount, -1);
   size_t corner = 0;
   for (size_t f = 0; f < faceCount; ++f) {
-    sim::Face& face = object.faces[f];
     const size_t size = static_cast<size_t>(sizes[f]);
-    face.points.resize(size);
     for (size_t c = 0; c < size; ++c) {
       const std::int32_t p = points.values[corner + c];
       if (p < 0 || static_cast<size_t>(p) >= vertexCount)
         fail(points.nested ? at(at(pointsPlace, f), c) : at(pointsPlace, corner + c),
              "face " + std::to_string(f) + " uses vertex " + std::to_string(p) +
                  ", but the object has " + std::to_string(vertexCount) + " vertices");
-      face.points[c] = p;
     }
-    face.uniqueId = static_cast<MQDWORD>(f + 1);
-    face.uvs.assign(size, MQCoordinate{0, 0});
-    face.creases.assign(size, 0.0f);
+    object.faceIds[f] = static_cast<MQDWORD>(f + 1);
     corner += size;
+    object.faceStart.push_back(corner);
   }
+  object.points.assign(points.values.begin(), points.values.end());
   object.nextFaceUniqueId = static_cast<MQDWORD>(faceCount + 1);
   const size_t corners = corner;
+  object.uvs.assign(corners, MQCoordinate{0, 0});
+  object.creases.assign(corners, 0.0f);
 
   if (const Json* ids = member(v, "uniqueIds")) {
     const auto values = uniqueIds(*ids, place + ".uniqueIds", faceCount, "face");
     for (size_t f = 0; f < faceCount; ++f) {
-      object.faces[f].uniqueId = values[f];
+      object.faceIds[f] = values[f];
       object.nextFaceUniqueId = std::max(object.nextFaceUniqueId, values[f] + 1);
     }
   }
@@ -399,7 +402,7 @@ void Reader::readFaces(const Json& v, const std::string& place, sim::Object& obj
       if (values[f] < -1)
         fail(at(place + ".materials", f),
              "material " + std::to_string(values[f]) + ": use -1 for none or an index from 0");
-      object.faces[f].material = values[f];
+      object.materials[f] = values[f];
     }
   }
   // UVs and creases: per face (array of arrays sized by the face) or flat over all corners.
@@ -413,27 +416,25 @@ void Reader::readFaces(const Json& v, const std::string& place, sim::Object& obj
       if (c.rows.size() != faceCount)
         fail(at0, "has " + std::to_string(c.rows.size()) + " entries for " +
                       std::to_string(faceCount) + " faces");
-      for (size_t f = 0; f < faceCount; ++f)
-        if (static_cast<size_t>(c.rows[f]) != perPoint * object.faces[f].points.size())
-          fail(at(at0, f), "face " + std::to_string(f) + " has " +
-                               std::to_string(object.faces[f].points.size()) +
-                               " points, so expected " +
-                               std::to_string(perPoint * object.faces[f].points.size()) +
+      for (size_t f = 0; f < faceCount; ++f) {
+        const size_t size = static_cast<size_t>(sizes[f]);
+        if (static_cast<size_t>(c.rows[f]) != perPoint * size)
+          fail(at(at0, f), "face " + std::to_string(f) + " has " + std::to_string(size) +
+                               " points, so expected " + std::to_string(perPoint * size) +
                                " numbers (" + what + "), found " + std::to_string(c.rows[f]));
+      }
     } else if (c.values.size() != perPoint * corners) {
       fail(at0, "holds " + std::to_string(c.values.size()) + " numbers, but the faces have " +
                     std::to_string(corners) + " points in all (" + what + ")");
     }
-    size_t k = 0;
-    for (sim::Face& face : object.faces)
-      for (size_t i = 0; i < face.points.size(); ++i, k += perPoint)
-        store(face, i, &c.values[k]);
+    for (size_t k = 0; k < corners; ++k)
+      store(k, &c.values[k * perPoint]);
   };
-  perCorner("uvs", 2, "u and v of each point", [](sim::Face& face, size_t i, const float* x) {
-    face.uvs[i] = MQCoordinate{x[0], x[1]};
+  perCorner("uvs", 2, "u and v of each point", [&](size_t k, const float* x) {
+    object.uvs[k] = MQCoordinate{x[0], x[1]};
   });
   perCorner("creases", 1, "one per edge",
-            [](sim::Face& face, size_t i, const float* x) { face.creases[i] = x[0]; });
+            [&](size_t k, const float* x) { object.creases[k] = x[0]; });
   if (const Json* selected = member(v, "selected"))
     for (int index : indexList(*selected, place + ".selected", faceCount, "face"))
       object.selectedFaces.insert(index);

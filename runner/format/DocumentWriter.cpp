@@ -136,20 +136,20 @@ private:
 };
 
 void writeVertices(Writer& w, const sim::Object& object, bool lastKey) {
-  const size_t n = object.vertices.size();
+  const size_t n = object.positions.size();
   std::vector<float> positions(n * 3), weights(n);
   std::vector<std::uint32_t> ids(n);
   bool defaultIds = true, defaultWeights = true;
   for (size_t i = 0; i < n; ++i) {
-    const sim::Vertex& v = object.vertices[i];
-    positions[i * 3] = v.position.x;
-    positions[i * 3 + 1] = v.position.y;
-    positions[i * 3 + 2] = v.position.z;
-    ids[i] = v.uniqueId;
-    weights[i] = v.weight;
-    defaultIds = defaultIds && v.uniqueId == i + 1;
+    const MQPoint& p = object.positions[i];
+    positions[i * 3] = p.x;
+    positions[i * 3 + 1] = p.y;
+    positions[i * 3 + 2] = p.z;
+    ids[i] = object.vertexIds[i];
+    weights[i] = object.weights[i];
+    defaultIds = defaultIds && ids[i] == i + 1;
     const float one = 1.0f;
-    defaultWeights = defaultWeights && std::memcmp(&v.weight, &one, sizeof one) == 0;
+    defaultWeights = defaultWeights && std::memcmp(&weights[i], &one, sizeof one) == 0;
   }
   const std::vector<int> selected(object.selectedVertices.begin(), object.selectedVertices.end());
   const std::string in = "      ";
@@ -166,27 +166,26 @@ void writeVertices(Writer& w, const sim::Object& object, bool lastKey) {
 }
 
 void writeFaces(Writer& w, const sim::Object& object, bool readable) {
-  const size_t m = object.faces.size();
+  const size_t m = static_cast<size_t>(object.faceCount());
   std::vector<std::int32_t> points, sizes(m), materials(m);
   std::vector<std::uint32_t> ids(m);
   std::vector<float> uvs, creases;
   std::vector<size_t> pointRows(m), uvRows(m);
   bool defaultIds = true, defaultMaterials = true, zeroUvs = true, zeroCreases = true;
   for (size_t f = 0; f < m; ++f) {
-    const sim::Face& face = object.faces[f];
-    const size_t size = face.points.size();
+    const int face = static_cast<int>(f);
+    const size_t size = static_cast<size_t>(object.facePointCount(face));
     sizes[f] = static_cast<std::int32_t>(size);
     pointRows[f] = size;
     uvRows[f] = size * 2;
-    ids[f] = face.uniqueId;
-    materials[f] = face.material;
-    defaultIds = defaultIds && face.uniqueId == f + 1;
-    defaultMaterials = defaultMaterials && face.material == -1;
+    ids[f] = object.faceIds[f];
+    materials[f] = object.materials[f];
+    defaultIds = defaultIds && ids[f] == f + 1;
+    defaultMaterials = defaultMaterials && materials[f] == -1;
     for (size_t i = 0; i < size; ++i) {
-      points.push_back(face.points[i]);
-      // A face's UV and crease arrays always match its points in the host; read defensively.
-      const MQCoordinate uv = i < face.uvs.size() ? face.uvs[i] : MQCoordinate{0, 0};
-      const float crease = i < face.creases.size() ? face.creases[i] : 0.0f;
+      points.push_back(object.facePoints(face)[i]);
+      const MQCoordinate uv = object.faceUvs(face)[i];
+      const float crease = object.faceCreases(face)[i];
       uvs.push_back(uv.u);
       uvs.push_back(uv.v);
       creases.push_back(crease);
@@ -238,7 +237,7 @@ void writeObject(Writer& w, const sim::Object& object, bool readable) {
   w.text += "    \"depth\": " + std::to_string(object.depth) + ",\n";
   w.text += "    \"locked\": " + flagText(static_cast<std::uint32_t>(object.locked), 1) + ",\n";
   w.text += "    \"selected\": " + flagText(static_cast<std::uint32_t>(object.selected), 1) + ",\n";
-  const bool hasVertices = !object.vertices.empty(), hasFaces = !object.faces.empty();
+  const bool hasVertices = !object.positions.empty(), hasFaces = object.faceCount() > 0;
   w.text += "    \"visible\": " + flagText(object.visible, 0xFFFFFFFFu) +
             (hasVertices || hasFaces ? ",\n" : "\n");
   if (hasVertices)
@@ -252,9 +251,7 @@ DataLayout resolve(DataLayout layout, const sim::Document& document) {
     return layout;
   size_t numbers = 0;
   for (const sim::Object* object : document.objects()) {
-    numbers += object->vertices.size() * 3;
-    for (const sim::Face& face : object->faces)
-      numbers += face.points.size() * 4;
+    numbers += object->positions.size() * 3 + object->points.size() * 4;
   }
   return numbers <= kReadableLimit ? DataLayout::Readable : DataLayout::SideFile;
 }

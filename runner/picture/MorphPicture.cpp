@@ -33,10 +33,10 @@ Colour ramp(float t) {
 }
 
 float offsetLength(const sim::Object& moved, const sim::Object& base, size_t v) {
-  if (v >= moved.vertices.size() || v >= base.vertices.size())
+  if (v >= moved.positions.size() || v >= base.positions.size())
     return 0.0f;
-  const MQPoint& p = moved.vertices[v].position;
-  const MQPoint& q = base.vertices[v].position;
+  const MQPoint& p = moved.positions[v];
+  const MQPoint& q = base.positions[v];
   const float d =
       std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z));
   return std::isfinite(d) ? d : 0.0f;
@@ -61,23 +61,24 @@ public:
   void drawMesh(const sim::Object& mesh, const std::vector<float>& motion, float largest,
                 const View& view, int x0) {
     const MQPoint light = normalised(MQPoint{0.35f, 0.55f, 0.75f});
-    for (const sim::Face& face : mesh.faces) {
-      if (face.points.size() < 3 || !valid(mesh, face))
+    for (int f = 0; f < mesh.faceCount(); ++f) {
+      const int* points = mesh.facePoints(f);
+      const size_t count = static_cast<size_t>(mesh.facePointCount(f));
+      if (count < 3 || !valid(mesh, points, count))
         continue;
       // Newell's normal: sound for any planar-ish polygon.
       MQPoint n{0, 0, 0};
-      for (size_t i = 0; i < face.points.size(); ++i) {
-        const MQPoint& a = position(mesh, face.points[i]);
-        const MQPoint& b = position(mesh, face.points[(i + 1) % face.points.size()]);
+      for (size_t i = 0; i < count; ++i) {
+        const MQPoint& a = position(mesh, points[i]);
+        const MQPoint& b = position(mesh, points[(i + 1) % count]);
         n.x += (a.y - b.y) * (a.z + b.z);
         n.y += (a.z - b.z) * (a.x + b.x);
         n.z += (a.x - b.x) * (a.y + b.y);
       }
       n = normalised(n);
       const float shade = 0.3f + 0.7f * std::fabs(n.x * light.x + n.y * light.y + n.z * light.z);
-      for (size_t i = 1; i + 1 < face.points.size(); ++i)
-        triangle(mesh, {face.points[0], face.points[i], face.points[i + 1]}, motion, largest, shade,
-                 view, x0);
+      for (size_t i = 1; i + 1 < count; ++i)
+        triangle(mesh, {points[0], points[i], points[i + 1]}, motion, largest, shade, view, x0);
     }
   }
 
@@ -120,14 +121,14 @@ private:
     const float length = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
     return length > 0 ? MQPoint{p.x / length, p.y / length, p.z / length} : MQPoint{0, 0, 1};
   }
-  static bool valid(const sim::Object& mesh, const sim::Face& face) {
-    for (int p : face.points)
-      if (p < 0 || p >= mesh.vertexCount())
+  static bool valid(const sim::Object& mesh, const int* points, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+      if (points[i] < 0 || points[i] >= mesh.vertexCount())
         return false;
     return true;
   }
   static const MQPoint& position(const sim::Object& mesh, int v) {
-    return mesh.vertices[static_cast<size_t>(v)].position;
+    return mesh.positions[static_cast<size_t>(v)];
   }
 
   void put(int x, int y, Colour c) {
@@ -204,10 +205,10 @@ View fit(const sim::Object& left, const std::vector<float>& leftMotion, const si
          const std::vector<float>& rightMotion, float largest) {
   Box whole, moved;
   auto collect = [&](const sim::Object& mesh, const std::vector<float>& motion) {
-    for (size_t v = 0; v < mesh.vertices.size(); ++v) {
-      whole.add(mesh.vertices[v].position);
+    for (size_t v = 0; v < mesh.positions.size(); ++v) {
+      whole.add(mesh.positions[v]);
       if (largest > 0 && v < motion.size() && motion[v] >= 0.1f * largest)
-        moved.add(mesh.vertices[v].position);
+        moved.add(mesh.positions[v]);
     }
   };
   collect(left, leftMotion);
@@ -228,7 +229,7 @@ View fit(const sim::Object& left, const std::vector<float>& leftMotion, const si
 std::string renderMorphPicturePng(const MorphPictureInput& in, int& width, int& height) {
   width = kPanel * 2 + 1, height = kPanel;
   Canvas canvas(width, height);
-  std::vector<float> left(in.oldElement->vertices.size()), right(in.newElement->vertices.size());
+  std::vector<float> left(in.oldElement->positions.size()), right(in.newElement->positions.size());
   float largest = 0;
   for (size_t v = 0; v < left.size(); ++v)
     largest = std::max(largest, left[v] = offsetLength(*in.oldElement, *in.source, v));
@@ -239,11 +240,11 @@ std::string renderMorphPicturePng(const MorphPictureInput& in, int& width, int& 
   canvas.drawMesh(*in.newElement, right, largest, view, kPanel + 1);
   canvas.separator(kPanel);
   if (in.correspondence)
-    for (size_t v = 0; v < in.correspondence->fate.size() && v < in.newElement->vertices.size();
+    for (size_t v = 0; v < in.correspondence->fate.size() && v < in.newElement->positions.size();
          ++v) {
       const VertexFate fate = in.correspondence->fate[v];
       if (fate == VertexFate::Interpolated || fate == VertexFate::AddedLeftAlone)
-        canvas.mark(in.newElement->vertices[v].position, view, kPanel + 1);
+        canvas.mark(in.newElement->positions[v], view, kPanel + 1);
     }
   return canvas.png();
 }

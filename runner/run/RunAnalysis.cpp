@@ -42,7 +42,7 @@ std::unordered_map<int, int> mirrorPartners(const sim::Object& object) {
   std::unordered_multimap<std::int64_t, int> grid;
   const int n = object.vertexCount();
   for (int j = 0; j < n; ++j) {
-    const MQPoint& p = object.vertices[static_cast<size_t>(j)].position;
+    const MQPoint& p = object.positions[static_cast<size_t>(j)];
     if (object.refCount(j) > 0 && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))
       grid.emplace(key(p.x, p.y, p.z), j);
   }
@@ -50,7 +50,7 @@ std::unordered_map<int, int> mirrorPartners(const sim::Object& object) {
   for (int i = 0; i < n; ++i) {
     if (object.refCount(i) == 0 || partners.count(i))
       continue;
-    const MQPoint& p = object.vertices[static_cast<size_t>(i)].position;
+    const MQPoint& p = object.positions[static_cast<size_t>(i)];
     if (std::fabs(p.x) < kMirrorPlane) {
       partners.emplace(i, i);
       continue;
@@ -67,7 +67,7 @@ std::unordered_map<int, int> mirrorPartners(const sim::Object& object) {
           for (auto it = range.first; it != range.second; ++it) {
             const int j = it->second;
             if (j != i && (best < 0 || j < best) &&
-                positionsMatch(object.vertices[static_cast<size_t>(j)].position, reflected))
+                positionsMatch(object.positions[static_cast<size_t>(j)], reflected))
               best = j;
           }
         }
@@ -93,9 +93,8 @@ std::unordered_map<int, int> alignByPosition(const sim::Object& source,
   std::vector<long> furthest(static_cast<size_t>(m + n + 2), 0);
   auto slot = [&](long k) -> long& { return furthest[static_cast<size_t>(k + m)]; };
   auto matches = [&](long x, long y) {
-    return positionsMatch(
-        source.vertices[static_cast<size_t>(a[static_cast<size_t>(x)])].position,
-        destination.vertices[static_cast<size_t>(b[static_cast<size_t>(y)])].position);
+    return positionsMatch(source.positions[static_cast<size_t>(a[static_cast<size_t>(x)])],
+                          destination.positions[static_cast<size_t>(b[static_cast<size_t>(y)])]);
   };
   long end = -1;
   for (long d = 0; d <= m + n && end < 0; ++d) {
@@ -154,7 +153,7 @@ int faceWithVertices(const sim::Object& object, const std::vector<int>& vertices
   if (running.empty())
     return -1;
   const int face = running.front();
-  return object.faces[static_cast<size_t>(face)].points.size() == vertices.size() ? face : -1;
+  return static_cast<size_t>(object.facePointCount(face)) == vertices.size() ? face : -1;
 }
 
 } // namespace
@@ -177,8 +176,7 @@ Correspondence analyseCorrespondence(const sim::Object& source, const sim::Objec
       looked = it->second;
     int found = -1;
     if (settings.useUniqueIds) {
-      found = source.vertexIndexFromUniqueId(
-          destination.vertices[static_cast<size_t>(looked)].uniqueId);
+      found = source.vertexIndexFromUniqueId(destination.vertexIds[static_cast<size_t>(looked)]);
     } else if (auto it = aligned.find(looked); it != aligned.end()) {
       found = it->second;
     }
@@ -207,23 +205,24 @@ FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElem
   if (!tally.passRan)
     return tally;
   for (int f = 0; f < newElement.faceCount(); ++f) {
-    const sim::Face& face = newElement.faces[static_cast<size_t>(f)];
-    if (face.points.empty())
+    const std::vector<int> points = newElement.facePointList(f);
+    if (points.empty())
       continue;
     if (settings.selectedVerticesOnly && !destination.selectedFaces.count(f))
       continue;
     ++tally.considered;
-    int paired = settings.mirrorMorph ? -1 : oldElement.faceIndexFromUniqueId(face.uniqueId);
+    int paired = settings.mirrorMorph
+                     ? -1
+                     : oldElement.faceIndexFromUniqueId(newElement.faceIds[static_cast<size_t>(f)]);
     // A face of another size found by unique ID cannot take this face's corners: not paired.
-    if (paired >= 0 &&
-        oldElement.faces[static_cast<size_t>(paired)].points.size() != face.points.size()) {
+    if (paired >= 0 && static_cast<size_t>(oldElement.facePointCount(paired)) != points.size()) {
       ++tally.unpaired;
       continue;
     }
     if (paired < 0) {
       // Pairing through the vertices the vertex pass recorded.
       std::vector<int> mapped;
-      for (int p : face.points) {
+      for (int p : points) {
         const VertexFate fate = p >= 0 && p < destination.vertexCount()
                                     ? correspondence.fate[static_cast<size_t>(p)]
                                     : VertexFate::Unused;
@@ -232,7 +231,7 @@ FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElem
           break;
         mapped.push_back(s);
       }
-      if (mapped.size() == face.points.size())
+      if (mapped.size() == points.size())
         paired = faceWithVertices(oldElement, mapped);
     }
     if (paired >= 0)
@@ -245,10 +244,10 @@ FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElem
 
 MotionTally measureMotion(const sim::Object& newElement, const sim::Object& destination) {
   MotionTally tally;
-  const size_t n = std::min(newElement.vertices.size(), destination.vertices.size());
+  const size_t n = std::min(newElement.positions.size(), destination.positions.size());
   for (size_t v = 0; v < n; ++v) {
-    const MQPoint& p = newElement.vertices[v].position;
-    const MQPoint& q = destination.vertices[v].position;
+    const MQPoint& p = newElement.positions[v];
+    const MQPoint& q = destination.positions[v];
     if (std::memcmp(&p, &q, sizeof p) == 0)
       continue;
     ++tally.moved;

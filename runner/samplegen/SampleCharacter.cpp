@@ -105,11 +105,35 @@ const char* const kMorphNames[] = {"smile", "blink", "sneerL", "belly", "armsUp"
 int addFace(sim::Object& object, const std::vector<int>& points, const std::vector<float>& uvs,
             int material) {
   const int f = object.addFace(points);
-  sim::Face& face = object.faces[static_cast<size_t>(f)];
-  face.material = material;
+  object.materials[static_cast<size_t>(f)] = material;
   for (size_t i = 0; i < points.size(); ++i)
-    face.uvs[i] = MQCoordinate{snap(uvs[i * 2]), snap(uvs[i * 2 + 1])};
+    object.faceUvs(f)[i] = MQCoordinate{snap(uvs[i * 2]), snap(uvs[i * 2 + 1])};
   return f;
+}
+
+// One face as a value, for building the edited copy face by face.
+struct FaceRecord {
+  std::vector<int> points;
+  MQDWORD uniqueId = 0;
+  int material = -1;
+  std::vector<MQCoordinate> uvs;
+  std::vector<float> creases;
+};
+
+FaceRecord faceRecord(const sim::Object& object, int f) {
+  return FaceRecord{object.facePointList(f), object.faceIds[static_cast<size_t>(f)],
+                    object.materials[static_cast<size_t>(f)], object.faceUvList(f),
+                    object.faceCreaseList(f)};
+}
+
+void appendFace(sim::Object& object, const FaceRecord& face) {
+  const MQDWORD next = object.nextFaceUniqueId;
+  const int f = object.addFace(face.points);
+  object.nextFaceUniqueId = next;
+  object.faceIds[static_cast<size_t>(f)] = face.uniqueId;
+  object.materials[static_cast<size_t>(f)] = face.material;
+  object.setFaceUvs(f, face.uvs);
+  object.setFaceCreases(f, face.creases);
 }
 
 // Layout of the Source body: index of ring vertex (ring, j) and of the poles.
@@ -154,7 +178,7 @@ void addArm(sim::Object& body, const SampleOptions& o, float side) {
       addFace(body, {p0, p1, tip}, {0, 1, 1, 1, 0.5f, 1}, 2);
   }
   for (int v = first; v < body.vertexCount(); ++v)
-    body.vertices[static_cast<size_t>(v)].weight = 0.75f;
+    body.weights[static_cast<size_t>(v)] = 0.75f;
 }
 
 void buildBody(sim::Object& body, const SampleOptions& o) {
@@ -183,7 +207,7 @@ void buildBody(sim::Object& body, const SampleOptions& o) {
           {layout.at(r, j), layout.at(r, j + 1), layout.at(r + 1, j + 1), layout.at(r + 1, j)},
           {u0, v0, u1, v0, u1, v1, u0, v1}, material(r));
       if (r == neckRing)
-        body.faces[static_cast<size_t>(f)].creases[0] = 1.0f;
+        body.faceCreases(f)[0] = 1.0f;
     }
   for (int j = 0; j < o.segments; ++j) {
     const float u0 = static_cast<float>(j) / o.segments,
@@ -205,38 +229,42 @@ void buildEdited(const sim::Object& source, sim::Object& edited, const SampleOpt
   MQDWORD nextVertexId = source.nextVertexUniqueId;
   MQDWORD nextFaceId = source.nextFaceUniqueId;
 
-  std::vector<int> newIndex(source.vertices.size(), -1);
+  std::vector<int> newIndex(source.positions.size(), -1);
   std::vector<int> loop(static_cast<size_t>(o.segments));
   for (int v = 0; v < source.vertexCount(); ++v) {
     if (v == layout.bottomPole())
       continue; // deleted, with its fan: the hip is left open
-    sim::Vertex vertex = source.vertices[static_cast<size_t>(v)];
-    const MQPoint& p = vertex.position;
-    if (v < layout.topPole() && p.z > 0 && gauss2(p.x, p.y - 1.53, 0.025) > 0.3)
-      vertex.position.z = snap(vertex.position.z + 0.02); // the nose pulled forward
-    newIndex[static_cast<size_t>(v)] = static_cast<int>(edited.vertices.size());
-    edited.vertices.push_back(vertex);
+    MQPoint position = source.positions[static_cast<size_t>(v)];
+    if (v < layout.topPole() && position.z > 0 &&
+        gauss2(position.x, position.y - 1.53, 0.025) > 0.3)
+      position.z = snap(position.z + 0.02); // the nose pulled forward
+    newIndex[static_cast<size_t>(v)] = static_cast<int>(edited.positions.size());
+    edited.positions.push_back(position);
+    edited.vertexIds.push_back(source.vertexIds[static_cast<size_t>(v)]);
+    edited.weights.push_back(source.weights[static_cast<size_t>(v)]);
     if (v == layout.at(loopRing, o.segments - 1)) {
       const double t = (ringT(loopRing, o.rings) + ringT(loopRing + 1, o.rings)) / 2;
       for (int j = 0; j < o.segments; ++j) {
-        loop[static_cast<size_t>(j)] = static_cast<int>(edited.vertices.size());
-        edited.vertices.push_back(sim::Vertex{bodyPoint(t, j, o.segments), nextVertexId++, 1.0f});
+        loop[static_cast<size_t>(j)] = static_cast<int>(edited.positions.size());
+        edited.positions.push_back(bodyPoint(t, j, o.segments));
+        edited.vertexIds.push_back(nextVertexId++);
+        edited.weights.push_back(1.0f);
       }
     }
   }
   edited.nextVertexUniqueId = nextVertexId;
 
-  auto remapped = [&](const sim::Face& face) {
-    sim::Face copy = face;
+  auto remapped = [&](const FaceRecord& face) {
+    FaceRecord copy = face;
     for (int& p : copy.points)
       p = newIndex[static_cast<size_t>(p)];
     return copy;
   };
   auto ringOf = [&](int sourceVertex) { return (sourceVertex - 1) / o.segments; };
-  std::vector<sim::Face> appended;
+  std::vector<FaceRecord> appended;
   const int bodyFaces = o.segments * (o.rings + 1);
   for (int f = 0; f < source.faceCount(); ++f) {
-    const sim::Face& face = source.faces[static_cast<size_t>(f)];
+    const FaceRecord face = faceRecord(source, f);
     if (f < o.segments)
       continue; // the fan round the deleted pole
     const bool quadOfBody = f < bodyFaces - o.segments;
@@ -244,7 +272,7 @@ void buildEdited(const sim::Object& source, sim::Object& edited, const SampleOpt
     const int j = quadOfBody ? (face.points[0] - 1) % o.segments : 0;
     if (quadOfBody && ring == loopRing) {
       // Split by the new loop into two quads.
-      sim::Face lower = remapped(face), upper = remapped(face);
+      FaceRecord lower = remapped(face), upper = remapped(face);
       const int m0 = loop[static_cast<size_t>(j)],
                 m1 = loop[static_cast<size_t>((j + 1) % o.segments)];
       const float vm = snap((face.uvs[0].v + face.uvs[2].v) / 2.0);
@@ -260,9 +288,9 @@ void buildEdited(const sim::Object& source, sim::Object& edited, const SampleOpt
     }
     const bool back = j > o.segments * 3 / 8 && j < o.segments * 5 / 8;
     if (quadOfBody && back && ring >= retriangulateFrom && ring < retriangulateTo) {
-      const sim::Face quad = remapped(face);
+      const FaceRecord quad = remapped(face);
       for (const auto& corners : {std::vector<size_t>{0, 1, 2}, std::vector<size_t>{0, 2, 3}}) {
-        sim::Face tri;
+        FaceRecord tri;
         tri.uniqueId = nextFaceId++;
         tri.material = quad.material;
         for (size_t c : corners) {
@@ -274,31 +302,23 @@ void buildEdited(const sim::Object& source, sim::Object& edited, const SampleOpt
       }
       continue;
     }
-    edited.faces.push_back(remapped(face));
+    appendFace(edited, remapped(face));
   }
-  for (sim::Face& face : appended)
-    edited.faces.push_back(std::move(face));
+  for (const FaceRecord& face : appended)
+    appendFace(edited, face);
   edited.nextFaceUniqueId = nextFaceId;
   // The head selected, for runs limited to selected vertices.
   for (int v = 0; v < edited.vertexCount(); ++v)
-    if (edited.vertices[static_cast<size_t>(v)].position.y > 1.3f &&
-        std::fabs(edited.vertices[static_cast<size_t>(v)].position.x) < 0.25f)
+    if (edited.positions[static_cast<size_t>(v)].y > 1.3f &&
+        std::fabs(edited.positions[static_cast<size_t>(v)].x) < 0.25f)
       edited.selectedVertices.insert(v);
   for (int f = 0; f < edited.faceCount(); ++f) {
-    const auto& points = edited.faces[static_cast<size_t>(f)].points;
+    const std::vector<int> points = edited.facePointList(f);
     if (std::all_of(points.begin(), points.end(),
                     [&](int p) { return edited.selectedVertices.count(p) != 0; }))
       edited.selectedFaces.insert(f);
   }
   edited.invalidateCaches();
-}
-
-void copyGeometry(const sim::Object& from, sim::Object& to) {
-  to.vertices = from.vertices;
-  to.faces = from.faces;
-  to.nextVertexUniqueId = from.nextVertexUniqueId;
-  to.nextFaceUniqueId = from.nextFaceUniqueId;
-  to.invalidateCaches();
 }
 
 } // namespace
@@ -325,10 +345,10 @@ void buildSampleDocument(sim::Document& document, const SampleOptions& options) 
     if (round > 0)
       morph += std::to_string(round + 1);
     sim::Object* element = document.addObject("elem:" + morph + "-Body");
-    copyGeometry(*body, *element);
+    element->copyGeometry(*body);
     const double strength = 1.0 + 0.15 * round;
-    for (sim::Vertex& v : element->vertices)
-      v.position = morphOffset(kind, strength, v.position);
+    for (MQPoint& p : element->positions)
+      p = morphOffset(kind, strength, p);
     element->depth = 1;
     element->visible = 0;
   }

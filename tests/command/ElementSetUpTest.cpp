@@ -18,7 +18,7 @@ protected:
     blink = mesh("elem:blink-Body", 3);
     blink->depth = 2;
     body2 = mesh("Body2", 4, 1);
-    body2->vertices[3].position = {7, 8, 9};
+    body2->positions[3] = {7, 8, 9};
     ASSERT_EQ(plugin.selectSourceAndDestination(), 1);
     plugin.elements = {handleOf(smile), handleOf(blink)};
   }
@@ -48,7 +48,7 @@ TEST_F(PickedElements, ClonesCarryTheDestinationsGeometryAndTheOldDepthAndVisibi
   for (size_t k = 0; k < 2; ++k) {
     sim::Object* made = newElement(k);
     ASSERT_EQ(made->vertexCount(), 4);
-    EXPECT_EQ(made->vertices[3].position.z, 9.f);
+    EXPECT_EQ(made->positions[3].z, 9.f);
     EXPECT_NE(made, body2) << "every element gets its own clone";
     EXPECT_EQ(made->selected, 0);
   }

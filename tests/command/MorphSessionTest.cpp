@@ -15,11 +15,11 @@ protected:
   void scene() {
     addBody(document, "Body", 0, Look{0, 0xFFFFFFFFu, 0, 1});
     sim::Object* smile = addBody(document, "elem:smile-Body", 0, Look{1});
-    smile->vertices[1].position.y += 0.5f;
-    smile->vertices[5].position.z += 1.0f;
-    smile->vertices[1].weight = 0.25f;
-    smile->faces[0].material = 5;
-    smile->faces[1].uvs[0] = {0.75f, 0.125f};
+    smile->positions[1].y += 0.5f;
+    smile->positions[5].z += 1.0f;
+    smile->weights[1] = 0.25f;
+    smile->materials[size_t(0)] = 5;
+    smile->faceUvs(int(1))[0] = {0.75f, 0.125f};
     sim::Object* edited = addBody(document, "Body2", 0, Look{0, 0xFFFFFFFFu, 0, 1});
     edited->addVertex(3.0f, 0.5f, 1.0f);
     edited->addFace({2, 6, 5});
@@ -38,20 +38,20 @@ TEST_F(MorphSession, HalfTheMorphWithTheAddedVertexInterpolated) {
 
   const sim::Object& smile = newSmile();
   ASSERT_EQ(smile.vertexCount(), 7);
-  EXPECT_EQ(smile.vertices[1].position.y, 0.25f) << "half of 0.5";
-  EXPECT_EQ(smile.vertices[5].position.z, 1.5f) << "half of 1 on z = 1";
+  EXPECT_EQ(smile.positions[1].y, 0.25f) << "half of 0.5";
+  EXPECT_EQ(smile.positions[5].z, 1.5f) << "half of 1 on z = 1";
   // Vertex 6 lies as far from vertex 2 (no offset) as from vertex 5 (offset 1 in z): the mean,
   // 0.5, then half of it.
-  EXPECT_EQ(smile.vertices[6].position.x, 3.0f);
-  EXPECT_EQ(smile.vertices[6].position.y, 0.5f);
-  EXPECT_EQ(smile.vertices[6].position.z, 1.25f);
-  EXPECT_EQ(smile.vertices[0].position.z, 1.0f) << "no offset, no move";
+  EXPECT_EQ(smile.positions[6].x, 3.0f);
+  EXPECT_EQ(smile.positions[6].y, 0.5f);
+  EXPECT_EQ(smile.positions[6].z, 1.25f);
+  EXPECT_EQ(smile.positions[0].z, 1.0f) << "no offset, no move";
 
-  EXPECT_EQ(smile.vertices[1].weight, 0.25f) << "weights are copied unscaled";
-  EXPECT_EQ(smile.vertices[6].weight, 1.0f) << "an added vertex keeps its own weight";
-  EXPECT_EQ(smile.faces[0].material, 5);
-  EXPECT_EQ(smile.faces[1].uvs[0].u, 0.75f);
-  EXPECT_EQ(smile.faces[1].creases[2], 1.0f);
+  EXPECT_EQ(smile.weights[1], 0.25f) << "weights are copied unscaled";
+  EXPECT_EQ(smile.weights[6], 1.0f) << "an added vertex keeps its own weight";
+  EXPECT_EQ(smile.materials[size_t(0)], 5);
+  EXPECT_EQ(smile.faceUvs(int(1))[0].u, 0.75f);
+  EXPECT_EQ(smile.faceCreases(int(1))[2], 1.0f);
 
   const std::vector<sim::MessageBoxRecord> boxes = sim::messageBoxes();
   ASSERT_EQ(boxes.size(), 1u) << "the added triangle has no Source face";
@@ -70,9 +70,9 @@ TEST_F(MorphSession, PairingByPositionGivesTheSameMorph) {
                  .typeText("Rate(&R)", "100")
                  .clickButton("OK"));
   const sim::Object& smile = newSmile();
-  EXPECT_EQ(smile.vertices[1].position.y, 0.5f);
-  EXPECT_EQ(smile.vertices[5].position.z, 2.0f);
-  EXPECT_EQ(smile.vertices[6].position.z, 1.5f);
+  EXPECT_EQ(smile.positions[1].y, 0.5f);
+  EXPECT_EQ(smile.positions[5].z, 2.0f);
+  EXPECT_EQ(smile.positions[6].z, 1.5f);
   EXPECT_EQ(sim::messageBoxes().size(), 1u);
 }
 
@@ -85,9 +85,9 @@ TEST_F(MorphSession, OnlyCoordinatesLeavesTheOtherAttributesAndShowsNoMessage) {
                  .clickCheckBox("エッジ")
                  .clickButton("OK"));
   const sim::Object& smile = newSmile();
-  EXPECT_EQ(smile.vertices[1].position.y, 0.5f);
-  EXPECT_EQ(smile.vertices[1].weight, 1.0f);
-  EXPECT_EQ(smile.faces[0].material, 0) << "the Destination's own material stays";
+  EXPECT_EQ(smile.positions[1].y, 0.5f);
+  EXPECT_EQ(smile.weights[1], 1.0f);
+  EXPECT_EQ(smile.materials[size_t(0)], 0) << "the Destination's own material stays";
   EXPECT_TRUE(sim::messageBoxes().empty()) << "no face pass, nothing skipped";
 }
 
@@ -102,25 +102,20 @@ TEST_F(MorphSession, MirroredMorphSwapsSides) {
   body->addFace({1, 2, 5, 4});
   body->selected = 1;
   sim::Object* morph = document.addObject("elem:raise-Wing");
-  morph->vertices = body->vertices;
-  morph->faces = body->faces;
-  morph->invalidateCaches();
-  morph->vertices[2].position.x += 0.5f;
-  morph->vertices[2].position.z += 0.25f;
+  morph->copyGeometry(*body);
+  morph->positions[2].x += 0.5f;
+  morph->positions[2].z += 0.25f;
   sim::Object* copy = document.addObject("Wing2");
-  copy->vertices = body->vertices;
-  copy->faces = body->faces;
-  copy->invalidateCaches();
+  copy->copyGeometry(*body);
   copy->selected = 1;
 
   runCommand(sim::UserScript().clickCheckBox("モーフ左右反転(&T)").clickButton("OK"));
   const sim::Object* raised = document.findObject("elem:raise-Wing");
   ASSERT_NE(raised, nullptr);
-  EXPECT_EQ(raised->vertices[0].position.x, -1.5f)
-      << "the left end takes the right's offset, x negated";
-  EXPECT_EQ(raised->vertices[0].position.z, 0.25f);
-  EXPECT_EQ(raised->vertices[2].position.x, 1.0f) << "the right end takes the left's: none";
-  EXPECT_EQ(raised->vertices[2].position.z, 0.0f);
+  EXPECT_EQ(raised->positions[0].x, -1.5f) << "the left end takes the right's offset, x negated";
+  EXPECT_EQ(raised->positions[0].z, 0.25f);
+  EXPECT_EQ(raised->positions[2].x, 1.0f) << "the right end takes the left's: none";
+  EXPECT_EQ(raised->positions[2].z, 0.0f);
 }
 
 } // namespace

@@ -87,7 +87,7 @@ TEST_F(ObjectHandle, FaceQueries) {
   quad->addFace({0, 1, 2, 3});
   quad->addFace({});
   quad->addFace({2, 4});
-  quad->faces[0].uvs = {{0.f, 0.f}, {1.f, 0.f}, {1.f, 1.f}, {0.f, 1.f}};
+  quad->setFaceUvs(int(0), {{0.f, 0.f}, {1.f, 0.f}, {1.f, 1.f}, {0.f, 1.f}});
   cmq::CMQObject handle = cmq::objectAt(document.handle(), 0);
 
   EXPECT_EQ(handle.facePoints(0), (std::vector<int>{0, 1, 2, 3}));
@@ -104,9 +104,9 @@ TEST_F(ObjectHandle, FaceQueries) {
 
   std::reverse(corners.begin(), corners.end());
   handle.writeCornerUvs(0, corners);
-  EXPECT_EQ(quad->faces[0].uvs[0].u, 0.f);
-  EXPECT_EQ(quad->faces[0].uvs[0].v, 1.f);
-  EXPECT_EQ(quad->faces[0].points, (std::vector<int>{0, 1, 2, 3})) << "vertices are not written";
+  EXPECT_EQ(quad->faceUvs(int(0))[0].u, 0.f);
+  EXPECT_EQ(quad->faceUvs(int(0))[0].v, 1.f);
+  EXPECT_EQ(quad->facePointList(0), (std::vector<int>{0, 1, 2, 3})) << "vertices are not written";
 }
 
 } // namespace

@@ -23,7 +23,7 @@ protected:
       body->addVertex(float(i), 0, 0);
     body->addFace({0, 1, 2, 3}); // face 0
     body->addFace({1, 4, 2});    // face 1
-    body->faces[0].uvs = {{0.1f, 0.2f}, {0.3f, 0.4f}, {0.5f, 0.6f}, {0.7f, 0.8f}};
+    body->setFaceUvs(int(0), {{0.1f, 0.2f}, {0.3f, 0.4f}, {0.5f, 0.6f}, {0.7f, 0.8f}});
     document.addEmptySlot();
     document.addObject("Arm");
     handle = cmq::objectAt(document.handle(), 0);
@@ -50,7 +50,7 @@ TEST_F(HostileHandle, CountsOfZeroOrLessGiveEmptyAnswersWithoutAFill) {
     handle.writeCornerUvs(0, {{0, 9, 9}});
     EXPECT_FALSE(cmq::findObjectByName(document.handle(), "Arm").isValid());
   }
-  EXPECT_FLOAT_EQ(body->faces[0].uvs[0].u, 0.1f) << "nothing written for a face of no points";
+  EXPECT_FLOAT_EQ(body->faceUvs(int(0))[0].u, 0.1f) << "nothing written for a face of no points";
 }
 
 TEST_F(HostileHandle, HugeArrayCountsYieldOnlyTheFilledEntries) {
@@ -63,7 +63,7 @@ TEST_F(HostileHandle, HugeArrayCountsYieldOnlyTheFilledEntries) {
   EXPECT_FLOAT_EQ(corners[3].u, 0.7f);
   EXPECT_FLOAT_EQ(corners[3].v, 0.8f);
   handle.writeCornerUvs(1, {{1, 1.5f, 2.5f}, {4, 3.5f, 4.5f}, {2, 5.5f, 6.5f}});
-  EXPECT_FLOAT_EQ(body->faces[1].uvs[2].v, 6.5f);
+  EXPECT_FLOAT_EQ(body->faceUvs(int(1))[2].v, 6.5f);
 }
 
 TEST_F(HostileHandle, ShrinkingElementsYieldWhatTheFillDelivered) {
@@ -84,18 +84,18 @@ TEST_F(HostileHandle, GrowingElementsYieldNoMoreThanTheSizingAnswer) {
   EXPECT_FLOAT_EQ(corners[2].u, 0.5f);
   // Four records for a face announced with three points: the host reads three.
   handle.writeCornerUvs(0, {{0, 1, 1}, {1, 2, 2}, {2, 3, 3}, {3, 4, 4}});
-  EXPECT_FLOAT_EQ(body->faces[0].uvs[2].u, 3.0f);
-  EXPECT_FLOAT_EQ(body->faces[0].uvs[3].u, 0.7f);
+  EXPECT_FLOAT_EQ(body->faceUvs(int(0))[2].u, 3.0f);
+  EXPECT_FLOAT_EQ(body->faceUvs(int(0))[3].u, 0.7f);
 }
 
 TEST_F(HostileHandle, UvWriteHoldsEveryPointOfTheFaceEvenWithFewerRecords) {
   // Two records for a face of four points: the host reads four coordinates, the last two keep
   // their values.
   handle.writeCornerUvs(0, {{0, 9, 8}, {1, 7, 6}});
-  EXPECT_FLOAT_EQ(body->faces[0].uvs[0].u, 9.0f);
-  EXPECT_FLOAT_EQ(body->faces[0].uvs[1].v, 6.0f);
-  EXPECT_FLOAT_EQ(body->faces[0].uvs[2].u, 0.5f);
-  EXPECT_FLOAT_EQ(body->faces[0].uvs[3].v, 0.8f);
+  EXPECT_FLOAT_EQ(body->faceUvs(int(0))[0].u, 9.0f);
+  EXPECT_FLOAT_EQ(body->faceUvs(int(0))[1].v, 6.0f);
+  EXPECT_FLOAT_EQ(body->faceUvs(int(0))[2].u, 0.5f);
+  EXPECT_FLOAT_EQ(body->faceUvs(int(0))[3].v, 0.8f);
 }
 
 TEST_F(HostileHandle, HugeObjectCountIsWalkedToItsEndWithEmptySlots) {

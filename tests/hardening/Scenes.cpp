@@ -13,13 +13,12 @@ sim::Object* addGrid(sim::Document& document, const char* name, float lift) {
     for (int x = 0; x < 2; ++x) {
       const int a = y * 3 + x;
       const int face = object->addFace({a, a + 1, a + 4, a + 3});
-      object->faces[size_t(face)].material = x + y;
+      object->materials[size_t(face)] = x + y;
       for (int c = 0; c < 4; ++c) {
-        const MQPoint p =
-            object->vertices[size_t(object->faces[size_t(face)].points[size_t(c)])].position;
-        object->faces[size_t(face)].uvs[size_t(c)] = MQCoordinate{p.x * 0.5f + 0.5f, p.y * 0.5f};
+        const MQPoint p = object->positions[size_t(object->facePoints(face)[c])];
+        object->faceUvs(face)[c] = MQCoordinate{p.x * 0.5f + 0.5f, p.y * 0.5f};
       }
-      object->faces[size_t(face)].creases[0] = 0.5f;
+      object->faceCreases(face)[0] = 0.5f;
     }
   return object;
 }
@@ -31,10 +30,10 @@ void buildMorphScene(sim::Document& document) {
   body->selected = 1;
   addGrid(document, "elem:Smile-Body", 0.5f);
   sim::Object* edited = addGrid(document, "Body2", 0.0f);
-  edited->vertices[0].position.x = -1.5f;
+  edited->positions[0].x = -1.5f;
   // Split the last quad with a vertex in its middle: the added vertex gets a propagated offset.
   const int middle = edited->addVertex(0.5f, 1.5f, 0.0f);
-  edited->faces.pop_back();
+  edited->truncateFaces(edited->faceCount() - 1);
   edited->addFace({4, 5, middle});
   edited->addFace({5, 8, middle});
   edited->addFace({8, 7, middle});

@@ -33,15 +33,15 @@ void buildAwkward(sim::Document& document) {
                           1.0f / 3.0f,   -2.5e-8f,    123456.789f};
   for (size_t i = 0; i + 2 < std::size(values); ++i)
     a->addVertex(values[i], values[i + 1], values[i + 2]);
-  a->vertices[1].weight = 0.3f;
+  a->weights[1] = 0.3f;
   a->setVertexUniqueId(2, 4000000000u);
   a->addFace({0, 1, 2});
   a->addFace({});
   a->addFace({3, 4});
   a->addFace({2, 3, 4, 5, 6});
-  a->faces[0].uvs[1] = MQCoordinate{0.7f, -0.0f};
-  a->faces[3].creases[4] = 0.25f;
-  a->faces[0].material = 7;
+  a->faceUvs(int(0))[1] = MQCoordinate{0.7f, -0.0f};
+  a->faceCreases(int(3))[4] = 0.25f;
+  a->materials[size_t(0)] = 7;
   a->setFaceUniqueId(3, 99);
   a->selectedVertices = {0, 6};
   a->selectedFaces = {3};
@@ -84,7 +84,7 @@ TEST(DocumentFiles, ValuesJsonCannotHoldStillRoundTripInTheReadableLayout) {
   sim::Document original;
   sim::Object* a = original.addObject("A");
   a->addVertex(std::numeric_limits<float>::infinity(), fromBits(0x7FC01234u), 1.0f);
-  a->vertices[0].weight = -std::numeric_limits<float>::infinity();
+  a->weights[0] = -std::numeric_limits<float>::infinity();
   ScratchFolder dir;
   sim::Document back;
   const std::string path = roundTrip(original, DataLayout::Readable, dir, back);
@@ -124,13 +124,13 @@ TEST(DocumentFiles, LeftOutValuesTakeTheirDefaults) {
   EXPECT_EQ(a->visible, 0xFFFFFFFFu);
   ASSERT_EQ(a->vertexCount(), 3);
   for (int v = 0; v < 3; ++v) {
-    EXPECT_EQ(a->vertices[static_cast<size_t>(v)].uniqueId, static_cast<MQDWORD>(v + 1));
-    EXPECT_EQ(a->vertices[static_cast<size_t>(v)].weight, 1.0f);
+    EXPECT_EQ(a->vertexIds[static_cast<size_t>(v)], static_cast<MQDWORD>(v + 1));
+    EXPECT_EQ(a->weights[static_cast<size_t>(v)], 1.0f);
   }
-  EXPECT_EQ(a->faces[0].uniqueId, 1u);
-  EXPECT_EQ(a->faces[0].material, -1);
-  EXPECT_EQ(a->faces[0].uvs.size(), 3u);
-  EXPECT_EQ(a->faces[0].creases, std::vector<float>(3, 0.0f));
+  EXPECT_EQ(a->faceIds[size_t(0)], 1u);
+  EXPECT_EQ(a->materials[size_t(0)], -1);
+  EXPECT_EQ(a->faceUvList(0).size(), 3u);
+  EXPECT_EQ(a->faceCreaseList(0), std::vector<float>(3, 0.0f));
   EXPECT_TRUE(a->selectedVertices.empty());
   EXPECT_EQ(a->vertexIndexFromUniqueId(3), 2);
   EXPECT_EQ(document.objectAt(2)->vertexCount(), 0);

@@ -94,15 +94,15 @@ void expectExactOffsets(const RunState& r) {
       if (r.outcome.correspondence.fate[static_cast<size_t>(v)] != VertexFate::Matched)
         continue;
       const int f = r.outcome.correspondence.sourceVertex[static_cast<size_t>(v)];
-      const MQPoint s = source.vertices[static_cast<size_t>(f)].position;
-      const MQPoint m = e.oldElement->vertices[static_cast<size_t>(f)].position;
-      const MQPoint d = destination.vertices[static_cast<size_t>(v)].position;
+      const MQPoint s = source.positions[static_cast<size_t>(f)];
+      const MQPoint m = e.oldElement->positions[static_cast<size_t>(f)];
+      const MQPoint d = destination.positions[static_cast<size_t>(v)];
       const MQPoint expected{d.x + 1.0f * (m.x - s.x), d.y + 1.0f * (m.y - s.y),
                              d.z + 1.0f * (m.z - s.z)};
-      const MQPoint got = e.newElement->vertices[static_cast<size_t>(v)].position;
+      const MQPoint got = e.newElement->positions[static_cast<size_t>(v)];
       ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << e.newName << " vertex " << v;
-      EXPECT_EQ(e.newElement->vertices[static_cast<size_t>(v)].weight,
-                e.oldElement->vertices[static_cast<size_t>(f)].weight);
+      EXPECT_EQ(e.newElement->weights[static_cast<size_t>(v)],
+                e.oldElement->weights[static_cast<size_t>(f)]);
       ++checked;
     }
     EXPECT_GT(checked, 2000);
@@ -141,8 +141,8 @@ TEST_F(TransferRunTest, MirroredByPositionTheLeftSneerLandsOnTheRight) {
   const sim::Object& made = *r.outcome.elements[0].newElement;
   int movedRight = 0;
   for (int v = 0; v < destination.vertexCount(); ++v) {
-    const MQPoint d = destination.vertices[static_cast<size_t>(v)].position;
-    const MQPoint m = made.vertices[static_cast<size_t>(v)].position;
+    const MQPoint d = destination.positions[static_cast<size_t>(v)];
+    const MQPoint m = made.positions[static_cast<size_t>(v)];
     if (std::memcmp(&d, &m, sizeof d) == 0)
       continue;
     EXPECT_LT(d.x, 0.001f) << "vertex " << v;
@@ -168,8 +168,8 @@ TEST_F(TransferRunTest, OnlySelectedVerticesAndNewNames) {
   for (const ElementOutcome& e : r.outcome.elements)
     for (int v = 0; v < destination.vertexCount(); ++v)
       if (!destination.selectedVertices.count(v)) {
-        const MQPoint d = destination.vertices[static_cast<size_t>(v)].position;
-        const MQPoint m = e.newElement->vertices[static_cast<size_t>(v)].position;
+        const MQPoint d = destination.positions[static_cast<size_t>(v)];
+        const MQPoint m = e.newElement->positions[static_cast<size_t>(v)];
         ASSERT_EQ(std::memcmp(&d, &m, sizeof d), 0) << e.newName << " moved unselected " << v;
       }
   // Unselected faces are not copied and not counted.
@@ -236,7 +236,10 @@ TEST_F(TransferRunTest, ListFiltersChangeWhatCanBePicked) {
     RunState r;
     buildSampleDocument(r.document, SampleOptions{});
     sim::Object* copy = r.document.addObject("BodyCopy");
-    copy->vertices = r.document.findObject("Body")->vertices;
+    const sim::Object* body = r.document.findObject("Body");
+    copy->positions = body->positions;
+    copy->vertexIds = body->vertexIds;
+    copy->weights = body->weights;
     sim::Object* other = r.document.addObject("elem:smile-Body");
     other->addVertex(0, 0, 0);
     TransferRequest request;

@@ -102,10 +102,10 @@ TEST_F(SimHostDocument, CloneKeepsContentAndIdsButNotSelection) {
   body->addVertex(0, 0, 0);
   body->addVertex(1, 0, 0);
   body->addVertex(0, 1, 0);
-  body->vertices[1].weight = 0.25f;
+  body->weights[1] = 0.25f;
   body->addFace({0, 1, 2});
-  body->faces[0].material = 3;
-  body->faces[0].creases[1] = 0.5f;
+  body->materials[size_t(0)] = 3;
+  body->faceCreases(int(0))[1] = 0.5f;
   body->depth = 2;
   body->locked = 1;
   body->selected = 1;
@@ -115,11 +115,11 @@ TEST_F(SimHostDocument, CloneKeepsContentAndIdsButNotSelection) {
   sim::Object* clone = sim::objectFromHandle(MQObj_Clone(body->handle()));
   ASSERT_NE(clone, nullptr);
   EXPECT_EQ(clone->name, "Body");
-  EXPECT_EQ(clone->vertices[1].uniqueId, body->vertices[1].uniqueId);
-  EXPECT_EQ(clone->faces[0].uniqueId, body->faces[0].uniqueId);
-  EXPECT_EQ(clone->vertices[1].weight, 0.25f);
-  EXPECT_EQ(clone->faces[0].material, 3);
-  EXPECT_EQ(clone->faces[0].creases[1], 0.5f);
+  EXPECT_EQ(clone->vertexIds[1], body->vertexIds[1]);
+  EXPECT_EQ(clone->faceIds[size_t(0)], body->faceIds[size_t(0)]);
+  EXPECT_EQ(clone->weights[1], 0.25f);
+  EXPECT_EQ(clone->materials[size_t(0)], 3);
+  EXPECT_EQ(clone->faceCreases(int(0))[1], 0.5f);
   EXPECT_EQ(clone->depth, 2);
   EXPECT_EQ(clone->locked, 1);
   EXPECT_EQ(clone->visible, 0u);
@@ -129,7 +129,7 @@ TEST_F(SimHostDocument, CloneKeepsContentAndIdsButNotSelection) {
   EXPECT_EQ(clone->document(), nullptr);
   // New vertices of the clone never reuse an ID, not even one the original used.
   const int added = clone->addVertex(2, 2, 2);
-  EXPECT_GT(clone->vertices[static_cast<size_t>(added)].uniqueId, body->vertices[2].uniqueId);
+  EXPECT_GT(clone->vertexIds[static_cast<size_t>(added)], body->vertexIds[2]);
   MQObj_Delete(clone->handle());
   EXPECT_TRUE(sim::detachedObjects().empty());
   MQObj_Delete(body->handle());
@@ -140,7 +140,7 @@ TEST_F(SimHostDocument, DescribeSeesEveryChange) {
   sim::Object* body = document.addObject("Body");
   body->addVertex(0, 0, 0);
   const std::string before = sim::describe(document);
-  body->vertices[0].position.x = -0.0f;
+  body->positions[0].x = -0.0f;
   EXPECT_NE(sim::describe(document), before) << "negative zero differs in its bits";
 }
 

@@ -16,7 +16,9 @@ LoadedModule::LoadedModule(const std::string& fileName) {
 #endif
 }
 
-LoadedModule::~LoadedModule() { unload(); }
+LoadedModule::~LoadedModule() {
+  unload();
+}
 
 void* LoadedModule::symbol(const char* name) const {
   if (!handle_)

@@ -27,7 +27,20 @@ scenes::ElementPlan attributes(const scenes::Mesh& source,
   return e;
 }
 
-std::vector<float> uOf(const sim::Face& face) {
+// One face of an object as values.
+struct FaceView {
+  int material;
+  std::vector<int> points;
+  std::vector<MQCoordinate> uvs;
+  std::vector<float> creases;
+};
+
+FaceView faceOf(const sim::Object& object, int f) {
+  return FaceView{object.materials[size_t(f)], object.facePointList(f), object.faceUvList(f),
+                  object.faceCreaseList(f)};
+}
+
+std::vector<float> uOf(const FaceView& face) {
   std::vector<float> u;
   for (const MQCoordinate& c : face.uvs)
     u.push_back(c.u);
@@ -44,7 +57,7 @@ TEST_F(FaceAttributes, PairedByUniqueIdWithoutRotation) {
   scene.elements.push_back(attributes(scene.source, {{0.1f, 0.2f, 0.3f}}, {{1, 2, 3}}));
   scene.settings = copyEverything();
   const scenes::Instance instance = run(scene);
-  const sim::Face& face = instance.newElements[0]->faces[0];
+  const FaceView face = faceOf(*instance.newElements[0], 0);
   EXPECT_EQ(face.material, 1);
   EXPECT_EQ(uOf(face), (std::vector<float>{0.1f, 0.2f, 0.3f}));
   EXPECT_EQ(face.creases, (std::vector<float>{1, 2, 3}));
@@ -61,7 +74,7 @@ TEST_F(FaceAttributes, PairedByVerticesWithTheCornersAligned) {
   scene.elements.push_back(attributes(scene.source, {{0.2f, 0.3f, 0.1f}}, {{1, 2, 3}}));
   scene.settings = copyEverything();
   const scenes::Instance instance = run(scene);
-  const sim::Face& face = instance.newElements[0]->faces[0];
+  const FaceView face = faceOf(*instance.newElements[0], 0);
   EXPECT_EQ(uOf(face), (std::vector<float>{0.1f, 0.2f, 0.3f}));
   // a-b takes A-B, b-c takes B-C, c-a takes C-A.
   EXPECT_EQ(face.creases, (std::vector<float>{3, 1, 2}));
@@ -79,7 +92,7 @@ TEST_F(FaceAttributes, MirroredFacesReverseTheCorners) {
   scene.settings = copyEverything();
   scene.settings.mirrorMorph = true;
   const scenes::Instance instance = run(scene);
-  const sim::Face& face = instance.newElements[0]->faces[1];
+  const FaceView face = faceOf(*instance.newElements[0], 1);
   EXPECT_EQ(face.material, 1);
   EXPECT_EQ(uOf(face), (std::vector<float>{0.1f, 0.2f, 0.3f}));
   // A'-B' takes B-A, B'-C' takes C-B, C'-A' takes A-C.
@@ -94,7 +107,7 @@ TEST_F(FaceAttributes, EdgesAloneOpenTheFacePass) {
   scene.elements.push_back(attributes(scene.source, {{0.2f, 0.3f, 0.1f}}, {{1, 2, 3}}));
   scene.settings.copyEdges = true;
   const scenes::Instance instance = run(scene);
-  const sim::Face& face = instance.newElements[0]->faces[0];
+  const FaceView face = faceOf(*instance.newElements[0], 0);
   EXPECT_EQ(face.creases, (std::vector<float>{3, 1, 2}));
   EXPECT_EQ(face.material, -1);
   EXPECT_EQ(uOf(face), (std::vector<float>{0, 0, 0}));
@@ -119,10 +132,10 @@ TEST_F(FaceAttributes, UnpairedFacesSetOneFlagAndKeepTheirAttributes) {
   const scenes::Instance instance = run(scene);
   EXPECT_TRUE(pluginObject().faceAttributesSkipped);
   for (const sim::Object* e : instance.newElements) {
-    EXPECT_EQ(e->faces[0].material, 1);
+    EXPECT_EQ(e->materials[size_t(0)], 1);
     for (size_t f = 1; f < 5; ++f) {
-      EXPECT_EQ(e->faces[f].material, -1) << f;
-      EXPECT_EQ(uOf(e->faces[f]), std::vector<float>(e->faces[f].points.size(), 0.0f)) << f;
+      EXPECT_EQ(e->materials[size_t(f)], -1) << f;
+      EXPECT_EQ(uOf(faceOf(*e, f)), std::vector<float>(size_t(e->facePointCount(f)), 0.0f)) << f;
     }
   }
 }
@@ -139,8 +152,8 @@ TEST_F(FaceAttributes, UnselectedFacesAreNeitherCopiedNorCounted) {
   scene.selectedVertices = {0, 1, 2, 3};
   scene.selectedFaces = {0};
   const scenes::Instance instance = run(scene);
-  EXPECT_EQ(instance.newElements[0]->faces[0].material, 1);
-  EXPECT_EQ(instance.newElements[0]->faces[1].material, -1);
+  EXPECT_EQ(instance.newElements[0]->materials[0], 1);
+  EXPECT_EQ(instance.newElements[0]->materials[1], -1);
   EXPECT_FALSE(pluginObject().faceAttributesSkipped);
 }
 
@@ -153,13 +166,13 @@ TEST_F(FaceAttributes, AVertexWithoutFacesFindsNoFace) {
   object->addFace({0, 1, 2, 3});
   const cmq::CMQObject handle(object->handle(), document_.handle());
   EXPECT_EQ(transfer::findFaceWithVertices(handle, {3, 0, 1}, 4), -1);
-  object->faces[1].points = {0, 1, 2};
+  object->setFacePoints(int(1), {0, 1, 2});
   object->invalidateCaches();
   EXPECT_EQ(transfer::findFaceWithVertices(handle, {3, 0, 1}, 4), -1);
   EXPECT_EQ(transfer::findFaceWithVertices(handle, {2, 0, 1}, 4), 0);
   EXPECT_EQ(transfer::findFaceWithVertices(handle, {0, 1, 9}, 4), -1) << "not in the object";
   // Only the smallest candidate is tested.
-  object->faces[0].points = {0, 1, 2, 3};
+  object->setFacePoints(int(0), {0, 1, 2, 3});
   object->invalidateCaches();
   EXPECT_EQ(transfer::findFaceWithVertices(handle, {0, 1, 2}, 4), -1);
 }

@@ -36,10 +36,9 @@ TEST_F(MorphTransfer, TheRateScalesTheOffset) {
     scene.settings.rate = rate;
     const scenes::Instance instance = run(scene);
     const sim::Object& moved = *instance.newElements[0];
-    expectPoint(moved.vertices[1].position,
-                at(1 + rate * 0.5f, 0 + rate * 0.25f, 0 + rate * -1.0f));
-    expectPoint(moved.vertices[0].position, at(0));
-    EXPECT_EQ(moved.vertices[1].weight, 0.25f) << "weights are not scaled";
+    expectPoint(moved.positions[1], at(1 + rate * 0.5f, 0 + rate * 0.25f, 0 + rate * -1.0f));
+    expectPoint(moved.positions[0], at(0));
+    EXPECT_EQ(moved.weights[1], 0.25f) << "weights are not scaled";
   }
 }
 
@@ -47,8 +46,8 @@ TEST_F(MorphTransfer, CoordinatesOffMovesNothing) {
   scenes::Scene scene = triangleScene();
   scene.settings.copyCoordinates = false;
   const scenes::Instance instance = run(scene);
-  expectPoint(instance.newElements[0]->vertices[1].position, at(1));
-  EXPECT_EQ(instance.newElements[0]->vertices[1].weight, 0.25f);
+  expectPoint(instance.newElements[0]->positions[1], at(1));
+  EXPECT_EQ(instance.newElements[0]->weights[1], 0.25f);
 }
 
 TEST_F(MorphTransfer, SelectedOnlyWithNothingSelectedChangesNothing) {
@@ -57,9 +56,9 @@ TEST_F(MorphTransfer, SelectedOnlyWithNothingSelectedChangesNothing) {
   scene.elements[0].materials = {3};
   const scenes::Instance instance = run(scene);
   const sim::Object& moved = *instance.newElements[0];
-  expectPoint(moved.vertices[1].position, at(1));
-  EXPECT_EQ(moved.vertices[1].weight, 1.0f);
-  EXPECT_EQ(moved.faces[0].material, -1);
+  expectPoint(moved.positions[1], at(1));
+  EXPECT_EQ(moved.weights[1], 1.0f);
+  EXPECT_EQ(moved.materials[size_t(0)], -1);
   EXPECT_FALSE(pluginObject().faceAttributesSkipped);
 }
 
@@ -69,8 +68,8 @@ TEST_F(MorphTransfer, SelectedOnlyWritesTheSelectedVertices) {
   scene.settings.selectedVerticesOnly = true;
   scene.selectedVertices = {2};
   const scenes::Instance instance = run(scene);
-  expectPoint(instance.newElements[0]->vertices[1].position, at(1));
-  expectPoint(instance.newElements[0]->vertices[2].position, at(0, 2));
+  expectPoint(instance.newElements[0]->positions[1], at(1));
+  expectPoint(instance.newElements[0]->positions[2], at(0, 2));
 }
 
 TEST_F(MorphTransfer, MirroredPairSwapsTheSides) {
@@ -87,9 +86,9 @@ TEST_F(MorphTransfer, MirroredPairSwapsTheSides) {
     scene.settings.rate = rate;
     const scenes::Instance instance = run(scene);
     const float dx = 1.1f - 1.0f;
-    expectPoint(instance.newElements[0]->vertices[1].position, at(-1 + rate * -dx));
-    expectPoint(instance.newElements[0]->vertices[0].position, at(1));
-    expectPoint(instance.newElements[0]->vertices[2].position, at(0, 1));
+    expectPoint(instance.newElements[0]->positions[1], at(-1 + rate * -dx));
+    expectPoint(instance.newElements[0]->positions[0], at(1));
+    expectPoint(instance.newElements[0]->positions[2], at(0, 1));
   }
 }
 
@@ -101,8 +100,8 @@ TEST_F(MorphTransfer, UnusedVerticesAreNeverWritten) {
   scene.elements[0].weights.push_back(0.5f);
   scene.settings.useUniqueIds = true;
   const scenes::Instance instance = run(scene);
-  expectPoint(instance.newElements[0]->vertices[3].position, at(5));
-  EXPECT_EQ(instance.newElements[0]->vertices[3].weight, 1.0f);
+  expectPoint(instance.newElements[0]->positions[3], at(5));
+  EXPECT_EQ(instance.newElements[0]->weights[3], 1.0f);
 }
 
 TEST_F(MorphTransfer, AddedVerticesStayWhenNotMorphed) {
@@ -110,8 +109,8 @@ TEST_F(MorphTransfer, AddedVerticesStayWhenNotMorphed) {
   scene.destination = mesh({at(0), at(1), at(0, 1), at(1, 1)}, {{0, 1, 2}, {1, 3, 2}});
   scene.settings.morphAddedVertices = false;
   const scenes::Instance instance = run(scene);
-  expectPoint(instance.newElements[0]->vertices[3].position, at(1, 1));
-  EXPECT_EQ(instance.newElements[0]->vertices[3].weight, 1.0f);
+  expectPoint(instance.newElements[0]->positions[3], at(1, 1));
+  EXPECT_EQ(instance.newElements[0]->weights[3], 1.0f);
   EXPECT_TRUE(pluginObject().faceAttributesSkipped) << "the face with the added vertex";
 }
 
@@ -121,9 +120,8 @@ TEST_F(MorphTransfer, AddedVerticesAreInterpolatedButGetNoWeight) {
   scene.elements[0].weights = {0.5f, 0.25f, 0.5f};
   const scenes::Instance instance = run(scene);
   // Neighbours 1 and 2 at squared distance 1: the mean of (0.5, 0.25, -1) and (0, 0, 0).
-  expectPoint(instance.newElements[0]->vertices[3].position,
-              at(1 + 0.5f / 2, 1 + 0.25f / 2, -1.0f / 2));
-  EXPECT_EQ(instance.newElements[0]->vertices[3].weight, 1.0f);
+  expectPoint(instance.newElements[0]->positions[3], at(1 + 0.5f / 2, 1 + 0.25f / 2, -1.0f / 2));
+  EXPECT_EQ(instance.newElements[0]->weights[3], 1.0f);
 }
 
 TEST_F(MorphTransfer, AnElementShorterThanTheSourceIsNeverReadPastItsEnd) {
@@ -141,16 +139,16 @@ TEST_F(MorphTransfer, AnElementShorterThanTheSourceIsNeverReadPastItsEnd) {
   scene.settings = copyEverything();
   const scenes::Instance instance = run(scene);
   const sim::Object& moved = *instance.newElements[0];
-  expectPoint(moved.vertices[1].position, at(1, 1));
-  EXPECT_EQ(moved.vertices[1].weight, 0.5f);
-  expectPoint(moved.vertices[2].position, at(2)); // no offset to take
-  EXPECT_EQ(moved.vertices[2].weight, 1.0f);
-  expectPoint(moved.vertices[3].position, at(3));
+  expectPoint(moved.positions[1], at(1, 1));
+  EXPECT_EQ(moved.weights[1], 0.5f);
+  expectPoint(moved.positions[2], at(2)); // no offset to take
+  EXPECT_EQ(moved.weights[2], 1.0f);
+  expectPoint(moved.positions[3], at(3));
   // Vertex 4 sees 1 (offset (0, 1, 0), squared distance 2) and 3 (zero offset, distance 2).
   const float w = 1.0f / 2.0f;
-  expectPoint(moved.vertices[4].position, at(2, 1 + (w * 1.0f) / (w + w)));
-  EXPECT_EQ(moved.faces[0].material, 4);
-  EXPECT_EQ(moved.faces[1].material, -1);
+  expectPoint(moved.positions[4], at(2, 1 + (w * 1.0f) / (w + w)));
+  EXPECT_EQ(moved.materials[size_t(0)], 4);
+  EXPECT_EQ(moved.materials[size_t(1)], -1);
   EXPECT_TRUE(pluginObject().faceAttributesSkipped);
 }
 

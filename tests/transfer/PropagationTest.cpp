@@ -32,8 +32,8 @@ TEST_F(Propagation, TheMidpointOfASplitLineTakesTheMeanOffset) {
   scene.destination = mesh({at(0), at(1), at(2)}, {{0, 1}, {1, 2}});
   scene.elements.push_back(element({at(0, 1), at(2, 3)}));
   const sim::Object& result = transfer(scene);
-  EXPECT_EQ(result.vertices[1].position.y, 2.0f);
-  EXPECT_EQ(result.vertices[1].position.x, 1.0f);
+  EXPECT_EQ(result.positions[1].y, 2.0f);
+  EXPECT_EQ(result.positions[1].x, 1.0f);
 }
 
 TEST_F(Propagation, AnIslandWithoutBoundaryStaysPut) {
@@ -44,8 +44,8 @@ TEST_F(Propagation, AnIslandWithoutBoundaryStaysPut) {
   scene.elements.push_back(element({at(0, 0, 1), at(1, 0, 1), at(0, 1, 1)}));
   const sim::Object& result = transfer(scene);
   for (int v = 3; v < 6; ++v)
-    EXPECT_EQ(result.vertices[static_cast<size_t>(v)].position.z, 0.0f);
-  EXPECT_EQ(result.vertices[0].position.z, 1.0f);
+    EXPECT_EQ(result.positions[static_cast<size_t>(v)].z, 0.0f);
+  EXPECT_EQ(result.positions[0].z, 1.0f);
 }
 
 TEST_F(Propagation, AVertexOnABoundaryVertexTakesItsOffsetExactly) {
@@ -55,7 +55,7 @@ TEST_F(Propagation, AVertexOnABoundaryVertexTakesItsOffsetExactly) {
   scene.destination = mesh({at(0), at(1), at(1), at(1)}, {{0, 1, 3}, {3, 2, 0}});
   scene.elements.push_back(element({at(0, 0, 9), at(1, 0, 0.3f), at(1, 0, 7)}));
   const sim::Object& result = transfer(scene);
-  EXPECT_EQ(result.vertices[3].position.z, 0.3f);
+  EXPECT_EQ(result.positions[3].z, 0.3f);
 }
 
 TEST_F(Propagation, QuadDiagonalsAreNotNeighbours) {
@@ -65,7 +65,7 @@ TEST_F(Propagation, QuadDiagonalsAreNotNeighbours) {
   scene.destination = mesh({at(0), at(1), at(1, 1), at(0, 1)}, {{0, 1, 2, 3}});
   scene.elements.push_back(element({at(0, 0, 1), at(1, 0, 100), at(1, 1, 1)}));
   const sim::Object& result = transfer(scene);
-  EXPECT_EQ(result.vertices[3].position.z, 1.0f);
+  EXPECT_EQ(result.positions[3].z, 1.0f);
 }
 
 TEST_F(Propagation, AVertexJoinedToTwoRegionsServesBoth) {
@@ -75,8 +75,8 @@ TEST_F(Propagation, AVertexJoinedToTwoRegionsServesBoth) {
   scene.destination = mesh({at(0), at(1), at(2), at(3), at(4)}, {{0, 1}, {1, 2}, {2, 3}, {3, 4}});
   scene.elements.push_back(element({at(0), at(2, 0, 4), at(4)}));
   const sim::Object& result = transfer(scene);
-  EXPECT_EQ(result.vertices[1].position.z, 2.0f);
-  EXPECT_EQ(result.vertices[3].position.z, 2.0f);
+  EXPECT_EQ(result.positions[1].z, 2.0f);
+  EXPECT_EQ(result.positions[3].z, 2.0f);
 }
 
 TEST_F(Propagation, UnselectedAddedVerticesStillJoinTheRegion) {
@@ -88,8 +88,8 @@ TEST_F(Propagation, UnselectedAddedVerticesStillJoinTheRegion) {
   scene.selectedVertices = {1};
   const sim::Object& result = transfer(scene);
   // Squared distances 1 and 4: weights 1 and 0.25.
-  EXPECT_EQ(result.vertices[1].position.z, (0.25f * 5) / (1 + 0.25f));
-  EXPECT_EQ(result.vertices[2].position.z, 0.0f) << "not selected: not written";
+  EXPECT_EQ(result.positions[1].z, (0.25f * 5) / (1 + 0.25f));
+  EXPECT_EQ(result.positions[2].z, 0.0f) << "not selected: not written";
 }
 
 } // namespace
@@ -115,8 +115,8 @@ TEST_F(Propagation, AFloodEntersAnEarlierVertexItsOwnFloodNeverEntered) {
     return *run(scene).newElements[0];
   }();
   const float w = 1.0f / 5.0f;
-  EXPECT_EQ(result.vertices[3].position.z, w / (1.0f + w));
-  EXPECT_EQ(result.vertices[1].position.z, (0.0f + 1.0f * 1.0f) / (1.0f + 1.0f));
+  EXPECT_EQ(result.positions[3].z, w / (1.0f + w));
+  EXPECT_EQ(result.positions[1].z, (0.0f + 1.0f * 1.0f) / (1.0f + 1.0f));
 }
 
 } // namespace

@@ -30,6 +30,28 @@ sim::Object* hostClone(sim::Document& document, sim::Object* of, const std::stri
   return sim::objectFromHandle(clone);
 }
 
+// Removes the faces that use a vertex at or past the limit (an element shorter than its base).
+void dropFacesBeyond(sim::Object& object, int limit) {
+  sim::Object kept;
+  for (int f = 0; f < object.faceCount(); ++f) {
+    const std::vector<int> points = object.facePointList(f);
+    if (std::any_of(points.begin(), points.end(), [&](int p) { return p >= limit; }))
+      continue;
+    const int g = kept.addFace(points);
+    kept.faceIds[size_t(g)] = object.faceIds[size_t(f)];
+    kept.materials[size_t(g)] = object.materials[size_t(f)];
+    kept.setFaceUvs(g, object.faceUvList(f));
+    kept.setFaceCreases(g, object.faceCreaseList(f));
+  }
+  object.faceIds = kept.faceIds;
+  object.materials = kept.materials;
+  object.faceStart = kept.faceStart;
+  object.points = kept.points;
+  object.uvs = kept.uvs;
+  object.creases = kept.creases;
+  object.invalidateCaches();
+}
+
 } // namespace
 
 Instance instantiate(const Scene& scene, sim::Document& document) {
@@ -41,26 +63,24 @@ Instance instantiate(const Scene& scene, sim::Document& document) {
   for (size_t k = 0; k < scene.elements.size(); ++k) {
     const ElementPlan& plan = scene.elements[k];
     sim::Object* e = hostClone(document, instance.source, "elem:m" + std::to_string(k) + "-Body");
-    for (size_t v = 0; v < e->vertices.size() && v < plan.positions.size(); ++v) {
-      e->vertices[v].position = plan.positions[v];
+    for (size_t v = 0; v < e->positions.size() && v < plan.positions.size(); ++v) {
+      e->positions[v] = plan.positions[v];
       if (v < plan.weights.size())
-        e->vertices[v].weight = plan.weights[v];
+        e->weights[v] = plan.weights[v];
     }
-    for (size_t f = 0; f < e->faces.size(); ++f) {
-      if (f < plan.materials.size())
-        e->faces[f].material = plan.materials[f];
-      if (f < plan.uvs.size() && plan.uvs[f].size() == e->faces[f].uvs.size())
-        e->faces[f].uvs = plan.uvs[f];
-      if (f < plan.creases.size() && plan.creases[f].size() == e->faces[f].creases.size())
-        e->faces[f].creases = plan.creases[f];
+    for (int f = 0; f < e->faceCount(); ++f) {
+      const size_t face = static_cast<size_t>(f);
+      const size_t corners = static_cast<size_t>(e->facePointCount(f));
+      if (face < plan.materials.size())
+        e->materials[face] = plan.materials[face];
+      if (face < plan.uvs.size() && plan.uvs[face].size() == corners)
+        e->setFaceUvs(f, plan.uvs[face]);
+      if (face < plan.creases.size() && plan.creases[face].size() == corners)
+        e->setFaceCreases(f, plan.creases[face]);
     }
-    if (plan.vertexCount >= 0 && static_cast<size_t>(plan.vertexCount) < e->vertices.size()) {
-      e->vertices.resize(static_cast<size_t>(plan.vertexCount));
-      auto outside = [&](const sim::Face& face) {
-        return std::any_of(face.points.begin(), face.points.end(),
-                           [&](int p) { return p >= plan.vertexCount; });
-      };
-      e->faces.erase(std::remove_if(e->faces.begin(), e->faces.end(), outside), e->faces.end());
+    if (plan.vertexCount >= 0 && static_cast<size_t>(plan.vertexCount) < e->positions.size()) {
+      e->truncateVertices(plan.vertexCount);
+      dropFacesBeyond(*e, plan.vertexCount);
     }
     e->invalidateCaches();
     instance.elements.push_back(e);
@@ -240,10 +260,9 @@ Mesh editedCopy(Random& r, const Mesh& source) {
       }
       break;
     default: // append a vertex, sometimes a copy of an existing one
-      mesh.vertices.push_back(
-          MeshVertex{n > 0 && r.chance(50) ? mesh.vertices[static_cast<size_t>(r.below(n))].position
-                                           : point(r),
-                     nextVertexId++});
+      mesh.vertices.push_back(MeshVertex{
+          n > 0 && r.chance(50) ? mesh.vertices[static_cast<size_t>(r.below(n))].position : point(r),
+          nextVertexId++});
       if (n > 0)
         mesh.faces.push_back(MeshFace{{n, r.below(n), r.below(n)}, nextFaceId++});
       break;
