@@ -16,21 +16,20 @@ MQPoint morphed(const MeshGeometry& mesh, std::uint32_t v, const MorphTarget* ta
 
 void fillHostObject(sim::Object& object, const MeshGeometry& mesh, const VertexWeld& weld,
                     const MorphTarget* target) {
-  object.vertices.reserve(weld.firstOf.size());
+  const size_t triangles = mesh.triangleMaterials.size();
+  object.reserve(weld.firstOf.size(), triangles, triangles * 3);
   for (std::uint32_t first : weld.firstOf)
     object.addVertex(morphed(mesh, first, target));
-  const size_t triangles = mesh.triangleMaterials.size();
-  object.faces.reserve(triangles);
-  std::vector<int> points(3);
+  int points[3];
   for (size_t t = 0; t < triangles; ++t) {
     for (size_t c = 0; c < 3; ++c)
       points[c] = weld.hostOf[mesh.triangles[t * 3 + c]];
-    const int f = object.addFace(points);
-    sim::Face& face = object.faces[static_cast<size_t>(f)];
-    face.material = mesh.triangleMaterials[t];
+    const int f = object.addFace(points, 3);
+    object.materials[static_cast<size_t>(f)] = mesh.triangleMaterials[t];
+    MQCoordinate* uvs = object.faceUvs(f);
     for (size_t c = 0; c < 3; ++c) {
       const float* uv = &mesh.uvs[size_t{mesh.triangles[t * 3 + c]} * 2];
-      face.uvs[c] = MQCoordinate{uv[0], uv[1]};
+      uvs[c] = MQCoordinate{uv[0], uv[1]};
     }
   }
   object.invalidateCaches();
@@ -38,12 +37,9 @@ void fillHostObject(sim::Object& object, const MeshGeometry& mesh, const VertexW
 
 void fillElementObject(sim::Object& element, const sim::Object& base, const MeshGeometry& mesh,
                        const VertexWeld& weld, const MorphTarget& target) {
-  element.vertices = base.vertices;
-  element.faces = base.faces;
-  element.nextVertexUniqueId = base.nextVertexUniqueId;
-  element.nextFaceUniqueId = base.nextFaceUniqueId;
+  element.copyGeometry(base);
   for (size_t h = 0; h < weld.firstOf.size(); ++h)
-    element.vertices[h].position = morphed(mesh, weld.firstOf[h], &target);
+    element.positions[h] = morphed(mesh, weld.firstOf[h], &target);
   element.invalidateCaches();
 }
 
@@ -52,7 +48,7 @@ int hostVertexCount(const sim::Object& object) {
 }
 
 MQPoint hostPosition(const sim::Object& object, int vertex) {
-  return object.vertices[static_cast<size_t>(vertex)].position;
+  return object.positions[static_cast<size_t>(vertex)];
 }
 
 } // namespace runner
