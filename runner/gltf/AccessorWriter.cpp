@@ -2,6 +2,7 @@
 
 #include "Base64.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -11,10 +12,14 @@ namespace {
 
 const int kFloat = 5126, kUnsignedByte = 5121, kUnsignedShort = 5123, kUnsignedInt = 5125;
 
-bool isZero(const float* v) {
-  std::uint32_t bits[3];
-  std::memcpy(bits, v, 12);
-  return (bits[0] | bits[1] | bits[2]) == 0; // +0 only: a -0 delta is kept as written
+bool isZero(const float* v, size_t components) {
+  for (size_t c = 0; c < components; ++c) {
+    std::uint32_t bits;
+    std::memcpy(&bits, v + c, 4);
+    if (bits != 0)
+      return false; // +0 only: a -0 delta is kept as written
+  }
+  return true;
 }
 
 void appendFloats(std::vector<std::uint8_t>& out, const float* values, size_t count) {
@@ -93,27 +98,27 @@ size_t AccessorWriter::addAccessor(GltfJson accessor) {
   return asset_.json["accessors"].size() - 1;
 }
 
-size_t AccessorWriter::addVec3(const std::vector<float>& values, size_t first, size_t count,
-                               const std::string& name, bool withBounds, bool allowSparse,
-                               bool& sparse) {
-  const float* data = values.data() + first * 3;
+size_t AccessorWriter::addFloats(const std::vector<float>& values, size_t components, size_t first,
+                                 size_t count, const std::string& name, bool withBounds,
+                                 bool allowSparse, bool& sparse) {
+  const float* data = values.data() + first * components;
   std::vector<std::uint32_t> moved;
   for (size_t i = 0; i < count; ++i)
-    if (!isZero(data + i * 3))
+    if (!isZero(data + i * components, components))
       moved.push_back(static_cast<std::uint32_t>(i));
   sparse = allowSparse && !moved.empty() && moved.size() * 2 < count;
   GltfJson accessor = GltfJson::object();
   if (!sparse && !moved.empty()) {
     std::vector<std::uint8_t> bytes;
-    appendFloats(bytes, data, count * 3);
+    appendFloats(bytes, data, count * components);
     accessor["bufferView"] = addView(bytes.data(), bytes.size());
   }
   accessor["componentType"] = kFloat;
   accessor["count"] = count;
-  accessor["type"] = "VEC3";
+  accessor["type"] = components == 1 ? std::string("SCALAR") : "VEC" + std::to_string(components);
   if (withBounds) {
-    accessor["min"] = bounds(data, count, 3, false);
-    accessor["max"] = bounds(data, count, 3, true);
+    accessor["min"] = bounds(data, count, components, false);
+    accessor["max"] = bounds(data, count, components, true);
   }
   if (!name.empty())
     accessor["name"] = name;
@@ -123,18 +128,35 @@ size_t AccessorWriter::addVec3(const std::vector<float>& values, size_t first, s
                      : count <= 0x10000 ? kUnsignedShort
                                         : kUnsignedInt;
     const size_t size = type == kUnsignedByte ? 1 : type == kUnsignedShort ? 2 : 4;
-    for (std::uint32_t i : moved)
+    std::vector<std::uint8_t> deltas;
+    for (std::uint32_t i : moved) {
       for (size_t b = 0; b < size; ++b)
         indices.push_back(static_cast<std::uint8_t>(i >> (8 * b)));
-    std::vector<std::uint8_t> deltas;
-    for (std::uint32_t i : moved)
-      appendFloats(deltas, data + size_t{i} * 3, 3);
+      appendFloats(deltas, data + size_t{i} * components, components);
+    }
     const size_t indexView = addView(indices.data(), indices.size());
     const size_t valueView = addView(deltas.data(), deltas.size());
     accessor["sparse"] = {{"count", moved.size()},
                           {"indices", {{"bufferView", indexView}, {"componentType", type}}},
                           {"values", {{"bufferView", valueView}}}};
   }
+  return addAccessor(std::move(accessor));
+}
+
+size_t AccessorWriter::addIndices(const std::vector<std::uint32_t>& indices) {
+  std::uint32_t largest = 0;
+  for (std::uint32_t i : indices)
+    largest = std::max(largest, i);
+  const bool shorts = largest < 0xFFFF;
+  std::vector<std::uint8_t> bytes;
+  for (std::uint32_t i : indices)
+    for (size_t b = 0; b < (shorts ? 2u : 4u); ++b)
+      bytes.push_back(static_cast<std::uint8_t>(i >> (8 * b)));
+  GltfJson accessor = GltfJson::object();
+  accessor["bufferView"] = addView(bytes.data(), bytes.size());
+  accessor["componentType"] = shorts ? kUnsignedShort : kUnsignedInt;
+  accessor["count"] = indices.size();
+  accessor["type"] = "SCALAR";
   return addAccessor(std::move(accessor));
 }
 

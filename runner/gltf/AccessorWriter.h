@@ -17,10 +17,17 @@ public:
   // Puts the pending bytes in place and fixes the buffer's byteLength (call once at the end).
   void finish();
 
-  // A VEC3 float accessor of `values` (3 per element): with no data when all are zero, sparse
-  // when most elements are zero and `allowSparse`, else dense. Answers its index.
+  // A float accessor of elements `first` to `first + count` of `values` (`components` per
+  // element, SCALAR to VEC4): with no data when all are zero, sparse when most elements are zero
+  // and `allowSparse`, else dense. Answers its index.
+  size_t addFloats(const std::vector<float>& values, size_t components, size_t first, size_t count,
+                   const std::string& name, bool withBounds, bool allowSparse, bool& sparse);
   size_t addVec3(const std::vector<float>& values, size_t first, size_t count,
-                 const std::string& name, bool withBounds, bool allowSparse, bool& sparse);
+                 const std::string& name, bool withBounds, bool allowSparse, bool& sparse) {
+    return addFloats(values, 3, first, count, name, withBounds, allowSparse, sparse);
+  }
+  // An index accessor (unsigned shorts when they fit, else unsigned ints).
+  size_t addIndices(const std::vector<std::uint32_t>& indices);
   // A float SCALAR accessor (animation outputs).
   size_t addScalars(const std::vector<float>& values, bool withBounds);
 

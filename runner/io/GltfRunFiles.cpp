@@ -133,6 +133,10 @@ void GltfRunFiles::fillDocument(sim::Document& document, RunObjects& objects) {
     destination_.object = source_.object;
   } else {
     destination_.object = document.addObject(destination_.mesh.summary.name);
+    // glTF has no unique IDs: the Destination's own never name a Source vertex or face, so that
+    // faces pair through their vertices only.
+    destination_.object->nextVertexUniqueId = source_.object->nextVertexUniqueId;
+    destination_.object->nextFaceUniqueId = source_.object->nextFaceUniqueId;
     fillHostObject(*destination_.object, destination_.mesh, destination_.weld, nullptr);
   }
   for (sim::Object* object : document.objects())
