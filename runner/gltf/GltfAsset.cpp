@@ -217,11 +217,15 @@ std::string gltfPlace(const GltfAsset& asset, const std::string& jsonPath) {
 }
 
 GltfAsset loadGltf(const std::string& path) {
-  GltfAsset asset;
-  asset.path = path;
   std::vector<std::uint8_t> file;
   if (!readWholeFile(path, file))
     throw DocumentError(path + ": cannot read the file");
+  return loadGltfBytes(path, std::move(file));
+}
+
+GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> file) {
+  GltfAsset asset;
+  asset.path = path;
   asset.binary = file.size() >= 4 && word(file, 0) == kMagic;
   std::vector<std::uint8_t> binary;
   bool hasBinary = false;

@@ -36,6 +36,8 @@ bool isBinaryGltfPath(const std::string& path);
 
 // Throws DocumentError.
 GltfAsset loadGltf(const std::string& path);
+// The same for a file's bytes already in memory (buffers in other files are read beside `path`).
+GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> bytes);
 
 // The file's bytes as they will be written (binary container or JSON text). Buffers that came
 // from outside files are not rewritten; their relative URIs are rebased onto the new folder.
