@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, when any is missing.
+# Installs the Debian 12 packages the build and the tests need, when any is missing. With
+# --tests, also the packages only the tests use (sample files nobody here wrote, node for the
+# glTF validator).
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libstb-dev mingw-w64 g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 wine wine64 clang-format python3)
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(assimp-testmodels)
+  command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -35,7 +35,8 @@ template <typename Step> bool reads(Step step) {
 void checkMesh(const runner::MeshGeometry& mesh) {
   const size_t n = mesh.vertexCount();
   fuzzing::check(mesh.normals.size() == n * 3 && mesh.uvs.size() == n * 2, "attributes per vertex");
-  fuzzing::check(mesh.triangles.size() == mesh.triangleMaterials.size() * 3, "one material a triangle");
+  fuzzing::check(mesh.triangles.size() == mesh.triangleMaterials.size() * 3,
+                 "one material a triangle");
   for (std::uint32_t v : mesh.triangles)
     fuzzing::check(v < n, "triangle corners are vertices of the mesh");
   for (const runner::MorphTarget& t : mesh.targets)
@@ -44,7 +45,8 @@ void checkMesh(const runner::MeshGeometry& mesh) {
   const runner::VertexWeld weld = runner::weldVertices(mesh);
   fuzzing::check(weld.hostOf.size() == n, "every glTF vertex has a host vertex");
   for (size_t h = 0; h < weld.firstOf.size(); ++h)
-    fuzzing::check(weld.hostOf[weld.firstOf[h]] == static_cast<int>(h), "a host vertex's first copy");
+    fuzzing::check(weld.hostOf[weld.firstOf[h]] == static_cast<int>(h),
+                   "a host vertex's first copy");
   for (size_t v = 0; v < n; ++v)
     fuzzing::check(weld.hostOf[v] >= 0 && weld.hostOf[v] < weld.hostCount() &&
                        weld.firstOf[static_cast<size_t>(weld.hostOf[v])] <= v,
@@ -67,10 +69,12 @@ void checkRoundTrip(runner::GltfAsset& asset, const runner::MeshGeometry& mesh) 
   fuzzing::check(reads([&] { summaries = runner::listMeshes(asset); }), "meshes list again");
   for (const runner::MeshSummary& s : summaries)
     before.push_back(runner::readMesh(asset, s));
-  fuzzing::check(reads([&] { runner::writeTargets(asset, mesh, {target}); }), "a target is written");
+  fuzzing::check(reads([&] { runner::writeTargets(asset, mesh, {target}); }),
+                 "a target is written");
   runner::GltfAsset again;
-  fuzzing::check(reads([&] { again = runner::loadGltfBytes(kPath, runner::encodeGltf(asset, kPath)); }),
-                 "written bytes read back");
+  fuzzing::check(
+      reads([&] { again = runner::loadGltfBytes(kPath, runner::encodeGltf(asset, kPath)); }),
+      "written bytes read back");
   std::vector<runner::MeshSummary> after;
   fuzzing::check(reads([&] { after = runner::listMeshes(again); }), "written meshes list");
   fuzzing::check(after.size() == before.size(), "no mesh lost");
@@ -93,7 +97,9 @@ void checkRoundTrip(runner::GltfAsset& asset, const runner::MeshGeometry& mesh) 
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   runner::GltfAsset asset;
-  if (!reads([&] { asset = runner::loadGltfBytes(kPath, std::vector<std::uint8_t>(data, data + size)); }))
+  if (!reads([&] {
+        asset = runner::loadGltfBytes(kPath, std::vector<std::uint8_t>(data, data + size));
+      }))
     return 0;
   std::vector<runner::MeshSummary> meshes;
   if (!reads([&] { meshes = runner::listMeshes(asset); }))

@@ -86,15 +86,9 @@ ByteRange viewRange(const GltfAsset& asset, size_t view, std::uint64_t offset, s
                     const std::string& user) {
   const std::string place = at("bufferViews", view);
   const GltfJson& v = topArray(asset, "bufferViews")[view];
-  const auto buffer = static_cast<size_t>(indexMember(asset, v, "buffer", place, "buffers", true));
-  const std::uint64_t viewOffset = unsignedMember(asset, v, "byteOffset", place, false);
-  const std::uint64_t viewLength = unsignedMember(asset, v, "byteLength", place, true);
-  const size_t bufferSize = asset.buffers[buffer].size();
-  if (viewOffset > bufferSize || viewLength > bufferSize - viewOffset)
-    fail(asset, place,
-         "bytes " + std::to_string(viewOffset) + " to " + std::to_string(viewOffset + viewLength) +
-             " run past the " + std::to_string(bufferSize) + " bytes of buffers[" +
-             std::to_string(buffer) + "]");
+  const ViewSpan span = bufferViewSpan(asset, view);
+  const std::uint64_t viewOffset = span.offset, viewLength = span.length;
+  const size_t buffer = span.buffer;
   std::uint64_t stride = elementSize;
   if (allowStride && v.contains("byteStride")) {
     stride = unsignedMember(asset, v, "byteStride", place, true);

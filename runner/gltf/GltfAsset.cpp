@@ -167,19 +167,8 @@ void loadBuffer(GltfAsset& asset, size_t index, std::vector<std::uint8_t>& binar
 // Every buffer view within its buffer, whether or not the run reads it.
 void checkBufferViews(const GltfAsset& asset) {
   const GltfJson& views = topArray(asset, "bufferViews");
-  for (size_t v = 0; v < views.size(); ++v) {
-    const std::string place = "bufferViews[" + std::to_string(v) + "]";
-    const auto buffer =
-        static_cast<size_t>(indexMember(asset, views[v], "buffer", place, "buffers", true));
-    const std::uint64_t offset = unsignedMember(asset, views[v], "byteOffset", place, false);
-    const std::uint64_t length = unsignedMember(asset, views[v], "byteLength", place, true);
-    const size_t size = asset.buffers[buffer].size();
-    if (offset > size || length > size - offset)
-      fail(asset, place,
-           "bytes " + std::to_string(offset) + " to " + std::to_string(offset + length) +
-               " run past the " + std::to_string(size) + " bytes of buffers[" +
-               std::to_string(buffer) + "]");
-  }
+  for (size_t v = 0; v < views.size(); ++v)
+    bufferViewSpan(asset, v);
 }
 
 std::string rebasedUri(const std::string& uri, const fs::path& from, const fs::path& to) {

@@ -68,6 +68,22 @@ std::string stringMember(const GltfAsset& asset, const GltfJson& object, const c
   return it->get<std::string>();
 }
 
+ViewSpan bufferViewSpan(const GltfAsset& asset, size_t view) {
+  const std::string place = "bufferViews[" + std::to_string(view) + "]";
+  const GltfJson& v = topArray(asset, "bufferViews")[view];
+  ViewSpan span;
+  span.buffer = static_cast<size_t>(indexMember(asset, v, "buffer", place, "buffers", true));
+  span.offset = unsignedMember(asset, v, "byteOffset", place, false);
+  span.length = unsignedMember(asset, v, "byteLength", place, true);
+  const size_t size = asset.buffers[span.buffer].size();
+  if (span.offset > size || span.length > size - span.offset)
+    fail(asset, place,
+         "bytes " + std::to_string(span.offset) + " to " +
+             std::to_string(span.offset + span.length) + " run past the " + std::to_string(size) +
+             " bytes of buffers[" + std::to_string(span.buffer) + "]");
+  return span;
+}
+
 const GltfJson& topArray(const GltfAsset& asset, const char* list) {
   static const GltfJson empty = GltfJson::array();
   const auto it = asset.json.find(list);

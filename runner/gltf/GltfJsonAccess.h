@@ -24,6 +24,12 @@ long indexMember(const GltfAsset& asset, const GltfJson& object, const char* key
                  const std::string& jsonPath, const char* list, bool required);
 std::string stringMember(const GltfAsset& asset, const GltfJson& object, const char* key,
                          const std::string& jsonPath);
+// A buffer view's bytes, checked to lie within its buffer.
+struct ViewSpan {
+  size_t buffer = 0;
+  std::uint64_t offset = 0, length = 0;
+};
+ViewSpan bufferViewSpan(const GltfAsset& asset, size_t view);
 // The top-level array `list` (an empty one when absent).
 const GltfJson& topArray(const GltfAsset& asset, const char* list);
 // The root must be an object with asset.version 2.x, and its top-level arrays arrays of objects.

@@ -70,10 +70,11 @@ TEST(GltfAccessors, EveryComponentTypeNormalizationStrideAndSparseForm) {
          {"indices", {{"bufferView", b.view({2})}, {"componentType", 5121}}},
          {"values", {{"bufferView", b.view(bytesOf(std::vector<float>{0.5f, -0.25f, 2.0f}))}}}}}});
   // A target of plain (not normalized) signed bytes, and one of zeros (no buffer view).
-  const size_t bytes = b.accessor({{"bufferView", b.view({1, 0, 0, 0, 0xFE, 0, 0, 0, 3, 0, 0, 0}, 4)},
-                                   {"componentType", 5120},
-                                   {"count", 3},
-                                   {"type", "VEC3"}});
+  const size_t bytes =
+      b.accessor({{"bufferView", b.view({1, 0, 0, 0, 0xFE, 0, 0, 0, 3, 0, 0, 0}, 4)},
+                  {"componentType", 5120},
+                  {"count", 3},
+                  {"type", "VEC3"}});
   const size_t zeros = b.accessor({{"componentType", 5126}, {"count", 3}, {"type", "VEC3"}});
   const size_t index = b.accessor({{"bufferView", b.view({2, 1, 0, 0})},
                                    {"componentType", 5121},
@@ -131,7 +132,8 @@ TEST(GltfFiles, MalformedSampleFilesAreRefusedNamingTheFileAndPlace) {
       {"IndexOutOfRange/IndexOutOfRange.gltf", "meshes[0].primitives[0].indices: index 255"},
       {"IndexOutOfRange/AllIndicesOutOfRange.gltf", "meshes[0].primitives[0].indices: index 65535"},
       {"MissingBin/BoxTextured.gltf", "buffers[0].uri: cannot read"},
-      {"IncorrectVertexArrays/Cube.gltf", "bufferViews[2]: bytes 504 to 936 run past the 514 bytes"},
+      {"IncorrectVertexArrays/Cube.gltf",
+       "bufferViews[2]: bytes 504 to 936 run past the 514 bytes"},
       {"wrongTypes/badArray.gltf", "meshes[0].primitives: expected an array of objects"},
       {"wrongTypes/badExtension.gltf", "extensions.KHR_texture_transform: expected an object"},
       {"wrongTypes/badNumber.gltf", "materials[0].normalTexture.scale: expected a number"},
@@ -145,9 +147,10 @@ TEST(GltfFiles, MalformedSampleFilesAreRefusedNamingTheFileAndPlace) {
     EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << message;
     EXPECT_NE(message.find(place), std::string::npos) << message;
   }
-  for (const char* good : {"BoxTextured-glTF/BoxTextured.gltf", "BoxTextured-glTF-Binary/BoxTextured.glb",
-                           "BoxTextured-glTF-Embedded/BoxTextured.gltf", "simple_skin/simple_skin.gltf",
-                           "glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf"})
+  for (const char* good :
+       {"BoxTextured-glTF/BoxTextured.gltf", "BoxTextured-glTF-Binary/BoxTextured.glb",
+        "BoxTextured-glTF-Embedded/BoxTextured.gltf", "simple_skin/simple_skin.gltf",
+        "glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf"})
     EXPECT_EQ(refusal(nullptr, assimpModel(good)), "") << good;
 }
 
@@ -169,7 +172,8 @@ TEST(GltfFiles, BinaryContainerFaultsAreNamed) {
   EXPECT_EQ(refused(good), "");
   std::vector<std::uint8_t> cut(good.begin(), good.end() - 4);
   EXPECT_NE(refused(cut).find("the header gives a length of"), std::string::npos);
-  EXPECT_NE(refused(patched(12, 1000000)).find("chunk 0 (at byte 12): a length of 1000000 bytes runs past"),
+  EXPECT_NE(refused(patched(12, 1000000))
+                .find("chunk 0 (at byte 12): a length of 1000000 bytes runs past"),
             std::string::npos);
   EXPECT_NE(refused(patched(12, 6)).find("not a multiple of 4"), std::string::npos);
   EXPECT_NE(refused(patched(16, 0x004E4942)).find("the first chunk must hold the JSON"),

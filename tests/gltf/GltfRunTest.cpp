@@ -50,12 +50,15 @@ std::array<float, 3> at(const std::vector<float>& values, size_t v) {
 
 TEST(GltfRuns, AFileOntoItsOwnMeshReproducesEveryDeltaAndKeepsTheRest) {
   ScratchFolder dir;
-  const std::string input = assimpModel("glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf");
-  const Result r = runTool({input, "--destination", "Cube", "-o", "out.gltf", "--report", "json"}, dir);
+  const std::string input =
+      assimpModel("glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf");
+  const Result r =
+      runTool({input, "--destination", "Cube", "-o", "out.gltf", "--report", "json"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
   const GltfJson report = GltfJson::parse(r.out);
   EXPECT_EQ(report["inputs"]["meshes"][0]["targets"], GltfJson({"thin", "angle"}));
-  EXPECT_EQ(report["dialog"]["listed"], GltfJson({"elem:thin-AnimatedMorphCube", "elem:angle-AnimatedMorphCube"}));
+  EXPECT_EQ(report["dialog"]["listed"],
+            GltfJson({"elem:thin-AnimatedMorphCube", "elem:angle-AnimatedMorphCube"}));
   EXPECT_EQ(report["dialog"]["options"]["use-unique-ids"], false);
 
   const runner::GltfAsset before = runner::loadGltf(input);
@@ -83,12 +86,17 @@ TEST(GltfRuns, AFileOntoItsOwnMeshReproducesEveryDeltaAndKeepsTheRest) {
 TEST(GltfRuns, ImagesAndTheBinaryChunkSurviveByteForByte) {
   ScratchFolder dir;
   // BoxTextured has no morphs: it is the Destination of the generated character's Source.
-  ASSERT_EQ(runProgram(TOVALINDER_SAMPLE_TOOL_FILE, {"--vertices", "300", "--morphs", "2", "src.glb"}, dir.file("")).status, 0);
+  ASSERT_EQ(runProgram(TOVALINDER_SAMPLE_TOOL_FILE,
+                       {"--vertices", "300", "--morphs", "2", "src.glb"}, dir.file(""))
+                .status,
+            0);
   const std::string box = assimpModel("BoxTextured-glTF-Binary/BoxTextured.glb");
   const Result r = runTool({"src.glb", box, "-o", "box.glb"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
-  const runner::GltfAsset before = runner::loadGltf(box), after = runner::loadGltf(dir.file("box.glb"));
-  EXPECT_TRUE(std::equal(before.buffers[0].begin(), before.buffers[0].end(), after.buffers[0].begin()));
+  const runner::GltfAsset before = runner::loadGltf(box),
+                          after = runner::loadGltf(dir.file("box.glb"));
+  EXPECT_TRUE(
+      std::equal(before.buffers[0].begin(), before.buffers[0].end(), after.buffers[0].begin()));
   EXPECT_EQ(after.json["images"], before.json["images"]);
   EXPECT_EQ(after.json["materials"], before.json["materials"]);
   EXPECT_EQ(meshNamed(after, "Mesh").targets.size(), 2u);
@@ -97,15 +105,19 @@ TEST(GltfRuns, ImagesAndTheBinaryChunkSurviveByteForByte) {
 
 TEST(GltfRuns, TheCharacterOntoItsEditedCopyCarriesItsMorphsAsAModelerExpects) {
   ScratchFolder dir;
-  ASSERT_EQ(runProgram(TOVALINDER_SAMPLE_TOOL_FILE, {"character.glb", "edited.glb"}, dir.file("")).status, 0);
-  const Result r = runTool({"character.glb", "edited.glb", "-o", "out.glb", "--report", "json"}, dir);
+  ASSERT_EQ(
+      runProgram(TOVALINDER_SAMPLE_TOOL_FILE, {"character.glb", "edited.glb"}, dir.file("")).status,
+      0);
+  const Result r =
+      runTool({"character.glb", "edited.glb", "-o", "out.glb", "--report", "json"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
   const GltfJson report = GltfJson::parse(r.out);
   EXPECT_GT(report["vertices"]["interpolated"].get<int>(), 0);
   EXPECT_EQ(report["hostMessages"], GltfJson({"Attributes of some faces were not copied."}));
   expectValid({dir.file("character.glb"), dir.file("edited.glb"), dir.file("out.glb")});
 
-  const runner::MeshGeometry source = meshNamed(runner::loadGltf(dir.file("character.glb")), "Body");
+  const runner::MeshGeometry source =
+      meshNamed(runner::loadGltf(dir.file("character.glb")), "Body");
   const runner::MeshGeometry edited = meshNamed(runner::loadGltf(dir.file("edited.glb")), "Body");
   const runner::MeshGeometry out = meshNamed(runner::loadGltf(dir.file("out.glb")), "Body");
   ASSERT_EQ(out.targets.size(), 5u);
@@ -121,17 +133,21 @@ TEST(GltfRuns, TheCharacterOntoItsEditedCopyCarriesItsMorphsAsAModelerExpects) {
     const auto found = sourceAt.find(p);
     if (found == sourceAt.end()) { // a vertex the edit added or moved
       ++fresh;
-      freshMoved += std::fabs(at(out.targets[3].positions, v)[0]) + std::fabs(at(out.targets[3].positions, v)[2]) > 0;
+      freshMoved += std::fabs(at(out.targets[3].positions, v)[0]) +
+                        std::fabs(at(out.targets[3].positions, v)[2]) >
+                    0;
       continue;
     }
     // A matched vertex carries the deltas of the Source vertex at its place and facing.
-    const size_t s = *std::min_element(found->second.begin(), found->second.end(), [&](size_t a, size_t b) {
-      auto dot = [&](size_t w) {
-        return source.normals[w * 3] * out.normals[v * 3] + source.normals[w * 3 + 1] * out.normals[v * 3 + 1] +
-               source.normals[w * 3 + 2] * out.normals[v * 3 + 2];
-      };
-      return dot(a) > dot(b);
-    });
+    const size_t s =
+        *std::min_element(found->second.begin(), found->second.end(), [&](size_t a, size_t b) {
+          auto dot = [&](size_t w) {
+            return source.normals[w * 3] * out.normals[v * 3] +
+                   source.normals[w * 3 + 1] * out.normals[v * 3 + 1] +
+                   source.normals[w * 3 + 2] * out.normals[v * 3 + 2];
+          };
+          return dot(a) > dot(b);
+        });
     bool all = true;
     for (size_t t = 0; t < 5; ++t)
       all = all && at(out.targets[t].positions, v) == at(source.targets[t].positions, s);
@@ -167,14 +183,17 @@ TEST(GltfRuns, AVrmKeepsItsExpressionsAndSkinAndEachBindingNamesItsTarget) {
     return b.vec3(d);
   };
   b.mesh("Face", {{"POSITION", base}}, static_cast<long>(indices),
-         {{{"POSITION", moving(0, 0.5f)}}, {{"POSITION", moving(2, 0.25f)}}, {{"POSITION", moving(3, 1)}}},
+         {{{"POSITION", moving(0, 0.5f)}},
+          {{"POSITION", moving(2, 0.25f)}},
+          {{"POSITION", moving(3, 1)}}},
          {"blink", "smile", "angry"});
   // The edited face: a vertex appended in the middle of the top edge; two targets of its own,
   // smile first, which expressions address by index.
   const std::vector<float> editedQuad = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0.5f, 1, 0};
   const size_t editedIndices = b.indices({0, 1, 2, 0, 4, 3, 0, 2, 4});
   b.mesh("FaceEdited", {{"POSITION", b.vec3(editedQuad)}}, static_cast<long>(editedIndices),
-         {{{"POSITION", b.vec3(std::vector<float>(15, 0.0f))}}, {{"POSITION", b.vec3(std::vector<float>(15, 0.0f))}}},
+         {{{"POSITION", b.vec3(std::vector<float>(15, 0.0f))}},
+          {{"POSITION", b.vec3(std::vector<float>(15, 0.0f))}}},
          {"smile", "blink"});
   b.json["nodes"].push_back({{"name", "Root"}, {"children", {0, 1}}});
   std::vector<float> identity(16, 0.0f);
@@ -195,21 +214,26 @@ TEST(GltfRuns, AVrmKeepsItsExpressionsAndSkinAndEachBindingNamesItsTarget) {
   for (size_t v = 0; v < 5; ++v)
     weights[v * 4] = 1.0f;
   GltfJson& skinned = b.json["meshes"][1]["primitives"][0]["attributes"];
-  skinned["JOINTS_0"] = b.accessor({{"bufferView", b.view(joints)}, {"componentType", 5121},
-                                    {"count", 5}, {"type", "VEC4"}});
-  skinned["WEIGHTS_0"] = b.accessor({{"bufferView", b.view(bytesOf(weights))}, {"componentType", 5126},
-                                     {"count", 5}, {"type", "VEC4"}});
+  skinned["JOINTS_0"] = b.accessor(
+      {{"bufferView", b.view(joints)}, {"componentType", 5121}, {"count", 5}, {"type", "VEC4"}});
+  skinned["WEIGHTS_0"] = b.accessor({{"bufferView", b.view(bytesOf(weights))},
+                                     {"componentType", 5126},
+                                     {"count", 5},
+                                     {"type", "VEC4"}});
   b.json["extensionsUsed"] = {"VRMC_vrm"};
-  const GltfJson vrm = {{"specVersion", "1.0"},
-                        {"meta", {{"name", "Test"}, {"authors", {"nobody"}}, {"licenseUrl", "https://example.org/l"}}},
-                        {"expressions",
-                         {{"preset",
-                           {{"happy", {{"morphTargetBinds", {{{"node", 1}, {"index", 0}, {"weight", 1.0}}}}}},
-                            {"blink", {{"morphTargetBinds", {{{"node", 1}, {"index", 1}, {"weight", 1.0}}}}}}}}}}};
+  const GltfJson vrm = {
+      {"specVersion", "1.0"},
+      {"meta",
+       {{"name", "Test"}, {"authors", {"nobody"}}, {"licenseUrl", "https://example.org/l"}}},
+      {"expressions",
+       {{"preset",
+         {{"happy", {{"morphTargetBinds", {{{"node", 1}, {"index", 0}, {"weight", 1.0}}}}}},
+          {"blink", {{"morphTargetBinds", {{{"node", 1}, {"index", 1}, {"weight", 1.0}}}}}}}}}}};
   b.json["extensions"] = {{"VRMC_vrm", vrm}};
   b.write(dir.file("avatar.vrm"));
 
-  const Result r = runTool({"avatar.vrm", "--source", "Face", "--destination", "FaceEdited", "-o", "out.vrm"}, dir);
+  const Result r = runTool(
+      {"avatar.vrm", "--source", "Face", "--destination", "FaceEdited", "-o", "out.vrm"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
   const runner::GltfAsset out = runner::loadGltf(dir.file("out.vrm"));
   EXPECT_EQ(out.json["extensions"]["VRMC_vrm"], vrm);
@@ -229,16 +253,21 @@ TEST(GltfRuns, AVrmKeepsItsExpressionsAndSkinAndEachBindingNamesItsTarget) {
 }
 
 TEST(GltfRuns, FaultsExitWithTheirCodesAndWriteNothing) {
-  const std::string cube = assimpModel("glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf");
+  const std::string cube =
+      assimpModel("glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf");
   const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
-      {{cube, "--destination", "Cube", "--use-unique-ids", "-o", "o.gltf"}, 2,
+      {{cube, "--destination", "Cube", "--use-unique-ids", "-o", "o.gltf"},
+       2,
        "--use-unique-ids: glTF files carry no vertex unique IDs"},
       {{cube, "--destination", "Cube", "-o", "o.glb"}, 2, "must be a .gltf file"},
       {{cube, "-o", "o.gltf"}, 3, "the Destination must be named with --destination"},
       {{cube, "--source", "Nose", "-o", "o.gltf"}, 3, "no node or mesh is named \"Nose\" (Source)"},
-      {{assimpModel("IndexOutOfRange/IndexOutOfRange.gltf"), "-o", "o.gltf"}, 3,
+      {{assimpModel("IndexOutOfRange/IndexOutOfRange.gltf"), "-o", "o.gltf"},
+       3,
        "IndexOutOfRange.gltf: meshes[0].primitives[0].indices: index 255"},
-      {{assimpModel("MissingBin/BoxTextured.gltf"), "-o", "o.gltf"}, 3, "buffers[0].uri: cannot read"},
+      {{assimpModel("MissingBin/BoxTextured.gltf"), "-o", "o.gltf"},
+       3,
+       "buffers[0].uri: cannot read"},
       {{cube, cube, cube}, 2, "at most two glTF files"},
   };
   for (const auto& [args, code, message] : cases) {

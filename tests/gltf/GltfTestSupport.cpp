@@ -80,7 +80,8 @@ size_t GlbBuilder::indices(const std::vector<std::uint16_t>& values) {
 }
 
 size_t GlbBuilder::mesh(const std::string& name, GltfJson attributes, long indices,
-                        std::vector<GltfJson> targets, const std::vector<std::string>& targetNames) {
+                        std::vector<GltfJson> targets,
+                        const std::vector<std::string>& targetNames) {
   GltfJson primitive = {{"attributes", std::move(attributes)}};
   if (indices >= 0)
     primitive["indices"] = indices;
@@ -117,7 +118,8 @@ std::vector<std::uint8_t> GlbBuilder::glb() const {
 void GlbBuilder::write(const std::string& path) const {
   const std::vector<std::uint8_t> bytes = glb();
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 runner::GltfAsset GlbBuilder::asset(const std::string& path) const {
@@ -151,11 +153,12 @@ Validation validate(const std::vector<std::string>& files) {
   if (std::system("node --version >/dev/null 2>&1") != 0 ||
       !std::filesystem::exists(module + "/index.js"))
     return v;
-  std::string command = "node " + shellQuoted(TOVALINDER_GLTF_VALIDATE_SCRIPT) + " " + shellQuoted(module);
+  std::string command =
+      "node " + shellQuoted(TOVALINDER_GLTF_VALIDATE_SCRIPT) + " " + shellQuoted(module);
   for (const std::string& f : files)
     command += " " + shellQuoted(f);
-  const std::string report = std::filesystem::temp_directory_path().string() + "/tovalinder-validator-" +
-                             std::to_string(std::rand()) + ".txt";
+  const std::string report = std::filesystem::temp_directory_path().string() +
+                             "/tovalinder-validator-" + std::to_string(std::rand()) + ".txt";
   const int raw = std::system((command + " >" + shellQuoted(report) + " 2>&1").c_str());
   v.ran = true;
   v.clean = WIFEXITED(raw) && WEXITSTATUS(raw) == 0;

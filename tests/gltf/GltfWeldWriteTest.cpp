@@ -37,23 +37,24 @@ TEST(VertexWeld, SeamCopiesWeldWhileTouchingSurfacesStayApart) {
   const float c = std::cos(0.5f), s = std::sin(0.5f); // about 29 degrees
   const runner::MeshGeometry m = meshOf(
       {
-          {0, 0, 0, 0, 0, 1, 0, 0, 0},       // 0
-          {0, 0, 0, 0, 0, 1, 0, 0, 0},       // 1: a UV seam copy of 0
-          {0, 0, 0, 0, 0, -1, 0, 0, 0},      // 2: facing the other way (closed lips)
-          {0, 0, 0, 0, s, c, 0, 0, 0},       // 3: a soft normal seam: joins 0
-          {0, 0, 0, 1, 0, 0, 0, 0, 0},       // 4: a hard edge of 90 degrees
-          {0, 0, 0, 0, 0, 1, 0, 0.1f, 0},    // 5: moves differently in the morph
-          {-0.0f, 0, 0, 0, 0, 2, 0, 0, 0},   // 6: -0 is 0; normals need not be unit length
-          {1, 0, 0, 0, 0, 0, 0, 0, 0},       // 7: no normal
-          {1, 0, 0, 0, 0, -1, 0, 0, 0},      // 8: joins 7, which has none
-          {0, 0, 0, 0, 0, -1, 0, 0, 0},      // 9: joins 2
+          {0, 0, 0, 0, 0, 1, 0, 0, 0},     // 0
+          {0, 0, 0, 0, 0, 1, 0, 0, 0},     // 1: a UV seam copy of 0
+          {0, 0, 0, 0, 0, -1, 0, 0, 0},    // 2: facing the other way (closed lips)
+          {0, 0, 0, 0, s, c, 0, 0, 0},     // 3: a soft normal seam: joins 0
+          {0, 0, 0, 1, 0, 0, 0, 0, 0},     // 4: a hard edge of 90 degrees
+          {0, 0, 0, 0, 0, 1, 0, 0.1f, 0},  // 5: moves differently in the morph
+          {-0.0f, 0, 0, 0, 0, 2, 0, 0, 0}, // 6: -0 is 0; normals need not be unit length
+          {1, 0, 0, 0, 0, 0, 0, 0, 0},     // 7: no normal
+          {1, 0, 0, 0, 0, -1, 0, 0, 0},    // 8: joins 7, which has none
+          {0, 0, 0, 0, 0, -1, 0, 0, 0},    // 9: joins 2
       },
       true);
   const runner::VertexWeld weld = runner::weldVertices(m);
   EXPECT_EQ(weld.hostOf, (std::vector<int>{0, 0, 1, 0, 2, 3, 0, 4, 4, 1}));
   EXPECT_EQ(weld.firstOf, (std::vector<std::uint32_t>{0, 2, 4, 5, 7}));
   // Without targets, the copy that moved differently welds too.
-  EXPECT_EQ(runner::weldVertices(meshOf({{0, 0, 0, 0, 0, 1, 0, 0, 0}, {0, 0, 0, 0, 0, 1, 0, 1, 0}}, false))
+  EXPECT_EQ(runner::weldVertices(
+                meshOf({{0, 0, 0, 0, 0, 1, 0, 0, 0}, {0, 0, 0, 0, 0, 1, 0, 1, 0}}, false))
                 .hostCount(),
             1);
 }
@@ -73,17 +74,24 @@ GlbBuilder morphedQuad() {
   b.json["meshes"][0]["weights"] = {0.25, 0.5};
   b.json["nodes"][0]["weights"] = {0.0, 1.0};
   const size_t times = b.accessor({{"bufferView", b.view(bytesOf(std::vector<float>{0, 1}))},
-                                   {"componentType", 5126}, {"count", 2}, {"type", "SCALAR"},
-                                   {"min", {0.0}}, {"max", {1.0}}});
-  const size_t weights = b.accessor({{"bufferView", b.view(bytesOf(std::vector<float>{1, 2, 3, 4}))},
-                                     {"componentType", 5126}, {"count", 4}, {"type", "SCALAR"}});
+                                   {"componentType", 5126},
+                                   {"count", 2},
+                                   {"type", "SCALAR"},
+                                   {"min", {0.0}},
+                                   {"max", {1.0}}});
+  const size_t weights =
+      b.accessor({{"bufferView", b.view(bytesOf(std::vector<float>{1, 2, 3, 4}))},
+                  {"componentType", 5126},
+                  {"count", 4},
+                  {"type", "SCALAR"}});
   GltfJson channel = {{"sampler", 0}, {"target", {{"node", 0}, {"path", "weights"}}}};
   GltfJson sampler = {{"input", times}, {"output", weights}};
   GltfJson animation = GltfJson::object();
   animation["channels"] = GltfJson::array({channel});
   animation["samplers"] = GltfJson::array({sampler});
   b.json["animations"] = GltfJson::array({animation});
-  GltfJson image = {{"bufferView", b.view({0x89, 'P', 'N', 'G', 1, 2, 3})}, {"mimeType", "image/png"}};
+  GltfJson image = {{"bufferView", b.view({0x89, 'P', 'N', 'G', 1, 2, 3})},
+                    {"mimeType", "image/png"}};
   b.json["images"] = GltfJson::array({image});
   b.json["extensionsUsed"] = {"EXT_made_up"};
   b.json["extensions"] = {{"EXT_made_up", {{"keep", {1, 2, 3}}}}};
@@ -112,7 +120,8 @@ TEST(TargetWriter, ReplacesByNameInPlaceAppendsTheRestAndKeepsEverythingInStep) 
   EXPECT_EQ(tally.replaced, 1);
   EXPECT_EQ(tally.appended, 1);
 
-  const runner::GltfAsset back = runner::loadGltfBytes("back.glb", runner::encodeGltf(asset, "back.glb"));
+  const runner::GltfAsset back =
+      runner::loadGltfBytes("back.glb", runner::encodeGltf(asset, "back.glb"));
   const runner::MeshGeometry read = runner::readMesh(back, runner::listMeshes(back)[0]);
   ASSERT_EQ(read.targets.size(), 3u);
   EXPECT_EQ(read.targets[0].name, "a");
@@ -124,7 +133,8 @@ TEST(TargetWriter, ReplacesByNameInPlaceAppendsTheRestAndKeepsEverythingInStep) 
   const GltfJson& j = back.json;
   EXPECT_EQ(j["meshes"][0]["weights"], GltfJson({0.25, 0.5, 0.0}));
   EXPECT_EQ(j["nodes"][0]["weights"], GltfJson({0.0, 1.0, 0.0}));
-  EXPECT_EQ(j["meshes"][0]["extras"], GltfJson({{"targetNames", {"a", "b", "c"}}, {"author", "someone"}}));
+  EXPECT_EQ(j["meshes"][0]["extras"],
+            GltfJson({{"targetNames", {"a", "b", "c"}}, {"author", "someone"}}));
   const size_t output = j["animations"][0]["samplers"][0]["output"].get<size_t>();
   EXPECT_TRUE(sameBits(runner::readFloats(back, output, 1, "output"), {1, 2, 0, 3, 4, 0}));
   // Everything the writer does not own is as it was; old accessors, views and bytes stay put.
@@ -143,7 +153,8 @@ TEST(TargetWriter, SparseWhenMostDeltasAreZeroWithBoundsOfEveryValue) {
   for (std::uint16_t v = 0; v < 300; ++v) {
     positions.insert(positions.end(), {static_cast<float>(v), 0, v % 2 ? 1.0f : 0.0f});
     if (v >= 2)
-      indices.insert(indices.end(), {static_cast<std::uint16_t>(v - 2), static_cast<std::uint16_t>(v - 1), v});
+      indices.insert(indices.end(),
+                     {static_cast<std::uint16_t>(v - 2), static_cast<std::uint16_t>(v - 1), v});
   }
   b.mesh("Strip", {{"POSITION", b.vec3(positions)}}, static_cast<long>(b.indices(indices)));
   runner::GltfAsset asset = b.asset();
@@ -152,7 +163,8 @@ TEST(TargetWriter, SparseWhenMostDeltasAreZeroWithBoundsOfEveryValue) {
   few[3 * 7 + 1] = -2.5f;
   few[3 * 299 + 2] = 4.0f;
   most[0] = 0.0f;
-  runner::writeTargets(asset, mesh, {target("few", few), target("most", most), target("none", none)});
+  runner::writeTargets(asset, mesh,
+                       {target("few", few), target("most", most), target("none", none)});
   const GltfJson& accessors = asset.json["accessors"];
   const GltfJson& sparse = accessors[accessors.size() - 3];
   EXPECT_FALSE(sparse.contains("bufferView"));
@@ -172,7 +184,8 @@ TEST(TargetWriter, SparseWhenMostDeltasAreZeroWithBoundsOfEveryValue) {
 }
 
 TEST(GltfFiles, TextFilesKeepTheirBuffersAndGetNewDataEmbedded) {
-  const std::string path = assimpModel("glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf");
+  const std::string path =
+      assimpModel("glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf");
   runner::GltfAsset asset = runner::loadGltf(path);
   const GltfJson before = asset.json;
   const runner::MeshGeometry mesh = runner::readMesh(asset, runner::listMeshes(asset)[0]);
@@ -180,7 +193,9 @@ TEST(GltfFiles, TextFilesKeepTheirBuffersAndGetNewDataEmbedded) {
   const std::vector<std::uint8_t> text = runner::encodeGltf(asset, path);
   const GltfJson written = GltfJson::parse(text.begin(), text.end());
   EXPECT_EQ(written["buffers"][0], before["buffers"][0]); // same folder: the uri is unchanged
-  EXPECT_EQ(written["buffers"][1]["uri"].get<std::string>().rfind("data:application/octet-stream;base64,", 0), 0u);
+  EXPECT_EQ(written["buffers"][1]["uri"].get<std::string>().rfind(
+                "data:application/octet-stream;base64,", 0),
+            0u);
   EXPECT_EQ(written["animations"], before["animations"]); // replaced in place: same target count
   const runner::GltfAsset back = runner::loadGltfBytes(path, text);
   EXPECT_TRUE(sameBits(runner::readMesh(back, runner::listMeshes(back)[0]).targets[0].positions,
@@ -188,6 +203,6 @@ TEST(GltfFiles, TextFilesKeepTheirBuffersAndGetNewDataEmbedded) {
   // Written elsewhere, relative file names point back at the same files.
   const std::vector<std::uint8_t> moved = runner::encodeGltf(asset, "/tmp/elsewhere/out.gltf");
   const GltfJson there = GltfJson::parse(moved.begin(), moved.end());
-  EXPECT_EQ(there["buffers"][0]["uri"],
-            "../../usr/share/assimp/models/glTF2/glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.bin");
+  EXPECT_EQ(there["buffers"][0]["uri"], "../../usr/share/assimp/models/glTF2/glTF-Sample-Models/"
+                                        "AnimatedMorphCube-glTF/AnimatedMorphCube.bin");
 }
