@@ -1,5 +1,9 @@
 #include "HostMesh.h"
 
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
 namespace runner {
 
 namespace {
@@ -41,6 +45,36 @@ void fillElementObject(sim::Object& element, const sim::Object& base, const Mesh
   for (size_t h = 0; h < weld.firstOf.size(); ++h)
     element.positions[h] = morphed(mesh, weld.firstOf[h], &target);
   element.invalidateCaches();
+}
+
+namespace {
+
+// A face's corner positions, bit for bit, in corner order.
+std::string cornerKey(const sim::Object& object, int face) {
+  std::string key;
+  const int* points = object.facePoints(face);
+  for (int c = 0; c < object.facePointCount(face); ++c) {
+    const MQPoint& p = object.positions[static_cast<size_t>(points[c])];
+    key.append(reinterpret_cast<const char*>(&p), sizeof p);
+  }
+  return key;
+}
+
+} // namespace
+
+void shareFaceIds(const sim::Object& source, sim::Object& destination) {
+  std::unordered_map<std::string, int> sourceFaces;
+  sourceFaces.reserve(static_cast<size_t>(source.faceCount()));
+  for (int f = 0; f < source.faceCount(); ++f)
+    sourceFaces.emplace(cornerKey(source, f), f);
+  for (int f = 0; f < destination.faceCount(); ++f) {
+    const auto it = sourceFaces.find(cornerKey(destination, f));
+    if (it == sourceFaces.end() || it->second < 0)
+      continue;
+    destination.setFaceUniqueId(f, source.faceIds[static_cast<size_t>(it->second)]);
+    it->second = -1; // each Source face lends its ID once
+  }
+  destination.invalidateCaches();
 }
 
 int hostVertexCount(const sim::Object& object) {

@@ -18,6 +18,12 @@ void fillHostObject(sim::Object& object, const MeshGeometry& mesh, const VertexW
 void fillElementObject(sim::Object& element, const sim::Object& base, const MeshGeometry& mesh,
                        const VertexWeld& weld, const MorphTarget& target);
 
+// Gives each Destination face whose corners lie where a Source face's corners lie, in the same
+// order, that face's unique ID, as an edited copy keeps the IDs of the faces it did not touch;
+// the other faces keep IDs of their own, above the Source's. (Vertices are still paired by
+// position: glTF has no vertex IDs to carry.)
+void shareFaceIds(const sim::Object& source, sim::Object& destination);
+
 int hostVertexCount(const sim::Object& object);
 MQPoint hostPosition(const sim::Object& object, int vertex);
 

@@ -90,26 +90,32 @@ void GltfRunFiles::read(sim::Document& document, RunObjects& objects) {
   const std::vector<MeshSummary> sourceMeshes = listMeshes(assets_.front());
   const std::vector<MeshSummary> destinationMeshes =
       assets_.size() > 1 ? listMeshes(assets_.back()) : sourceMeshes;
-  // A fault anywhere in a file's meshes refuses the file, whichever meshes the run uses.
-  for (const MeshSummary& mesh : sourceMeshes)
-    readMesh(assets_.front(), mesh);
-  if (assets_.size() > 1)
-    for (const MeshSummary& mesh : destinationMeshes)
-      readMesh(assets_.back(), mesh);
-  const MeshSummary& source = chooseSourceMesh(sourceMeshes, paths_.sourceName, assets_[0].path);
-  const MeshSummary& destination = chooseDestinationMesh(
-      destinationMeshes, paths_.destinationName, assets_.back().path, source, assets_.size() == 1);
-  sameMesh_ = assets_.size() == 1 && source.index == destination.index;
-  source_.mesh = readMesh(assets_.front(), source);
-  source_.weld = weldVertices(source_.mesh);
-  destination_.asset = assets_.size() - 1;
-  if (sameMesh_) {
-    destination_.mesh = source_.mesh;
-    destination_.weld = source_.weld;
-  } else {
-    destination_.mesh = readMesh(assets_.back(), destination);
-    destination_.weld = weldVertices(destination_.mesh);
+  // A fault anywhere in a file refuses it, whichever meshes the run uses and before a name that
+  // does not fit is reported.
+  std::optional<RunError> unchosen;
+  const MeshSummary *source = nullptr, *destination = nullptr;
+  try {
+    source = &chooseSourceMesh(sourceMeshes, paths_.sourceName, assets_[0].path);
+    destination = &chooseDestinationMesh(destinationMeshes, paths_.destinationName,
+                                         assets_.back().path, *source, assets_.size() == 1);
+  } catch (const RunError& e) {
+    unchosen = e;
   }
+  destination_.asset = assets_.size() - 1;
+  for (size_t a = 0; a < assets_.size(); ++a)
+    for (const MeshSummary& mesh : a == 0 ? sourceMeshes : destinationMeshes) {
+      MeshGeometry geometry = readMesh(assets_[a], mesh);
+      const bool isSource = source && a == 0 && mesh.index == source->index;
+      if (destination && a == destination_.asset && mesh.index == destination->index)
+        destination_.mesh = isSource ? geometry : std::move(geometry);
+      if (isSource)
+        source_.mesh = std::move(geometry);
+    }
+  if (unchosen)
+    throw *unchosen;
+  sameMesh_ = assets_.size() == 1 && source->index == destination->index;
+  source_.weld = weldVertices(source_.mesh);
+  destination_.weld = sameMesh_ ? source_.weld : weldVertices(destination_.mesh);
   fillDocument(document, objects);
 }
 
@@ -133,11 +139,11 @@ void GltfRunFiles::fillDocument(sim::Document& document, RunObjects& objects) {
     destination_.object = source_.object;
   } else {
     destination_.object = document.addObject(destination_.mesh.summary.name);
-    // glTF has no unique IDs: the Destination's own never name a Source vertex or face, so that
-    // faces pair through their vertices only.
+    // The Destination's own IDs never name a Source vertex or face by chance.
     destination_.object->nextVertexUniqueId = source_.object->nextVertexUniqueId;
     destination_.object->nextFaceUniqueId = source_.object->nextFaceUniqueId;
     fillHostObject(*destination_.object, destination_.mesh, destination_.weld, nullptr);
+    shareFaceIds(*source_.object, *destination_.object);
   }
   for (sim::Object* object : document.objects())
     object->selected = 0;
