@@ -18,22 +18,53 @@ MQPoint morphed(const MeshGeometry& mesh, std::uint32_t v, const MorphTarget* ta
 
 } // namespace
 
+namespace {
+
+// Whether triangles t and t + 1 are the two halves of a quad (a, b, c, d) as exporters write it,
+// (a, b, c) then (a, c, d), over the same glTF vertices (so with the same UVs) and material.
+bool halvesOfQuad(const MeshGeometry& mesh, const VertexWeld& weld, size_t t) {
+  if (t + 1 >= mesh.triangleMaterials.size() ||
+      mesh.triangleMaterials[t] != mesh.triangleMaterials[t + 1])
+    return false;
+  const std::uint32_t* first = &mesh.triangles[t * 3];
+  const std::uint32_t* second = first + 3;
+  if (first[0] != second[0] || first[2] != second[1])
+    return false;
+  const int a = weld.hostOf[first[0]], b = weld.hostOf[first[1]], c = weld.hostOf[first[2]],
+            d = weld.hostOf[second[2]];
+  return a != b && a != c && a != d && b != c && b != d && c != d;
+}
+
+void addFace(sim::Object& object, const MeshGeometry& mesh, const VertexWeld& weld,
+             const std::uint32_t* corners, int count, int material) {
+  int points[4];
+  for (int c = 0; c < count; ++c)
+    points[c] = weld.hostOf[corners[c]];
+  const int f = object.addFace(points, count);
+  object.materials[static_cast<size_t>(f)] = material;
+  MQCoordinate* uvs = object.faceUvs(f);
+  for (int c = 0; c < count; ++c) {
+    const float* uv = &mesh.uvs[size_t{corners[c]} * 2];
+    uvs[c] = MQCoordinate{uv[0], uv[1]};
+  }
+}
+
+} // namespace
+
 void fillHostObject(sim::Object& object, const MeshGeometry& mesh, const VertexWeld& weld,
                     const MorphTarget* target) {
   const size_t triangles = mesh.triangleMaterials.size();
   object.reserve(weld.firstOf.size(), triangles, triangles * 3);
   for (std::uint32_t first : weld.firstOf)
     object.addVertex(morphed(mesh, first, target));
-  int points[3];
   for (size_t t = 0; t < triangles; ++t) {
-    for (size_t c = 0; c < 3; ++c)
-      points[c] = weld.hostOf[mesh.triangles[t * 3 + c]];
-    const int f = object.addFace(points, 3);
-    object.materials[static_cast<size_t>(f)] = mesh.triangleMaterials[t];
-    MQCoordinate* uvs = object.faceUvs(f);
-    for (size_t c = 0; c < 3; ++c) {
-      const float* uv = &mesh.uvs[size_t{mesh.triangles[t * 3 + c]} * 2];
-      uvs[c] = MQCoordinate{uv[0], uv[1]};
+    const std::uint32_t* corners = &mesh.triangles[t * 3];
+    if (halvesOfQuad(mesh, weld, t)) {
+      const std::uint32_t quad[4] = {corners[0], corners[1], corners[2], corners[5]};
+      addFace(object, mesh, weld, quad, 4, mesh.triangleMaterials[t]);
+      ++t;
+    } else {
+      addFace(object, mesh, weld, corners, 3, mesh.triangleMaterials[t]);
     }
   }
   object.invalidateCaches();

@@ -9,8 +9,9 @@
 namespace runner {
 
 // Fills an empty object with the welded mesh: one vertex per host vertex (at base + the
-// target's delta when a target is given), one triangle per glTF triangle with its corners' UVs
-// and its primitive's material.
+// target's delta when a target is given), one face per glTF triangle with its corners' UVs and
+// its primitive's material, except that the two halves of a quad as exporters split it,
+// (a, b, c) then (a, c, d), become the quad (a, b, c, d) again, as the modeler made it.
 void fillHostObject(sim::Object& object, const MeshGeometry& mesh, const VertexWeld& weld,
                     const MorphTarget* target);
 
