@@ -1,30 +1,11 @@
 #include "TargetWriter.h"
 
-#include "AccessorWriter.h"
 #include "GltfAccessor.h"
 #include "GltfJsonAccess.h"
 
 namespace runner {
 
 namespace {
-
-// The vertices of every primitive in the mesh's primitive order: triangle primitives from the
-// geometry, skipped ones (points, lines) by their POSITION count, which get zero deltas.
-struct PrimitiveVertices {
-  bool triangles = false;
-  size_t first = 0, count = 0;
-};
-
-std::vector<PrimitiveVertices> primitiveVertices(const GltfAsset& asset, const MeshGeometry& mesh) {
-  const GltfJson& primitives = asset.json["meshes"][mesh.summary.index]["primitives"];
-  std::vector<PrimitiveVertices> out(primitives.size());
-  for (size_t p = 0; p < primitives.size(); ++p)
-    out[p].count =
-        accessorCount(asset, primitives[p]["attributes"]["POSITION"].get<size_t>(), "POSITION");
-  for (const PrimitiveSpan& span : mesh.spans)
-    out[span.primitive] = PrimitiveVertices{true, span.firstVertex, span.vertexCount};
-  return out;
-}
 
 // Mesh weights, node weights and extras.targetNames grown to `count` targets.
 void keepInStep(GltfAsset& asset, size_t meshIndex, const std::vector<std::string>& names,
@@ -63,52 +44,68 @@ void keepInStep(GltfAsset& asset, size_t meshIndex, const std::vector<std::strin
 void extendWeightAnimations(GltfAsset& asset, size_t meshIndex, size_t oldCount, size_t newCount,
                             AccessorWriter& writer);
 
+TargetWriter::TargetWriter(GltfAsset& asset, const MeshGeometry& mesh, bool allowSparse)
+    : asset_(asset), mesh_(mesh), allowSparse_(allowSparse), writer_(asset),
+      names_(mesh.summary.targetNames) {
+  // Every primitive in the mesh's order: triangle primitives as read, skipped ones (points,
+  // lines) by their POSITION count, with zero deltas.
+  const GltfJson& primitives = asset.json["meshes"][mesh.summary.index]["primitives"];
+  layout_.resize(primitives.size());
+  for (size_t p = 0; p < primitives.size(); ++p)
+    layout_[p].count =
+        accessorCount(asset, primitives[p]["attributes"]["POSITION"].get<size_t>(), "POSITION");
+  for (const PrimitiveSpan& span : mesh.spans)
+    layout_[span.primitive] = PrimitiveVertices{true, span.firstVertex, span.vertexCount};
+}
+
+void TargetWriter::write(const NewTarget& target) {
+  size_t slot = 0;
+  while (slot < names_.size() && names_[slot] != target.name)
+    ++slot;
+  const bool append = slot == names_.size();
+  if (append)
+    names_.push_back(target.name);
+  append ? ++tally_.appended : ++tally_.replaced;
+  GltfJson& primitives = asset_.json["meshes"][mesh_.summary.index]["primitives"];
+  for (size_t p = 0; p < layout_.size(); ++p) {
+    const PrimitiveVertices& pv = layout_[p];
+    const std::vector<float> zeros(pv.triangles ? 0 : pv.count * 3, 0.0f);
+    const size_t first = pv.triangles ? pv.first : 0;
+    bool sparse = false;
+    GltfJson entry = GltfJson::object();
+    entry["POSITION"] = writer_.addVec3(pv.triangles ? target.positions : zeros, first, pv.count,
+                                        target.name, true, allowSparse_, sparse);
+    sparse ? ++tally_.sparseAccessors : ++tally_.denseAccessors;
+    if (!target.normals.empty()) {
+      entry["NORMAL"] = writer_.addVec3(pv.triangles ? target.normals : zeros, first, pv.count,
+                                        target.name, false, allowSparse_, sparse);
+      sparse ? ++tally_.sparseAccessors : ++tally_.denseAccessors;
+    }
+    GltfJson& list = primitives[p]["targets"];
+    if (!list.is_array())
+      list = GltfJson::array();
+    if (append)
+      list.push_back(std::move(entry));
+    else
+      list[slot] = std::move(entry); // TANGENT deltas of the old morph would not fit the new one
+  }
+}
+
+TargetWriteTally TargetWriter::finish() {
+  const size_t oldCount = mesh_.summary.targetNames.size();
+  keepInStep(asset_, mesh_.summary.index, names_, names_.size() > oldCount);
+  if (names_.size() > oldCount)
+    extendWeightAnimations(asset_, mesh_.summary.index, oldCount, names_.size(), writer_);
+  writer_.finish();
+  return tally_;
+}
+
 TargetWriteTally writeTargets(GltfAsset& asset, const MeshGeometry& mesh,
                               const std::vector<NewTarget>& targets, bool allowSparse) {
-  TargetWriteTally tally;
-  const size_t meshIndex = mesh.summary.index;
-  const std::vector<PrimitiveVertices> layout = primitiveVertices(asset, mesh);
-  std::vector<std::string> names = mesh.summary.targetNames;
-  const size_t oldCount = names.size();
-  AccessorWriter writer(asset);
-  for (const NewTarget& target : targets) {
-    size_t slot = 0;
-    while (slot < names.size() && names[slot] != target.name)
-      ++slot;
-    const bool append = slot == names.size();
-    if (append)
-      names.push_back(target.name);
-    append ? ++tally.appended : ++tally.replaced;
-    GltfJson& primitives = asset.json["meshes"][meshIndex]["primitives"];
-    for (size_t p = 0; p < layout.size(); ++p) {
-      const PrimitiveVertices& pv = layout[p];
-      const std::vector<float> zeros(pv.triangles ? 0 : pv.count * 3, 0.0f);
-      bool sparse = false;
-      GltfJson entry = GltfJson::object();
-      entry["POSITION"] =
-          writer.addVec3(pv.triangles ? target.positions : zeros, pv.triangles ? pv.first : 0,
-                         pv.count, target.name, true, allowSparse, sparse);
-      sparse ? ++tally.sparseAccessors : ++tally.denseAccessors;
-      if (!target.normals.empty()) {
-        entry["NORMAL"] =
-            writer.addVec3(pv.triangles ? target.normals : zeros, pv.triangles ? pv.first : 0,
-                           pv.count, target.name, false, allowSparse, sparse);
-        sparse ? ++tally.sparseAccessors : ++tally.denseAccessors;
-      }
-      GltfJson& list = primitives[p]["targets"];
-      if (!list.is_array())
-        list = GltfJson::array();
-      if (append)
-        list.push_back(std::move(entry));
-      else
-        list[slot] = std::move(entry); // TANGENT deltas of the old morph would not fit the new one
-    }
-  }
-  keepInStep(asset, meshIndex, names, names.size() > oldCount);
-  if (names.size() > oldCount)
-    extendWeightAnimations(asset, meshIndex, oldCount, names.size(), writer);
-  writer.finish();
-  return tally;
+  TargetWriter writer(asset, mesh, allowSparse);
+  for (const NewTarget& target : targets)
+    writer.write(target);
+  return writer.finish();
 }
 
 } // namespace runner

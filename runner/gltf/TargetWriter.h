@@ -5,6 +5,7 @@
 // appended to the binary chunk (or to a new embedded buffer when the file has none).
 #pragma once
 
+#include "AccessorWriter.h"
 #include "GltfAsset.h"
 #include "GltfMesh.h"
 
@@ -23,7 +24,30 @@ struct TargetWriteTally {
   int replaced = 0, appended = 0, sparseAccessors = 0, denseAccessors = 0;
 };
 
-// Writes the targets into mesh `mesh.summary.index` of the asset. Throws DocumentError.
+// Writes targets into mesh `mesh.summary.index` of the asset one at a time (so that only one
+// target's deltas need be held), then keeps everything in step. Throws DocumentError.
+class TargetWriter {
+public:
+  TargetWriter(GltfAsset& asset, const MeshGeometry& mesh, bool allowSparse = true);
+  void write(const NewTarget& target);
+  TargetWriteTally finish();
+
+private:
+  struct PrimitiveVertices {
+    bool triangles = false;
+    size_t first = 0, count = 0;
+  };
+
+  GltfAsset& asset_;
+  const MeshGeometry& mesh_;
+  bool allowSparse_;
+  AccessorWriter writer_;
+  std::vector<PrimitiveVertices> layout_;
+  std::vector<std::string> names_;
+  TargetWriteTally tally_;
+};
+
+// All at once.
 TargetWriteTally writeTargets(GltfAsset& asset, const MeshGeometry& mesh,
                               const std::vector<NewTarget>& targets, bool allowSparse = true);
 

@@ -115,6 +115,11 @@ void GltfRunFiles::read(sim::Document& document, RunObjects& objects) {
     throw *unchosen;
   sameMesh_ = assets_.size() == 1 && source->index == destination->index;
   source_.weld = weldVertices(source_.mesh);
+  // Only whether the Source's targets have NORMAL deltas matters from here on.
+  for (MorphTarget& t : source_.mesh.targets) {
+    sourceNormals_ = sourceNormals_ || !t.normals.empty();
+    std::vector<float>().swap(t.normals);
+  }
   destination_.weld = sameMesh_ ? source_.weld : weldVertices(destination_.mesh);
   fillDocument(document, objects);
 }
@@ -184,13 +189,11 @@ std::vector<float> GltfRunFiles::transferredDeltas(const sim::Object& newElement
 }
 
 void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
-  bool normals = false;
-  for (const MorphTarget& t : source_.mesh.targets)
-    normals = normals || !t.normals.empty();
   std::optional<NormalDeltas> normalDeltas;
-  if (normals)
+  if (sourceNormals_)
     normalDeltas.emplace(destination_.mesh, destination_.weld);
-  std::vector<NewTarget> targets;
+  GltfAsset& asset = assets_[destination_.asset];
+  TargetWriter writer(asset, destination_.mesh, paths_.sparse);
   for (const ElementOutcome& e : outcome.elements) {
     const auto it = targetOfElement_.find(e.picked);
     if (it == targetOfElement_.end() || !e.newElement ||
@@ -201,10 +204,9 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
     target.positions = transferredDeltas(*e.newElement, it->second, outcome);
     if (normalDeltas)
       target.normals = normalDeltas->deltas(target.positions);
-    targets.push_back(std::move(target));
+    writer.write(target);
   }
-  GltfAsset& asset = assets_[destination_.asset];
-  writeTargets(asset, destination_.mesh, targets, paths_.sparse);
+  writer.finish();
   saveGltf(asset, paths_.output);
 }
 

@@ -48,6 +48,7 @@ private:
   std::vector<GltfAsset> assets_;
   Side source_, destination_;
   bool sameMesh_ = false;
+  bool sourceNormals_ = false;                    // the Source's targets carry NORMAL deltas
   std::map<std::string, size_t> targetOfElement_; // host element name -> Source target
 };
 
