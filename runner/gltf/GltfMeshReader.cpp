@@ -151,6 +151,100 @@ std::vector<MeshSummary> listMeshes(const GltfAsset& asset) {
   return out;
 }
 
+namespace {
+
+// An attribute of `count` elements of `components`, checked against POSITION's count.
+std::vector<float> attributeOf(const GltfAsset& asset, const GltfJson& attributes, const char* name,
+                               int components, size_t count, const std::string& place) {
+  const std::string at = place + ".attributes." + name;
+  if (!attributes.contains(name))
+    return std::vector<float>(count * static_cast<size_t>(components), 0.0f);
+  std::vector<float> values = readFloats(asset, attributes[name].get<size_t>(), components, at);
+  if (values.size() != count * static_cast<size_t>(components))
+    fail(asset, at,
+         std::to_string(values.size() / static_cast<size_t>(components)) +
+             " elements, but POSITION has " + std::to_string(count));
+  return values;
+}
+
+// The primitive's corners in drawing order, every one checked to name one of its vertices.
+std::vector<std::uint32_t> cornersOf(const GltfAsset& asset, const GltfJson& primitive,
+                                     size_t vertices, std::uint64_t mode,
+                                     const std::string& place) {
+  std::vector<std::uint32_t> order;
+  if (primitive.contains("indices")) {
+    order = readIndices(asset, primitive["indices"].get<size_t>(), place + ".indices");
+    for (size_t i = 0; i < order.size(); ++i)
+      if (order[i] >= vertices)
+        fail(asset, place + ".indices",
+             "index " + std::to_string(order[i]) + " (element " + std::to_string(i) +
+                 ") past the " + std::to_string(vertices) + " vertices of POSITION");
+  } else {
+    order.resize(vertices);
+    for (size_t i = 0; i < order.size(); ++i)
+      order[i] = static_cast<std::uint32_t>(i);
+  }
+  if (mode == 4 && order.size() % 3 != 0)
+    fail(asset, place,
+         "a triangle list of " + std::to_string(order.size()) + " corners, not a multiple of 3");
+  return order;
+}
+
+// The primitive's target deltas appended to the mesh's (zeros where it has none).
+void appendTargets(const GltfAsset& asset, MeshGeometry& g, const GltfJson& primitive,
+                   const PrimitiveSpan& span, const std::string& place) {
+  for (size_t t = 0; t < g.targets.size(); ++t) {
+    const GltfJson& target = primitive["targets"][t];
+    const std::string tp = place + ".targets[" + std::to_string(t) + "]";
+    MorphTarget& out = g.targets[t];
+    for (const char* name : {"POSITION", "NORMAL"}) {
+      std::vector<float>& into = name[0] == 'P' ? out.positions : out.normals;
+      const bool present = target.contains(name);
+      if (!present && name[0] == 'N' && into.empty())
+        continue;
+      into.resize(span.firstVertex * 3, 0.0f); // earlier primitives without this attribute
+      if (!present) {
+        into.resize(into.size() + span.vertexCount * 3, 0.0f);
+        continue;
+      }
+      const std::vector<float> deltas =
+          readFloats(asset, target[name].get<size_t>(), 3, tp + "." + name);
+      if (deltas.size() != span.vertexCount * 3)
+        fail(asset, tp + "." + name,
+             std::to_string(deltas.size() / 3) + " elements, but POSITION has " +
+                 std::to_string(span.vertexCount));
+      into.insert(into.end(), deltas.begin(), deltas.end());
+    }
+  }
+}
+
+void appendPrimitive(const GltfAsset& asset, MeshGeometry& g, const GltfJson& primitive, size_t p,
+                     std::uint64_t mode, const std::string& place) {
+  const GltfJson& attributes = attributesOf(asset, primitive, place);
+  PrimitiveSpan span;
+  span.primitive = p;
+  span.firstVertex = g.vertexCount();
+  const std::vector<float> positions =
+      readFloats(asset, attributes["POSITION"].get<size_t>(), 3, place + ".attributes.POSITION");
+  span.vertexCount = positions.size() / 3;
+  span.hasNormals = attributes.contains("NORMAL");
+  span.hasUvs = attributes.contains("TEXCOORD_0");
+  const std::vector<float> normals =
+      attributeOf(asset, attributes, "NORMAL", 3, span.vertexCount, place);
+  const std::vector<float> uvs =
+      attributeOf(asset, attributes, "TEXCOORD_0", 2, span.vertexCount, place);
+  g.positions.insert(g.positions.end(), positions.begin(), positions.end());
+  g.normals.insert(g.normals.end(), normals.begin(), normals.end());
+  g.uvs.insert(g.uvs.end(), uvs.begin(), uvs.end());
+  appendTriangles(
+      g, mode, cornersOf(asset, primitive, span.vertexCount, mode, place), span.firstVertex,
+      static_cast<int>(indexMember(asset, primitive, "material", place, "materials", false)));
+  appendTargets(asset, g, primitive, span, place);
+  g.spans.push_back(span);
+}
+
+} // namespace
+
 MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary) {
   MeshGeometry g;
   g.summary = summary;
@@ -160,81 +254,11 @@ MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary) {
   const GltfJson& primitives = primitivesOf(asset, summary.index);
   for (size_t p = 0; p < primitives.size(); ++p) {
     const std::string place = primitivePlace(summary.index, p);
-    const GltfJson& primitive = primitives[p];
-    const std::uint64_t mode = modeOf(asset, primitive, place);
-    if (mode < 4) {
+    const std::uint64_t mode = modeOf(asset, primitives[p], place);
+    if (mode < 4)
       g.skipped.push_back(place + " (" + kModeNames[mode] + ")");
-      continue;
-    }
-    const GltfJson& attributes = attributesOf(asset, primitive, place);
-    const std::string ap = place + ".attributes";
-    PrimitiveSpan span;
-    span.primitive = p;
-    span.firstVertex = g.vertexCount();
-    const std::vector<float> positions =
-        readFloats(asset, attributes["POSITION"].get<size_t>(), 3, ap + ".POSITION");
-    span.vertexCount = positions.size() / 3;
-    auto attribute = [&](const char* name, int components, const std::string& at) {
-      std::vector<float> values = readFloats(asset, attributes[name].get<size_t>(), components, at);
-      if (values.size() != positions.size() / 3 * static_cast<size_t>(components))
-        fail(asset, at,
-             std::to_string(values.size() / static_cast<size_t>(components)) +
-                 " elements, but POSITION has " + std::to_string(span.vertexCount));
-      return values;
-    };
-    g.positions.insert(g.positions.end(), positions.begin(), positions.end());
-    span.hasNormals = attributes.contains("NORMAL");
-    const std::vector<float> normals = span.hasNormals ? attribute("NORMAL", 3, ap + ".NORMAL")
-                                                       : std::vector<float>(positions.size(), 0.0f);
-    g.normals.insert(g.normals.end(), normals.begin(), normals.end());
-    span.hasUvs = attributes.contains("TEXCOORD_0");
-    const std::vector<float> uvs = span.hasUvs ? attribute("TEXCOORD_0", 2, ap + ".TEXCOORD_0")
-                                               : std::vector<float>(span.vertexCount * 2, 0.0f);
-    g.uvs.insert(g.uvs.end(), uvs.begin(), uvs.end());
-
-    std::vector<std::uint32_t> order;
-    if (primitive.contains("indices")) {
-      order = readIndices(asset, primitive["indices"].get<size_t>(), place + ".indices");
-      for (size_t i = 0; i < order.size(); ++i)
-        if (order[i] >= span.vertexCount)
-          fail(asset, place + ".indices",
-               "index " + std::to_string(order[i]) + " (element " + std::to_string(i) +
-                   ") past the " + std::to_string(span.vertexCount) + " vertices of POSITION");
-    } else {
-      order.resize(span.vertexCount);
-      for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<std::uint32_t>(i);
-    }
-    if (mode == 4 && order.size() % 3 != 0)
-      fail(asset, place,
-           "a triangle list of " + std::to_string(order.size()) + " corners, not a multiple of 3");
-    appendTriangles(
-        g, mode, order, span.firstVertex,
-        static_cast<int>(indexMember(asset, primitive, "material", place, "materials", false)));
-    for (size_t t = 0; t < g.targets.size(); ++t) {
-      const GltfJson& target = primitive["targets"][t];
-      const std::string tp = place + ".targets[" + std::to_string(t) + "]";
-      MorphTarget& out = g.targets[t];
-      for (const char* name : {"POSITION", "NORMAL"}) {
-        std::vector<float>& into = name[0] == 'P' ? out.positions : out.normals;
-        const bool present = target.contains(name);
-        if (!present && name[0] == 'N' && into.empty())
-          continue;
-        into.resize(span.firstVertex * 3, 0.0f); // earlier primitives without this attribute
-        if (present) {
-          const std::vector<float> deltas =
-              readFloats(asset, target[name].get<size_t>(), 3, tp + "." + name);
-          if (deltas.size() != positions.size())
-            fail(asset, tp + "." + name,
-                 std::to_string(deltas.size() / 3) + " elements, but POSITION has " +
-                     std::to_string(span.vertexCount));
-          into.insert(into.end(), deltas.begin(), deltas.end());
-        } else {
-          into.resize(into.size() + positions.size(), 0.0f);
-        }
-      }
-    }
-    g.spans.push_back(span);
+    else
+      appendPrimitive(asset, g, primitives[p], p, mode, place);
   }
   for (MorphTarget& t : g.targets) {
     t.positions.resize(g.positions.size(), 0.0f);

@@ -4,6 +4,7 @@
 #include "GltfAccessor.h"
 #include "GltfMesh.h"
 #include "GltfTestSupport.h"
+#include "HostMesh.h"
 #include "TargetWriter.h"
 #include "VertexWeld.h"
 
@@ -205,4 +206,36 @@ TEST(GltfFiles, TextFilesKeepTheirBuffersAndGetNewDataEmbedded) {
   const GltfJson there = GltfJson::parse(moved.begin(), moved.end());
   EXPECT_EQ(there["buffers"][0]["uri"], "../../usr/share/assimp/models/glTF2/glTF-Sample-Models/"
                                         "AnimatedMorphCube-glTF/AnimatedMorphCube.bin");
+}
+
+TEST(HostMesh, ExportedQuadsComeBackAsQuadsAndUntouchedFacesKeepTheirIds) {
+  // A strip of two quads, the first split as exporters split it, the second along the other
+  // diagonal (a re-triangulated quad), which stays two triangles.
+  runner::MeshGeometry m = meshOf({{0, 0, 0, 0, 0, 1, 0, 0, 0},
+                                   {1, 0, 0, 0, 0, 1, 0, 0, 0},
+                                   {1, 1, 0, 0, 0, 1, 0, 0, 0},
+                                   {0, 1, 0, 0, 0, 1, 0, 0, 0},
+                                   {2, 0, 0, 0, 0, 1, 0, 0, 0},
+                                   {2, 1, 0, 0, 0, 1, 0, 0, 0}},
+                                  false);
+  m.triangles = {0, 1, 2, 0, 2, 3, 1, 4, 5, 5, 2, 1};
+  m.triangleMaterials = {0, 0, 1, 1};
+  const runner::VertexWeld weld = runner::weldVertices(m);
+  sim::Object source;
+  runner::fillHostObject(source, m, weld, nullptr);
+  ASSERT_EQ(source.faceCount(), 3);
+  EXPECT_EQ(source.facePointList(0), (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(source.facePointList(1), (std::vector<int>{1, 4, 5}));
+  EXPECT_EQ(source.materials, (std::vector<int>{0, 1, 1}));
+
+  // The edited copy: the first quad as it was, the second re-split the other way round.
+  m.triangles = {0, 1, 2, 0, 2, 3, 1, 4, 2, 4, 5, 2};
+  sim::Object destination;
+  destination.nextFaceUniqueId = source.nextFaceUniqueId;
+  runner::fillHostObject(destination, m, weld, nullptr);
+  runner::shareFaceIds(source, destination);
+  EXPECT_EQ(destination.faceIds[0], source.faceIds[0]);
+  EXPECT_GE(destination.faceIds[1], source.nextFaceUniqueId);
+  EXPECT_GE(destination.faceIds[2], source.nextFaceUniqueId);
+  EXPECT_NE(destination.faceIds[1], destination.faceIds[2]);
 }
