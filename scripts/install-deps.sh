@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, when any is missing. With
-# --tests, also the packages only the tests use (sample files nobody here wrote, node for the
-# glTF validator).
+# Installs the Debian 12 packages the build needs, when any is missing; with --tests also those
+# only the tests use.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev nlohmann-json3-dev libstb-dev mingw-w64 g++-mingw-w64-x86-64-posix
+          libbenchmark-dev nlohmann-json3-dev libstb-dev libeigen3-dev mingw-w64 g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 wine wine64 clang-format python3)
+# A second OBJ reader to check the runner's OBJ outputs, real OBJ and glTF files nobody here
+# wrote, and node for the glTF validator.
+test_packages=(assimp-utils assimp-testmodels)
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(assimp-testmodels)
+  packages+=("${test_packages[@]}")
   command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 fi
 missing=()

@@ -1,5 +1,5 @@
-// tovalinder-run: the Tovalinder command of the real plug-in, run on a document or glTF files in
-// the simulated host, with its options dialog worked by a scripted user.
+// tovalinder-run: the Tovalinder command of the real plug-in, run on a document file in the
+// simulated host, with its options dialog worked by a scripted user.
 #include "CommandLine.h"
 #include "DialogOptions.h"
 #include "DocumentFile.h"
@@ -7,6 +7,7 @@
 #include "PluginModule.h"
 #include "Report.h"
 #include "RunFiles.h"
+#include "SurfaceMode.h"
 #include "TransferRun.h"
 
 #include "AtomicFile.h"
@@ -45,41 +46,44 @@ std::string pictureName(const std::string& element, size_t index) {
   return std::to_string(index + 1) + "-" + name + ".png";
 }
 
-// glTF carries no vertex unique IDs: the dialog's unique-ID box is unticked, and asking for it
-// is a usage error.
-void pairByPositionWhenNoIds(const RunFiles& files, CommandLine& line) {
-  if (files.hasUniqueIds())
-    return;
-  std::optional<bool>& useIds = line.request.dialog.options[kUseUniqueIds];
-  if (useIds.value_or(false))
-    throw RunError(kExitUsage, "--use-unique-ids: glTF files carry no vertex unique IDs, so "
-                               "their vertices are paired by position (drop the option)");
-  useIds = false;
+// Files without vertex unique IDs pair by position: the dialog's box is unticked, and asking
+// for the IDs is a mistake worth saying.
+void pairByPositionFor(const RunFiles& files, TransferRequest& request) {
+  std::optional<bool>& uniqueIds = request.dialog.options[kUseUniqueIds];
+  if (uniqueIds.value_or(false))
+    throw RunError(kExitUsage, "--use-unique-ids: " + files.summary().format +
+                                   " files carry no vertex unique IDs, so this run pairs the "
+                                   "vertices by position; leave the option out");
+  uniqueIds = false;
 }
 
-int run(CommandLine line, bool& jsonOnFailure) {
+int run(const CommandLine& line, bool& jsonOnFailure) {
   jsonOnFailure = line.jsonReport;
   RunReport report;
-  report.input = line.input;
-  report.output = line.output;
+  report.input = line.sourceFile.empty() ? line.input : line.sourceFile;
+  report.output = line.sourceFile.empty() ? line.output : line.outputFolder;
+  TransferRequest request = line.request;
+  const std::unique_ptr<RunFiles> files = openRunFiles(line);
+  if (files) {
+    pairByPositionFor(*files, request);
+    files->checkOutputs();
+  }
 
-  std::unique_ptr<RunFiles> files = openRunFiles(line);
-  pairByPositionWhenNoIds(*files, line);
-  files->checkOutputs();
   auto stage = std::chrono::steady_clock::now();
   auto document = std::make_unique<sim::Document>();
-  RunObjects objects;
   try {
-    files->read(*document, objects);
+    RunObjects objects;
+    if (files)
+      files->read(*document, objects);
+    else
+      readDocument(line.input, *document);
+    if (objects.source) { // the files named them (glTF: nodes or meshes) and they are selected
+      request.sourceName.reset();
+      request.destinationName.reset();
+    }
   } catch (const DocumentError& e) {
     throw RunError(kExitBadInput, e.what());
   }
-  if (objects.source) {
-    line.request.sourceName.reset(); // the reader chose and selected them
-    line.request.destinationName.reset();
-  }
-  const InputSummary inputs = files->summary();
-  report.inputs = &inputs;
   report.timings.emplace_back("read", secondsSince(stage));
 
   stage = std::chrono::steady_clock::now();
@@ -89,7 +93,6 @@ int run(CommandLine line, bool& jsonOnFailure) {
   report.timings.emplace_back("plug-in start", secondsSince(stage));
 
   TransferOutcome outcome;
-  TransferRequest request = line.request;
   request.dialog.wantPicture = !line.dialogPage.empty();
   try {
     runTransfer(plugin, *document, request, outcome);
@@ -102,6 +105,10 @@ int run(CommandLine line, bool& jsonOnFailure) {
   report.outcome = &outcome;
   report.timings.emplace_back("dialog and transfer", outcome.dialogAndTransferSeconds);
   report.timings.emplace_back("check", outcome.checkSeconds);
+  if (line.addedVertices == AddedVerticesMode::Surface) {
+    applySurfaceMode(*document, outcome);
+    report.timings.emplace_back("added vertices", outcome.addedVertices.seconds);
+  }
 
   if (!line.dialogPage.empty()) {
     if (outcome.view.pictureHtml.empty())
@@ -121,7 +128,8 @@ int run(CommandLine line, bool& jsonOnFailure) {
       std::string why;
       if (!writeMorphPicture(path,
                              MorphPictureInput{outcome.source, e.oldElement, outcome.destination,
-                                               e.newElement, &outcome.correspondence},
+                                               e.newElement, &outcome.correspondence,
+                                               &outcome.addedVertices.changed},
                              why))
         throw RunError(kExitFailure, why);
       report.pictures.push_back(path);
@@ -131,13 +139,18 @@ int run(CommandLine line, bool& jsonOnFailure) {
   if (!line.dryRun) {
     stage = std::chrono::steady_clock::now();
     try {
-      files->write(*document, outcome);
+      if (files)
+        files->write(*document, outcome);
+      else
+        writeDocument(line.output, *document, line.layout);
     } catch (const DocumentError& e) {
       throw RunError(kExitFailure, e.what());
     }
     report.written = true;
     report.timings.emplace_back("write", secondsSince(stage));
   }
+  if (files)
+    report.files = files->summary();
   std::cout << (line.jsonReport ? jsonReport(report) : textReport(report));
   return kExitOk;
 }

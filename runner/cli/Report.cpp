@@ -45,51 +45,49 @@ std::string optionsOn(const TransferOutcome& o) {
   return text.empty() ? "(none)" : text;
 }
 
+bool surfaceModeSuggested(const TransferOutcome& o) {
+  const VertexTally& v = o.correspondence.tally;
+  return o.addedVertices.mode == AddedVerticesMode::Plugin && o.settings.copyCoordinates &&
+         v.total > 0 && v.interpolated > kSurfaceModeSuggestedAbove * v.total;
+}
+
+std::string surfaceModeSuggestion(const TransferOutcome& o) {
+  const VertexTally& v = o.correspondence.tally;
+  return fixed(100.0 * v.interpolated / v.total, 1) +
+         " % of the Destination's vertices were added and interpolated; --added-vertices surface "
+         "takes their morph from the Source surface";
+}
+
+std::string surfaceModeCounts(const AddedVerticesSummary& a) {
+  return std::to_string(a.fromSurface) + " from the Source surface, " + std::to_string(a.harmonic) +
+         " harmonic from their neighbours, " + std::to_string(a.kept) + " as the plug-in made them";
+}
+
 std::string objectSize(const sim::Object& object) {
   return plural(object.vertexCount(), "vertex", "vertices") + ", " +
          plural(object.faceCount(), "face", "faces");
 }
 
-std::string meshLine(const InputMesh& m) {
-  return quoted(m.name) + " (meshes[" + std::to_string(m.mesh) + "] of " + m.file + ": " +
-         plural(static_cast<long>(m.fileVertices), "glTF vertex", "glTF vertices") + " welded to " +
-         std::to_string(m.hostVertices) + ", " +
-         plural(static_cast<long>(m.triangles), "triangle", "triangles") + ", " +
-         plural(static_cast<long>(m.targets.size()), "morph target", "morph targets") + ")\n";
+std::string filesRead(const InputSummary& files) {
+  std::string t = "Files read (" + files.format + "):\n";
+  size_t width = 0;
+  for (const auto& [role, file] : files.files)
+    width = std::max(width, role.size());
+  for (const auto& [role, file] : files.files)
+    t += "  " + padded(role, width) + "  " + file + "\n";
+  for (const std::string& note : files.notes)
+    t += "  Note: " + note + "\n";
+  return t + "\n";
 }
 
-std::string inputLines(const InputSummary* inputs) {
-  if (!inputs || inputs->empty())
-    return std::string();
-  std::string t = "  Files          ";
-  for (size_t i = 0; i < inputs->files.size(); ++i)
-    t += (i ? ", " : "") + inputs->files[i];
-  t += " (" + inputs->format + ")\n";
-  for (const InputMesh& m : inputs->meshes)
-    t += "  " + padded(m.role == "Source" ? "Source mesh" : "Dest. mesh", 15) + meshLine(m);
-  for (const std::string& skipped : inputs->skipped)
-    t += "  Skipped        " + skipped + " (not triangles)\n";
-  for (const std::string& note : inputs->notes)
-    t += "  Note           " + note + "\n";
-  return t;
-}
-
-nlohmann::ordered_json inputJson(const InputSummary& inputs) {
-  nlohmann::ordered_json meshes = nlohmann::ordered_json::array();
-  for (const InputMesh& m : inputs.meshes)
-    meshes.push_back({{"role", m.role},
-                      {"file", m.file},
-                      {"name", m.name},
-                      {"mesh", m.mesh},
-                      {"fileVertices", m.fileVertices},
-                      {"hostVertices", m.hostVertices},
-                      {"triangles", m.triangles},
-                      {"targets", m.targets}});
-  return {{"format", inputs.format},
-          {"files", inputs.files},
-          {"meshes", meshes},
-          {"skipped", inputs.skipped},
-          {"notes", inputs.notes}};
+std::string filesWritten(const RunReport& report) {
+  if (!report.written)
+    return "Not written (dry run)" + (report.output.empty() ? "" : ": " + report.output) + "\n";
+  std::string t, last;
+  for (const auto& [morph, file] : report.files->outputs)
+    if (file != last) // a glTF run writes every morph into one file
+      t += "Written: " + (last = file) + "\n";
+  return t.empty() ? "Nothing written: no morph was transferred\n" : t;
 }
 
 } // namespace
@@ -98,7 +96,8 @@ std::string textReport(const RunReport& report) {
   const TransferOutcome& o = *report.outcome;
   std::string t;
   t += "Tovalinder transfer: " + report.input + "\n\n";
-  t += inputLines(report.inputs);
+  if (report.files)
+    t += filesRead(*report.files);
   t += "  Source         " + quoted(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
   t += "  Destination    " + quoted(o.destinationName) + " (" + objectSize(*o.destination) + ")" +
        (o.source == o.destination ? "  (the same object: only one was selected)" : "") + "\n";
@@ -135,6 +134,10 @@ std::string textReport(const RunReport& report) {
   t += "  added, left as they are             " + std::to_string(v.addedLeftAlone) + "\n";
   t += "  skipped: not selected               " + std::to_string(v.notSelected) + "\n";
   t += "  skipped: unused (in no face)        " + std::to_string(v.unused) + "\n";
+  if (o.addedVertices.mode == AddedVerticesMode::Surface)
+    t += "Added vertices, surface mode: " + surfaceModeCounts(o.addedVertices) + "\n";
+  else if (surfaceModeSuggested(o))
+    t += "Tip: " + surfaceModeSuggestion(o) + ".\n";
 
   t += "\nNames: ";
   if (o.sourceNameAfter == o.sourceName && o.destinationNameAfter == o.destinationName)
@@ -167,8 +170,11 @@ std::string textReport(const RunReport& report) {
     t += "Picture: " + picture + "\n";
   if (!report.dialogPage.empty())
     t += "Dialog page: " + report.dialogPage + "\n";
-  t += report.written ? "Written: " + report.output + "\n"
-                      : "Not written (dry run): " + report.output + "\n";
+  if (report.files)
+    t += filesWritten(report);
+  else
+    t += report.written ? "Written: " + report.output + "\n"
+                        : "Not written (dry run): " + report.output + "\n";
   return t;
 }
 
@@ -179,8 +185,18 @@ std::string jsonReport(const RunReport& report) {
   j["input"] = report.input;
   j["output"] = report.output;
   j["written"] = report.written;
-  if (report.inputs && !report.inputs->empty())
-    j["inputs"] = inputJson(*report.inputs);
+  if (report.files) {
+    nlohmann::ordered_json read = nlohmann::ordered_json::array(),
+                           written = nlohmann::ordered_json::array();
+    for (const auto& [role, file] : report.files->files)
+      read.push_back({{"role", role}, {"file", file}});
+    for (const auto& [morph, file] : report.files->outputs)
+      written.push_back({{"morph", morph}, {"file", file}});
+    j["files"] = {{"format", report.files->format},
+                  {"read", read},
+                  {"written", written},
+                  {"notes", report.files->notes}};
+  }
   j["source"] = {{"name", o.sourceName},
                  {"nameAfter", o.sourceNameAfter},
                  {"vertices", o.source->vertexCount()},
@@ -221,6 +237,14 @@ std::string jsonReport(const RunReport& report) {
                    {"addedLeftAlone", v.addedLeftAlone},
                    {"notSelected", v.notSelected},
                    {"unused", v.unused}};
+  const AddedVerticesSummary& added = o.addedVertices;
+  if (added.mode == AddedVerticesMode::Surface)
+    j["addedVertices"] = {{"mode", nameOf(added.mode)},
+                          {"fromSurface", added.fromSurface},
+                          {"harmonic", added.harmonic},
+                          {"asThePluginMadeThem", added.kept}};
+  else if (surfaceModeSuggested(o))
+    j["addedVertices"] = {{"mode", nameOf(added.mode)}, {"suggestion", surfaceModeSuggestion(o)}};
   j["hostMessages"] = o.hostMessages;
   j["hostMisuses"] = o.hostMisuses;
   j["pictures"] = report.pictures;

@@ -5,6 +5,7 @@
 #include "RunFiles.h"
 #include "TransferRun.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@ struct RunReport {
   const TransferOutcome* outcome = nullptr;
   const InputSummary* inputs = nullptr; // what was read (glTF runs add it to the report)
   std::vector<std::pair<std::string, double>> timings; // stage, seconds
+  std::optional<InputSummary> files; // runs on model files: what was read and written
 };
 
 std::string textReport(const RunReport& report);

@@ -205,6 +205,7 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
     if (normalDeltas)
       target.normals = normalDeltas->deltas(target.positions);
     writer.write(target);
+    written_.push_back(target.name);
   }
   writer.finish();
   saveGltf(asset, paths_.output);
@@ -213,23 +214,24 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
 InputSummary GltfRunFiles::summary() const {
   InputSummary s;
   s.format = "glTF";
-  for (const GltfAsset& asset : assets_)
-    s.files.push_back(asset.path);
   for (const Side* side : {&source_, &destination_}) {
-    InputMesh m;
-    m.role = side == &source_ ? "Source" : "Destination";
-    m.file = assets_.empty() ? std::string() : assets_[side->asset].path;
-    m.name = side->mesh.summary.name;
-    m.mesh = side->mesh.summary.index;
-    m.fileVertices = side->mesh.vertexCount();
-    m.hostVertices = side->weld.firstOf.size();
-    m.triangles = side->mesh.triangleMaterials.size();
-    m.targets = side->mesh.summary.targetNames;
-    s.meshes.push_back(m);
-    for (const std::string& skipped : side->mesh.skipped)
-      s.skipped.push_back(m.file + ": " + skipped);
+    const char* role = side == &source_ ? "Source" : "Destination";
+    const std::string file = assets_.empty() ? std::string() : assets_[side->asset].path;
+    const MeshGeometry& m = side->mesh;
+    s.files.emplace_back(role, file);
+    std::string targets;
+    for (const std::string& name : m.summary.targetNames)
+      targets += (targets.empty() ? ": " : ", ") + name;
+    s.notes.push_back(std::string(role) + " mesh \"" + m.summary.name + "\" (meshes[" +
+                      std::to_string(m.summary.index) + "]): " + std::to_string(m.vertexCount()) +
+                      " glTF vertices welded to " + std::to_string(side->weld.firstOf.size()) +
+                      ", " + std::to_string(m.triangleMaterials.size()) + " triangles, " +
+                      std::to_string(m.targets.size()) + " morph targets" + targets);
+    for (const std::string& skipped : m.skipped)
+      s.notes.push_back(file + ": " + skipped + " skipped: not triangles");
   }
-  s.notes.push_back("vertices paired by position: glTF has no vertex unique IDs");
+  for (const std::string& name : written_)
+    s.outputs.emplace_back(name, paths_.output);
   s.notes.push_back("vertex weights: glTF has no scalar vertex weight, so none are carried");
   return s;
 }

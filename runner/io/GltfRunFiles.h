@@ -50,6 +50,7 @@ private:
   bool sameMesh_ = false;
   bool sourceNormals_ = false;                    // the Source's targets carry NORMAL deltas
   std::map<std::string, size_t> targetOfElement_; // host element name -> Source target
+  std::vector<std::string> written_;              // targets written, in order
 };
 
 } // namespace runner

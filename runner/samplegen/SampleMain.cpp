@@ -1,6 +1,7 @@
 // tovalinder-sample: writes the sample character document, or a larger one for measurements.
 #include "DocumentFile.h"
 #include "GltfAsset.h"
+#include "MorphSetExport.h"
 #include "SampleCharacter.h"
 #include "SampleGltf.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 const char kUsage[] =
     "Usage: tovalinder-sample [--vertices N] [--morphs M] [--layout L] OUTPUT.json\n"
+    "       tovalinder-sample [--vertices N] [--morphs M] --obj FOLDER\n"
     "       tovalinder-sample [--vertices N] [--morphs M] [--dense] SOURCE.glb [EDITED.glb]\n"
     "\n"
     "Writes a character-like document: the Source \"Body\" with M morph elements\n"
@@ -27,8 +29,12 @@ const char kUsage[] =
     "glTF: the Source mesh \"Body\" with its morphs as targets, plus closed lips, and the\n"
     "edited copy with a new UV island round its new loop: in EDITED.glb (also named\n"
     "\"Body\") when given, else as \"BodyEdited\" in SOURCE.glb.\n"
+    "  --obj FOLDER   write the same as OBJ files instead: FOLDER/Body.obj, one file per\n"
+    "                 morph in FOLDER/shapes/, and FOLDER/BodyEdited.obj\n"
     "\n"
-    "Example: tovalinder-sample --vertices 100000 --morphs 50 big.json\n";
+    "Examples: tovalinder-sample --vertices 100000 --morphs 50 big.json\n"
+    "          tovalinder-sample --obj character\n"
+    "          tovalinder-sample character.glb edited.glb\n";
 
 bool number(const char* text, int& out) {
   char* end = nullptr;
@@ -44,7 +50,7 @@ bool number(const char* text, int& out) {
 int main(int argc, char** argv) {
   int vertices = 0, morphs = 5;
   runner::DataLayout layout = runner::DataLayout::Automatic;
-  std::string output, edited;
+  std::string output, edited, objFolder;
   bool dense = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -70,6 +76,8 @@ int main(int argc, char** argv) {
       }
     } else if (arg == "--dense") {
       dense = true;
+    } else if (arg == "--obj" && hasValue && objFolder.empty()) {
+      objFolder = argv[++i];
     } else if (!arg.empty() && arg[0] != '-' && output.empty()) {
       output = arg;
     } else if (!arg.empty() && arg[0] != '-' && edited.empty() && runner::isGltfPath(output) &&
@@ -80,7 +88,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (output.empty()) {
+  if (output.empty() == objFolder.empty()) {
     std::cerr << kUsage;
     return 2;
   }
@@ -95,7 +103,10 @@ int main(int argc, char** argv) {
       return 0;
     }
     runner::buildSampleDocument(document, options);
-    runner::writeDocument(output, document, layout);
+    if (objFolder.empty())
+      runner::writeDocument(output, document, layout);
+    else
+      runner::obj::writeMorphSet(document, objFolder);
   } catch (const std::exception& e) {
     std::cerr << "tovalinder-sample: " << e.what() << "\n";
     return 1;

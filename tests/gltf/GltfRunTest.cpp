@@ -5,6 +5,8 @@
 // faults exit with their codes and write nothing. Every written file passes the glTF validator.
 #include "GltfMesh.h"
 #include "GltfTestSupport.h"
+#include "GltfValidation.h"
+#include "ProgramRun.h"
 #include "RunnerTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +20,11 @@ using runner_test::ScratchFolder;
 
 namespace {
 
+using runner_test::Result;
+using runner_test::runProgram;
+
 Result runTool(const std::vector<std::string>& args, const ScratchFolder& dir) {
-  return runProgram(TOVALINDER_RUNNER_FILE, args, dir.file(""));
+  return runProgram(TOVALINDER_RUNNER_FILE, args, dir);
 }
 
 void expectValid(const std::vector<std::string>& files) {
@@ -56,7 +61,12 @@ TEST(GltfRuns, AFileOntoItsOwnMeshReproducesEveryDeltaAndKeepsTheRest) {
       runTool({input, "--destination", "Cube", "-o", "out.gltf", "--report", "json"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
   const GltfJson report = GltfJson::parse(r.out);
-  EXPECT_EQ(report["inputs"]["meshes"][0]["targets"], GltfJson({"thin", "angle"}));
+  EXPECT_EQ(report["files"]["format"], "glTF");
+  EXPECT_EQ(report["files"]["read"][1], GltfJson({{"role", "Destination"}, {"file", input}}));
+  EXPECT_EQ(report["files"]["written"], GltfJson({{{"morph", "thin"}, {"file", "out.gltf"}},
+                                                  {{"morph", "angle"}, {"file", "out.gltf"}}}));
+  EXPECT_NE(report["files"]["notes"][0].get<std::string>().find("2 morph targets: thin, angle"),
+            std::string::npos);
   EXPECT_EQ(report["dialog"]["listed"],
             GltfJson({"elem:thin-AnimatedMorphCube", "elem:angle-AnimatedMorphCube"}));
   EXPECT_EQ(report["dialog"]["options"]["use-unique-ids"], false);
@@ -87,7 +97,7 @@ TEST(GltfRuns, ImagesAndTheBinaryChunkSurviveByteForByte) {
   ScratchFolder dir;
   // BoxTextured has no morphs: it is the Destination of the generated character's Source.
   ASSERT_EQ(runProgram(TOVALINDER_SAMPLE_TOOL_FILE,
-                       {"--vertices", "300", "--morphs", "2", "src.glb"}, dir.file(""))
+                       {"--vertices", "300", "--morphs", "2", "src.glb"}, dir)
                 .status,
             0);
   const std::string box = assimpModel("BoxTextured-glTF-Binary/BoxTextured.glb");
@@ -105,9 +115,8 @@ TEST(GltfRuns, ImagesAndTheBinaryChunkSurviveByteForByte) {
 
 TEST(GltfRuns, TheCharacterOntoItsEditedCopyCarriesItsMorphsAsAModelerExpects) {
   ScratchFolder dir;
-  ASSERT_EQ(
-      runProgram(TOVALINDER_SAMPLE_TOOL_FILE, {"character.glb", "edited.glb"}, dir.file("")).status,
-      0);
+  ASSERT_EQ(runProgram(TOVALINDER_SAMPLE_TOOL_FILE, {"character.glb", "edited.glb"}, dir).status,
+            0);
   const Result r =
       runTool({"character.glb", "edited.glb", "-o", "out.glb", "--report", "json"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
@@ -278,7 +287,7 @@ TEST(GltfRuns, FaultsExitWithTheirCodesAndWriteNothing) {
     EXPECT_EQ(dir.listing(), "");
   }
   ScratchFolder dir;
-  ASSERT_EQ(runProgram(TOVALINDER_SAMPLE_TOOL_FILE, {"c.glb", "e.glb"}, dir.file("")).status, 0);
+  ASSERT_EQ(runProgram(TOVALINDER_SAMPLE_TOOL_FILE, {"c.glb", "e.glb"}, dir).status, 0);
   const Result same = runTool({"c.glb", "e.glb", "-o", "e.glb"}, dir);
   EXPECT_EQ(same.status, 2);
   EXPECT_NE(same.err.find("is the input"), std::string::npos);

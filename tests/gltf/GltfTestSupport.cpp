@@ -1,28 +1,12 @@
 #include "GltfTestSupport.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace gltf_test {
 
 namespace {
-
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text)
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void putWord(std::vector<std::uint8_t>& out, std::uint32_t value) {
   for (int b = 0; b < 4; ++b)
@@ -128,43 +112,6 @@ runner::GltfAsset GlbBuilder::asset(const std::string& path) const {
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * 4) == 0);
-}
-
-Result runProgram(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& folder) {
-  std::string command = "cd " + shellQuoted(folder) + " && " + shellQuoted(program);
-  for (const std::string& arg : args)
-    command += " " + shellQuoted(arg);
-  const std::string out = folder + "/.out", err = folder + "/.err";
-  command += " >" + shellQuoted(out) + " 2>" + shellQuoted(err);
-  const int raw = std::system(command.c_str());
-  Result result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = slurp(out);
-  result.err = slurp(err);
-  std::filesystem::remove(out);
-  std::filesystem::remove(err);
-  return result;
-}
-
-Validation validate(const std::vector<std::string>& files) {
-  Validation v;
-  const std::string module = TOVALINDER_GLTF_VALIDATOR_DIR;
-  if (std::system("node --version >/dev/null 2>&1") != 0 ||
-      !std::filesystem::exists(module + "/index.js"))
-    return v;
-  std::string command =
-      "node " + shellQuoted(TOVALINDER_GLTF_VALIDATE_SCRIPT) + " " + shellQuoted(module);
-  for (const std::string& f : files)
-    command += " " + shellQuoted(f);
-  const std::string report = std::filesystem::temp_directory_path().string() +
-                             "/tovalinder-validator-" + std::to_string(std::rand()) + ".txt";
-  const int raw = std::system((command + " >" + shellQuoted(report) + " 2>&1").c_str());
-  v.ran = true;
-  v.clean = WIFEXITED(raw) && WEXITSTATUS(raw) == 0;
-  v.report = slurp(report);
-  std::filesystem::remove(report);
-  return v;
 }
 
 std::string assimpModel(const std::string& relative) {

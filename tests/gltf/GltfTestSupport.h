@@ -1,6 +1,5 @@
 // Test support for glTF: small files built by hand (raw accessor bytes in any form, so the reader
-// is tested against data it did not write), the runner started as a user starts it, and the
-// Khronos glTF validator run on written files.
+// is tested against data it did not write), and Debian's assimp sample files.
 #pragma once
 
 #include "GltfAsset.h"
@@ -42,23 +41,6 @@ template <typename T> std::vector<std::uint8_t> bytesOf(const std::vector<T>& va
 }
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b);
-
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-// Runs a program in `folder` with the arguments; its output and exit status.
-Result runProgram(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& folder);
-
-// The validator's report on the files ("<file>: N errors, ..." lines) and whether it ran; a
-// missing node or validator is a skip, except under CI, where it fails the calling test.
-struct Validation {
-  bool ran = false;
-  bool clean = false;
-  std::string report;
-};
-Validation validate(const std::vector<std::string>& files);
 
 std::string assimpModel(const std::string& relative);
 
