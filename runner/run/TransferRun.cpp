@@ -151,7 +151,7 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
     beforeSlots.push_back(document.objectAt(s));
   std::vector<std::string> namesBefore;
   for (const sim::Object* object : beforeSlots)
-    namesBefore.push_back(object ? object->name : std::string());
+    namesBefore.push_back(object ? std::string(object->name) : std::string());
 
   sim::setStrict(true);
   sim::clearMisuses();
