@@ -12,6 +12,8 @@
 
 namespace sim {
 
+HostState theHostState;
+
 // A plug-in looping over a hostile count can misuse the host millions of times: the record
 // keeps the first lines and counts the rest.
 constexpr size_t kMisuseLinesKept = 1000;
@@ -71,11 +73,8 @@ void badIndex(int index, int count, const char* function, const char* what) {
                          std::to_string(count - 1));
 }
 
-bool checkedPointer(const void* pointer, const char* function, const char* what) {
-  if (pointer)
-    return true;
+void nullPointer(const char* function, const char* what) {
   misuse(function, std::string("null ") + what);
-  return false;
 }
 
 std::vector<Object*> detachedObjects() {

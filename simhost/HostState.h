@@ -57,9 +57,10 @@ struct HostState {
   HostileAnswers answers;
 };
 
+// One per process, made when the module loads (before any document can exist).
+extern HostState theHostState;
 inline HostState& hostState() {
-  static HostState state;
-  return state;
+  return theHostState;
 }
 
 inline Document* liveDocument(MQDocument handle) {
@@ -96,7 +97,13 @@ inline bool checkedIndex(int index, int count, const char* function, const char*
   badIndex(index, count, function, what);
   return false;
 }
-bool checkedPointer(const void* pointer, const char* function, const char* what);
+void nullPointer(const char* function, const char* what);
+inline bool checkedPointer(const void* pointer, const char* function, const char* what) {
+  if (pointer)
+    return true;
+  nullPointer(function, what);
+  return false;
+}
 // Records a misuse made of parts, building the text only in strict mode.
 void misuse(const char* function, const std::string& what);
 
@@ -118,12 +125,13 @@ inline Reach reach(int index, int real, const int* answered, const char* functio
 inline bool hostileMode() {
   return hostState().hostile != Hostile::None;
 }
-// The answer remembered in a map, or null.
-template <typename Map, typename Key> const int* answerIn(const Map& map, const Key& key) {
-  if (!hostileMode())
-    return nullptr;
+template <typename Map, typename Key> const int* rememberedAnswer(const Map& map, const Key& key) {
   auto it = map.find(key);
   return it == map.end() ? nullptr : &it->second;
+}
+// The answer remembered in a map, or null (always null without a hostile mode).
+template <typename Map, typename Key> inline const int* answerIn(const Map& map, const Key& key) {
+  return hostileMode() ? rememberedAnswer(map, key) : nullptr;
 }
 // How many entries a fill call may write (or a set call read) for an element of real size
 // `real` whose count was answered as `answered` (null: not asked).

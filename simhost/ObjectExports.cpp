@@ -12,7 +12,7 @@ HostState& state() {
 }
 
 // Where a vertex or face index lies against the real object and the count answered for it.
-Reach vertexReach(Object* object, int index, const char* function) {
+inline Reach vertexReach(Object* object, int index, const char* function) {
   if (!object)
     return Reach::Past;
   return reach(index, object->vertexCount(),
@@ -20,7 +20,7 @@ Reach vertexReach(Object* object, int index, const char* function) {
                "vertex");
 }
 
-Reach faceReach(Object* object, int index, const char* function) {
+inline Reach faceReach(Object* object, int index, const char* function) {
   if (!object)
     return Reach::Past;
   return reach(index, object->faceCount(),
@@ -29,11 +29,11 @@ Reach faceReach(Object* object, int index, const char* function) {
 }
 
 // True when the object is live and the index names one of its real vertices or faces.
-bool hasVertex(Object* object, int index, const char* function) {
+inline bool hasVertex(Object* object, int index, const char* function) {
   return vertexReach(object, index, function) == Reach::Real;
 }
 
-bool hasFace(Object* object, int index, const char* function) {
+inline bool hasFace(Object* object, int index, const char* function) {
   return faceReach(object, index, function) == Reach::Real;
 }
 
