@@ -70,11 +70,12 @@ SIMHOST_EXPORT MQObject MQObj_Clone(MQObject obj) {
   Object* object = checkedObject(obj, __func__);
   if (!object || state().hostile == Hostile::NullObjects)
     return nullptr;
-  // Each array in one copy; the copy stands in no document, and its tables stay good.
-  auto* copy = new Object(*object);
-  copy->selected = 0;
-  copy->selectedVertices.clear();
-  copy->selectedFaces.clear();
+  // Each array in one copy; the copy stands in no document and has nothing selected.
+  auto* copy = new Object(object->name);
+  copy->depth = object->depth;
+  copy->locked = object->locked;
+  copy->visible = object->visible;
+  copy->copyGeometry(*object);
   state().objects.insert(copy);
   state().detached.insert(copy);
   return copy->handle();
