@@ -5,6 +5,7 @@
 #include "MorphPicture.h"
 #include "PluginModule.h"
 #include "Report.h"
+#include "SurfaceMode.h"
 #include "TransferRun.h"
 
 #include "AtomicFile.h"
@@ -77,6 +78,10 @@ int run(const CommandLine& line, bool& jsonOnFailure) {
   report.outcome = &outcome;
   report.timings.emplace_back("dialog and transfer", outcome.dialogAndTransferSeconds);
   report.timings.emplace_back("check", outcome.checkSeconds);
+  if (line.addedVertices == AddedVerticesMode::Surface) {
+    applySurfaceMode(*document, outcome);
+    report.timings.emplace_back("added vertices", outcome.addedVertices.seconds);
+  }
 
   if (!line.dialogPage.empty()) {
     if (outcome.view.pictureHtml.empty())
@@ -96,7 +101,8 @@ int run(const CommandLine& line, bool& jsonOnFailure) {
       std::string why;
       if (!writeMorphPicture(path,
                              MorphPictureInput{outcome.source, e.oldElement, outcome.destination,
-                                               e.newElement, &outcome.correspondence},
+                                               e.newElement, &outcome.correspondence,
+                                               &outcome.addedVertices.changed},
                              why))
         throw RunError(kExitFailure, why);
       report.pictures.push_back(path);
