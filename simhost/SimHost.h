@@ -1,8 +1,10 @@
 // The simulated host: a stand-in for the modeling application that loads the plug-in. It exports
 // all 175 host functions by name (the 37 a plug-in calls behave as a real host's, the rest are
 // harmless no-ops) and keeps real documents in memory. Tests and the runner build documents with
-// the C++ API below, hand them to the plug-in as MQDocument handles, and inspect the result.
-// Relies on the plug-in interface header only; shares nothing else with the plug-in.
+// the C++ API below, hand them to the plug-in as MQDocument handles, and inspect the result
+// (SimCheck.h tells whether a document is one a host could hold). Relies on the plug-in
+// interface header only (inside, on Debian's robin-map for its handle sets); shares nothing else
+// with the plug-in.
 //
 // Host behaviour where the plug-in interface leaves it open, chosen as a modeling application
 // would behave:
