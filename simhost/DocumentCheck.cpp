@@ -4,6 +4,7 @@
 #include "SimCheck.h"
 
 #include <map>
+#include <unordered_map>
 
 namespace sim {
 
@@ -26,14 +27,13 @@ std::map<std::string, std::vector<int>> sharedNames(const Document& document) {
 }
 
 // The faults the input already had: an old object's own, or a new element's Destination's.
-const std::set<std::string>* inheritedFaults(const Object* object,
-                                             const CheckExpectations& expected) {
+const std::set<std::string>*
+inheritedFaults(const Object* object, const CheckExpectations& expected,
+                const std::unordered_map<const Object*, const Object*>& destinations) {
   if (!expected.before)
     return nullptr;
-  const Object* origin = object;
-  for (const NewElement& made : expected.newElements)
-    if (made.element == object)
-      origin = made.destination;
+  const auto made = destinations.find(object);
+  const Object* origin = made == destinations.end() ? object : made->second;
   const auto it = expected.before->faults.find(origin);
   return it == expected.before->faults.end() ? nullptr : &it->second;
 }
@@ -80,12 +80,15 @@ DocumentSnapshot snapshotDocument(const Document& document) {
 std::vector<std::string> checkDocument(const Document& document,
                                        const CheckExpectations& expected) {
   std::vector<std::string> findings;
+  std::unordered_map<const Object*, const Object*> destinations;
+  for (const NewElement& made : expected.newElements)
+    destinations.emplace(made.element, made.destination);
   for (int s = 0; s < document.slotCount(); ++s) {
     const Object* object = document.objectAt(s);
     if (!object)
       continue;
     const std::string place = objectPlace(*object, s);
-    const std::set<std::string>* inherited = inheritedFaults(object, expected);
+    const std::set<std::string>* inherited = inheritedFaults(object, expected, destinations);
     for (const std::string& fault : objectFaults(*object))
       if (!inherited || !inherited->count(fault))
         findings.push_back(place + fault);

@@ -13,9 +13,10 @@ namespace {
 // A broken array can fault at every index: each rule reports its first few.
 constexpr size_t kFaultsPerRule = 20;
 
+// Nothing is allocated for an object without faults, as nearly every object is.
 class Faults {
 public:
-  void add(const char* rule, std::string line) {
+  void add(const std::string& rule, std::string line) {
     if (counts_[rule]++ < kFaultsPerRule)
       lines_.push_back(std::move(line));
   }
@@ -131,17 +132,17 @@ template <typename Twice> void forEachRepeatedId(const std::vector<MQDWORD>& ids
 }
 
 void checkIds(const char* what, const std::vector<MQDWORD>& ids, MQDWORD next, Faults& faults) {
-  const std::string rule = std::string(what) + " unique IDs";
+  const auto rule = [what]() { return std::string(what) + " unique IDs"; };
   const auto at = [what](size_t i) { return std::string(what) + " " + std::to_string(i); };
   for (size_t i = 0; i < ids.size(); ++i)
     if (ids[i] == 0)
-      faults.add(rule.c_str(), at(i) + ": unique ID 0");
+      faults.add(rule(), at(i) + ": unique ID 0");
     else if (ids[i] >= next)
-      faults.add(rule.c_str(), at(i) + ": unique ID " + std::to_string(ids[i]) +
-                                   " not below the next ID " + std::to_string(next));
+      faults.add(rule(), at(i) + ": unique ID " + std::to_string(ids[i]) +
+                             " not below the next ID " + std::to_string(next));
   forEachRepeatedId(ids, [&](size_t i, size_t earlier) {
     if (ids[i] != 0)
-      faults.add(rule.c_str(),
+      faults.add(rule(),
                  at(i) + ": unique ID " + std::to_string(ids[i]) + " also borne by " + at(earlier));
   });
 }
