@@ -36,6 +36,8 @@ std::string defaultOutputFor(const std::string& input) {
 std::string usageText() {
   std::string text =
       "Usage: tovalinder-run [OPTIONS] DOCUMENT.json\n"
+      "       tovalinder-run [OPTIONS] --source BASE.obj --morph FILE... --destination EDITED.obj\n"
+      "                      --output-dir FOLDER\n"
       "\n"
       "Runs the Tovalinder command of the real plug-in on a document file, as a modeler runs it\n"
       "in the host: the first object selected in the document's object list is the Source, the\n"
@@ -94,7 +96,7 @@ std::string usageText() {
           "      --no-create-backup-elements --dry-run\n"
           "  tovalinder-run scene.json --source Head --destination HeadNew --no-use-unique-ids \\\n"
           "      --mirror-morph --report json -o scene-out.json\n";
-  return text;
+  return text + modelFileUsageText();
 }
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
@@ -173,6 +175,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.request.dialog.elements.push_back(takeValue());
     } else if (arg == "--rate") {
       line.request.dialog.rateText = takeValue();
+    } else if (arg == "--morph") {
+      line.morphs.push_back(takeValue());
+    } else if (arg == "--output-dir") {
+      line.outputFolder = takeValue();
+      if (line.outputFolder.empty())
+        throw usage(arg + " needs a folder name");
+    } else if (arg == "--force") {
+      noValue();
+      line.force = true;
     } else if (arg == "--cancel") {
       noValue();
       line.request.dialog.cancel = true;
@@ -190,12 +201,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         throw usage("unknown option " + arg);
     }
   }
-  if (line.input.empty() && !line.help && !line.version)
+  completeModelFileRun(line);
+  if (line.input.empty() && line.sourceFile.empty() && !line.help && !line.version)
     throw usage("no document given");
   if (line.request.dialog.rateText && !isTypableNumber(*line.request.dialog.rateText))
     throw usage("--rate \"" + *line.request.dialog.rateText +
                 "\": the Rate field takes a number such as 100, 50, -20 or 12.5");
-  if (line.output.empty())
+  if (line.output.empty() && line.sourceFile.empty())
     line.output = defaultOutputFor(line.input);
   return line;
 }

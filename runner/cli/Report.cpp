@@ -68,12 +68,35 @@ std::string objectSize(const sim::Object& object) {
          plural(object.faceCount(), "face", "faces");
 }
 
+std::string filesRead(const InputSummary& files) {
+  std::string t = "Files read (" + files.format + "):\n";
+  size_t width = 0;
+  for (const auto& [role, file] : files.files)
+    width = std::max(width, role.size());
+  for (const auto& [role, file] : files.files)
+    t += "  " + padded(role, width) + "  " + file + "\n";
+  for (const std::string& note : files.notes)
+    t += "  Note: " + note + "\n";
+  return t + "\n";
+}
+
+std::string filesWritten(const RunReport& report) {
+  if (!report.written)
+    return "Not written (dry run)" + (report.output.empty() ? "" : ": " + report.output) + "\n";
+  std::string t;
+  for (const auto& [morph, file] : report.files->outputs)
+    t += "Written: " + file + "\n";
+  return t.empty() ? "Nothing written: no morph was transferred\n" : t;
+}
+
 } // namespace
 
 std::string textReport(const RunReport& report) {
   const TransferOutcome& o = *report.outcome;
   std::string t;
   t += "Tovalinder transfer: " + report.input + "\n\n";
+  if (report.files)
+    t += filesRead(*report.files);
   t += "  Source         " + quoted(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
   t += "  Destination    " + quoted(o.destinationName) + " (" + objectSize(*o.destination) + ")" +
        (o.source == o.destination ? "  (the same object: only one was selected)" : "") + "\n";
@@ -146,8 +169,11 @@ std::string textReport(const RunReport& report) {
     t += "Picture: " + picture + "\n";
   if (!report.dialogPage.empty())
     t += "Dialog page: " + report.dialogPage + "\n";
-  t += report.written ? "Written: " + report.output + "\n"
-                      : "Not written (dry run): " + report.output + "\n";
+  if (report.files)
+    t += filesWritten(report);
+  else
+    t += report.written ? "Written: " + report.output + "\n"
+                        : "Not written (dry run): " + report.output + "\n";
   return t;
 }
 
@@ -158,6 +184,18 @@ std::string jsonReport(const RunReport& report) {
   j["input"] = report.input;
   j["output"] = report.output;
   j["written"] = report.written;
+  if (report.files) {
+    nlohmann::ordered_json read = nlohmann::ordered_json::array(),
+                           written = nlohmann::ordered_json::array();
+    for (const auto& [role, file] : report.files->files)
+      read.push_back({{"role", role}, {"file", file}});
+    for (const auto& [morph, file] : report.files->outputs)
+      written.push_back({{"morph", morph}, {"file", file}});
+    j["files"] = {{"format", report.files->format},
+                  {"read", read},
+                  {"written", written},
+                  {"notes", report.files->notes}};
+  }
   j["source"] = {{"name", o.sourceName},
                  {"nameAfter", o.sourceNameAfter},
                  {"vertices", o.source->vertexCount()},
