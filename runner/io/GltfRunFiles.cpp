@@ -26,13 +26,28 @@ std::string baseNameOf(std::string name) {
   return name;
 }
 
+// At most `bytes` bytes of a UTF-8 name, cut where a character begins.
+std::string cutName(std::string name, size_t bytes) {
+  if (name.size() <= bytes)
+    return name;
+  size_t end = bytes;
+  while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+    --end;
+  name.resize(end);
+  return name;
+}
+
+// Host names only steer the run (the file keeps its own names), so long ones are cut to leave
+// an element name room within the host's name length.
+const size_t kObjectNameBytes = 160;
+
 // An element's morph name ends at its first "-": a target's own dashes become underscores.
-std::string morphNameOf(const std::string& target) {
+std::string morphNameOf(const std::string& target, size_t bytes) {
   std::string name = target.empty() ? std::string("target") : target;
   for (char& c : name)
     if (c == '-')
       c = '_';
-  return name;
+  return cutName(name, bytes);
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -125,14 +140,15 @@ void GltfRunFiles::read(sim::Document& document, RunObjects& objects) {
 }
 
 void GltfRunFiles::fillDocument(sim::Document& document, RunObjects& objects) {
-  source_.object = document.addObject(source_.mesh.summary.name);
+  source_.object = document.addObject(cutName(source_.mesh.summary.name, kObjectNameBytes));
   fillHostObject(*source_.object, source_.mesh, source_.weld, nullptr);
   const std::string base = baseNameOf(source_.object->name);
+  const size_t morphBytes = sim::kNameBytes - base.size() - 16; // "elem:", "-", "_<n>"
   for (size_t t = 0; t < source_.mesh.targets.size(); ++t) {
-    std::string name = "elem:" + morphNameOf(source_.mesh.targets[t].name) + "-" + base;
+    const std::string morph = morphNameOf(source_.mesh.targets[t].name, morphBytes);
+    std::string name = "elem:" + morph + "-" + base;
     for (int n = 2; targetOfElement_.count(name); ++n)
-      name = "elem:" + morphNameOf(source_.mesh.targets[t].name) + "_" + std::to_string(n) + "-" +
-             base;
+      name = "elem:" + morph + "_" + std::to_string(n) + "-" + base;
     sim::Object* element = document.addObject(name);
     fillElementObject(*element, *source_.object, source_.mesh, source_.weld,
                       source_.mesh.targets[t]);
@@ -143,7 +159,8 @@ void GltfRunFiles::fillDocument(sim::Document& document, RunObjects& objects) {
   if (sameMesh_) {
     destination_.object = source_.object;
   } else {
-    destination_.object = document.addObject(destination_.mesh.summary.name);
+    destination_.object =
+        document.addObject(cutName(destination_.mesh.summary.name, kObjectNameBytes));
     // The Destination's own IDs never name a Source vertex or face by chance.
     destination_.object->nextVertexUniqueId = source_.object->nextVertexUniqueId;
     destination_.object->nextFaceUniqueId = source_.object->nextFaceUniqueId;

@@ -292,3 +292,28 @@ TEST(GltfRuns, FaultsExitWithTheirCodesAndWriteNothing) {
   EXPECT_EQ(same.status, 2);
   EXPECT_NE(same.err.find("is the input"), std::string::npos);
 }
+
+TEST(GltfRuns, NamesLongerThanTheHostKeepsAreCutInTheHostOnly) {
+  ScratchFolder dir;
+  std::string longName, longTarget = "mouth-open-";
+  for (int i = 0; i < 100; ++i)
+    longName += "\xE9\xA1\x94"; // 顔, three bytes: 300 bytes in all
+  for (int i = 0; i < 90; ++i)
+    longTarget += "\xE5\x8F\xA3"; // 口
+  GlbBuilder b;
+  const size_t indices = b.indices({0, 1, 2});
+  const std::vector<float> triangle = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+  b.mesh(longName, {{"POSITION", b.vec3(triangle)}}, static_cast<long>(indices),
+         {{{"POSITION", b.vec3({0, 0, 1, 0, 0, 0, 0, 0, 0})}},
+          {{"POSITION", b.vec3({0, 0, 0, 0, 0, 2, 0, 0, 0})}}},
+         {longTarget, longTarget + "2"});
+  b.mesh(longName + "2", {{"POSITION", b.vec3(triangle)}}, static_cast<long>(indices));
+  b.write(dir.file("long.glb"));
+  const Result r = runTool({"long.glb", "--destination", longName + "2", "-o", "out.glb"}, dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const runner::MeshGeometry out = meshNamed(runner::loadGltf(dir.file("out.glb")), longName + "2");
+  ASSERT_EQ(out.summary.targetNames, (std::vector<std::string>{longTarget, longTarget + "2"}));
+  EXPECT_EQ(at(out.targets[0].positions, 0)[2], 1.0f);
+  EXPECT_EQ(at(out.targets[1].positions, 1)[2], 2.0f);
+  expectValid({dir.file("out.glb")});
+}
