@@ -18,7 +18,6 @@ struct RunReport {
   std::vector<std::string> pictures;
   std::string dialogPage;
   const TransferOutcome* outcome = nullptr;
-  const InputSummary* inputs = nullptr; // what was read (glTF runs add it to the report)
   std::vector<std::pair<std::string, double>> timings; // stage, seconds
   std::optional<InputSummary> files; // runs on model files: what was read and written
 };
