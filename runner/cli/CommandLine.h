@@ -16,7 +16,9 @@ class RunFiles;
 struct CommandLine {
   bool help = false, version = false;
   std::string input;
-  std::string output; // empty: "<input name>-transferred.json" in the current folder
+  std::string secondInput; // glTF: the Destination's file when it is not the input
+  std::string output;      // empty: "<input name>-transferred.json" (glTF: "<Destination file
+                           // name>-transferred.<its extension>") in the current folder
   DataLayout layout = DataLayout::Automatic;
   bool dryRun = false;
   bool jsonReport = false;

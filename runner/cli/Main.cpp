@@ -79,6 +79,10 @@ int run(const CommandLine& line, bool& jsonOnFailure) {
       files->read(*document, objects);
     else
       readDocument(line.input, *document);
+    if (objects.source) { // the files named them (glTF: nodes or meshes) and they are selected
+      request.sourceName.reset();
+      request.destinationName.reset();
+    }
   } catch (const DocumentError& e) {
     throw RunError(kExitBadInput, e.what());
   }

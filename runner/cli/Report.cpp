@@ -83,9 +83,10 @@ std::string filesRead(const InputSummary& files) {
 std::string filesWritten(const RunReport& report) {
   if (!report.written)
     return "Not written (dry run)" + (report.output.empty() ? "" : ": " + report.output) + "\n";
-  std::string t;
+  std::string t, last;
   for (const auto& [morph, file] : report.files->outputs)
-    t += "Written: " + file + "\n";
+    if (file != last) // a glTF run writes every morph into one file
+      t += "Written: " + (last = file) + "\n";
   return t.empty() ? "Nothing written: no morph was transferred\n" : t;
 }
 
