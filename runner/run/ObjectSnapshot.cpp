@@ -4,7 +4,7 @@ namespace runner {
 
 transfer::MeshSnapshot snapshotOf(const sim::Object& object, unsigned parts) {
   transfer::MeshSnapshot mesh;
-  mesh.parts = parts;
+  mesh.parts = parts | transfer::kVertexCount;
   mesh.vertexCount = object.vertexCount();
   if (parts & transfer::kPositions)
     mesh.positions = object.positions;

@@ -39,10 +39,10 @@ void readFaces(MQObject object, MeshSnapshot& mesh) {
 } // namespace
 
 void readMesh(MQObject object, unsigned parts, MeshSnapshot& mesh) {
-  const unsigned missing = parts & ~mesh.parts;
+  const unsigned missing = (parts | kVertexCount) & ~mesh.parts;
   if (!missing)
     return;
-  if (mesh.parts == 0)
+  if (missing & kVertexCount)
     mesh.vertexCount = std::max(0, MQObj_GetVertexCount(object));
   if (missing & kPositions)
     readPositions(object, mesh);

@@ -14,9 +14,10 @@ namespace transfer {
 
 // The parts of a snapshot, as bits of MeshSnapshot::parts.
 enum MeshPart : unsigned {
-  kPositions = 1u,
-  kUsedFlags = 2u,
-  kFaces = 4u,
+  kVertexCount = 1u, // read with any other part too
+  kPositions = 2u,
+  kUsedFlags = 4u,
+  kFaces = 8u,
 };
 
 struct MeshSnapshot {

@@ -40,9 +40,10 @@ void Tovalinder::transferMorphs() {
   const std::vector<int> sourceOf = sourceVertexTable(*this, mesh);
   const std::vector<transfer::ElementPair> pairs =
       transfer::readElementPairs(elements, newElements);
+  const transfer::MeshSnapshot& sourceVertices =
+      sourceMesh(settings.copyCoordinates ? transfer::kPositions : transfer::kVertexCount);
   const transfer::VertexPassInput vertexPass{
-      settings, document, destination.object, sourceMesh(transfer::kPositions), mesh,
-      sourceOf, pairs};
+      settings, document, destination.object, sourceVertices, mesh, sourceOf, pairs};
   const transfer::VertexTargets targets = transfer::chooseTargets(vertexPass);
   transfer::moveMatchedVertices(vertexPass, targets.matched);
   if (!targets.added.empty()) {
