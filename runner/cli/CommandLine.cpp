@@ -2,6 +2,8 @@
 
 #include "DialogOptions.h"
 
+#include <cmath>
+
 namespace runner {
 
 namespace {
@@ -48,6 +50,8 @@ std::string usageText() {
       "                          current folder); written whole or not at all\n"
       "      --layout L          auto (default), readable, base64, or binary (numbers in FILE.bin\n"
       "                          beside FILE)\n"
+      "      --force             let -o name the input document and replace it with the\n"
+      "                          result (never its side file alone, never another output)\n"
       "      --dry-run           run and report, but write no document\n"
       "      --report FORMAT     text (default) or json\n"
       "      --show-dialog FILE  write the options dialog as shown just before OK (HTML page)\n"
@@ -55,6 +59,8 @@ std::string usageText() {
       "                          the transferred morph (right); added vertices marked\n"
       "      --plugin FILE       the plug-in module to load (default: the one beside this "
       "program)\n"
+      "      --[no-]progress     show the stage and how far it is on the standard error (by\n"
+      "                          default on a terminal, for runs over a second)\n"
       "\n"
       "Source and Destination (default: the document's object-list selection):\n"
       "      --source NAME       select the object named NAME as the Source\n"
@@ -147,8 +153,18 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.jsonReport = format == "json";
     } else if (arg == "--show-dialog") {
       line.dialogPage = takeValue();
+      if (line.dialogPage.empty())
+        throw usage(arg + " needs a file name");
     } else if (arg == "--pictures") {
       line.picturesFolder = takeValue();
+      if (line.picturesFolder.empty())
+        throw usage(arg + " needs a folder name");
+    } else if (arg == "--force") {
+      noValue();
+      line.force = true;
+    } else if (arg == "--progress" || arg == "--no-progress") {
+      noValue();
+      line.progress = arg == "--progress" ? ProgressMode::Always : ProgressMode::Never;
     } else if (arg == "--plugin") {
       line.plugin = takeValue();
     } else if (arg == "--source") {
@@ -182,6 +198,11 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   if (line.request.dialog.rateText && !isTypableNumber(*line.request.dialog.rateText))
     throw usage("--rate \"" + *line.request.dialog.rateText +
                 "\": the Rate field takes a number such as 100, 50, -20 or 12.5");
+  // The plug-in keeps the rate as a single-precision number; beyond it every offset would be
+  // infinite and no vertex would move.
+  if (line.request.dialog.rateText && !std::isfinite(rateFromText(*line.request.dialog.rateText)))
+    throw usage("--rate \"" + *line.request.dialog.rateText +
+                "\": the Rate field cannot carry it (the largest is about 3.4e40 percent)");
   if (line.output.empty())
     line.output = defaultOutputFor(line.input);
   return line;

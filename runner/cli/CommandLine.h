@@ -9,8 +9,13 @@
 
 namespace runner {
 
+// Whether the progress line shows: on a terminal for runs over a second, always, or never.
+enum class ProgressMode { Automatic, Always, Never };
+
 struct CommandLine {
   bool help = false, version = false;
+  bool force = false; // the result may replace the input document
+  ProgressMode progress = ProgressMode::Automatic;
   std::string input;
   std::string output; // empty: "<input name>-transferred.json" in the current folder
   DataLayout layout = DataLayout::Automatic;

@@ -1,6 +1,7 @@
 #include "Report.h"
 
 #include "DialogOptions.h"
+#include "Printable.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,8 +11,9 @@ namespace runner {
 
 namespace {
 
+// Names come from documents: shown escaped where they could work the terminal.
 std::string quoted(const std::string& text) {
-  return "\"" + text + "\"";
+  return "\"" + printable(text) + "\"";
 }
 
 std::string fixed(double value, int decimals) {
@@ -55,7 +57,7 @@ std::string objectSize(const sim::Object& object) {
 std::string textReport(const RunReport& report) {
   const TransferOutcome& o = *report.outcome;
   std::string t;
-  t += "Tovalinder transfer: " + report.input + "\n\n";
+  t += "Tovalinder transfer: " + printable(report.input) + "\n\n";
   t += "  Source         " + quoted(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
   t += "  Destination    " + quoted(o.destinationName) + " (" + objectSize(*o.destination) + ")" +
        (o.source == o.destination ? "  (the same object: only one was selected)" : "") + "\n";
@@ -71,7 +73,7 @@ std::string textReport(const RunReport& report) {
     t += "Elements made (" + std::to_string(o.elements.size()) + "):\n";
     size_t width = 0;
     for (const ElementOutcome& e : o.elements)
-      width = std::max(width, e.newName.size() + 2);
+      width = std::max(width, quoted(e.newName).size());
     for (const ElementOutcome& e : o.elements) {
       t += "  " + padded(quoted(e.newName), width) + "  from " + quoted(e.picked) + "; ";
       t += e.oldRemoved ? "old element removed" : "old element kept as " + quoted(e.oldNameAfter);
@@ -114,18 +116,18 @@ std::string textReport(const RunReport& report) {
   if (!o.hostMisuses.empty())
     t += "Note: the host noticed " +
          plural(static_cast<long>(o.hostMisuses.size()), "faulty call", "faulty calls") +
-         " by the plug-in, the first: " + o.hostMisuses.front() + "\n";
+         " by the plug-in, the first: " + printable(o.hostMisuses.front()) + "\n";
 
   t += "\nTime:";
   for (const auto& [stage, seconds] : report.timings)
     t += " " + stage + " " + fixed(seconds, 3) + " s,";
   t.back() = '\n';
   for (const std::string& picture : report.pictures)
-    t += "Picture: " + picture + "\n";
+    t += "Picture: " + printable(picture) + "\n";
   if (!report.dialogPage.empty())
-    t += "Dialog page: " + report.dialogPage + "\n";
-  t += report.written ? "Written: " + report.output + "\n"
-                      : "Not written (dry run): " + report.output + "\n";
+    t += "Dialog page: " + printable(report.dialogPage) + "\n";
+  t += report.written ? "Written: " + printable(report.output) + "\n"
+                      : "Not written (dry run): " + printable(report.output) + "\n";
   return t;
 }
 

@@ -1,0 +1,156 @@
+#include "Run.h"
+
+#include "DocumentFile.h"
+#include "MorphPicture.h"
+#include "PluginModule.h"
+#include "Progress.h"
+#include "Report.h"
+#include "RunFiles.h"
+#include "StagedOutputs.h"
+#include "TransferRun.h"
+
+#include <cctype>
+#include <chrono>
+#include <iostream>
+#include <memory>
+
+namespace runner {
+
+namespace {
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A file name for an element's picture: its name with characters unsafe in file names replaced.
+std::string pictureName(const std::string& element, size_t index) {
+  std::string name;
+  for (char c : element)
+    name += (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_') ? c : '_';
+  return std::to_string(index + 1) + "-" + name + ".png";
+}
+
+std::string baseName(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void readInput(const CommandLine& line, sim::Document& document) {
+  try {
+    const std::string wrongKind = unreadableKind(line.input);
+    if (!wrongKind.empty())
+      throw DocumentError(line.input + ": " + wrongKind);
+    readDocument(line.input, document);
+  } catch (const DocumentError& e) {
+    throw RunError(kExitBadInput, e.what());
+  }
+}
+
+// The command run on the document, with the progress line following the plug-in.
+void runPlugin(const CommandLine& line, PluginModule& plugin, sim::Document& document,
+               Progress& progress, TransferOutcome& outcome) {
+  TransferRequest request = line.request;
+  request.dialog.wantPicture = !line.dialogPage.empty();
+  request.dialog.beforeOk = [&progress, &outcome](size_t picked) {
+    progress.transfer().start(picked, outcome.destination ? outcome.destination->vertexCount() : 0);
+  };
+  request.afterCommand = [&progress] { progress.stage("checking the result"); };
+  progress.transferStage();
+  runTransfer(plugin, document, request, outcome);
+}
+
+// The pictures of the new elements: their paths, and staged as temporaries once checked.
+std::vector<std::string> picturePaths(const CommandLine& line, const TransferOutcome& outcome) {
+  std::vector<std::string> paths;
+  for (size_t k = 0; k < outcome.elements.size(); ++k)
+    if (outcome.elements[k].oldElement)
+      paths.push_back(line.picturesFolder + "/" + pictureName(outcome.elements[k].newName, k));
+  return paths;
+}
+
+void stagePictures(const std::vector<std::string>& paths, const TransferOutcome& outcome,
+                   Progress& progress, StagedOutputs& staged) {
+  progress.stage("pictures");
+  size_t next = 0;
+  for (const ElementOutcome& e : outcome.elements) {
+    if (!e.oldElement)
+      continue;
+    progress.items(next, paths.size());
+    int width = 0, height = 0;
+    const std::string png =
+        renderMorphPicturePng(MorphPictureInput{outcome.source, e.oldElement, outcome.destination,
+                                                e.newElement, &outcome.correspondence},
+                              width, height);
+    if (png.empty())
+      throw RunError(kExitFailure, paths[next] + ": cannot create the picture");
+    staged.add(paths[next++], png);
+  }
+}
+
+} // namespace
+
+int runCommandLine(const CommandLine& line) {
+  Progress progress(line.progress);
+  RunReport report;
+  report.input = line.input;
+  report.output = line.output;
+  std::vector<FileGroup> outputs = plannedOutputs(line);
+  checkRunFiles(line, outputs);
+
+  auto stage = std::chrono::steady_clock::now();
+  progress.stage("reading " + baseName(line.input));
+  auto document = std::make_unique<sim::Document>();
+  readInput(line, *document);
+  report.timings.emplace_back("read", secondsSince(stage));
+
+  stage = std::chrono::steady_clock::now();
+  PluginModule plugin(line.plugin.empty() ? defaultPluginPath() : line.plugin);
+  if (!plugin.start())
+    throw RunError(kExitFailure, plugin.error());
+  report.timings.emplace_back("plug-in start", secondsSince(stage));
+
+  TransferOutcome outcome;
+  runPlugin(line, plugin, *document, progress, outcome);
+  report.outcome = &outcome;
+  report.timings.emplace_back("dialog and transfer", outcome.dialogAndTransferSeconds);
+  report.timings.emplace_back("check", outcome.checkSeconds);
+
+  // Every file's name is known now: none may replace an input or another output.
+  std::vector<std::string> pictures;
+  if (!line.picturesFolder.empty()) {
+    pictures = picturePaths(line, outcome);
+    addPictures(outputs, pictures);
+    checkRunFiles(line, outputs);
+  }
+  StagedOutputs staged;
+  if (!line.dialogPage.empty()) {
+    if (outcome.view.pictureHtml.empty())
+      throw RunError(kExitFailure, "the options dialog could not be pictured");
+    staged.add(line.dialogPage, outcome.view.pictureHtml);
+    report.dialogPage = line.dialogPage;
+  }
+  if (!line.picturesFolder.empty()) {
+    stage = std::chrono::steady_clock::now();
+    staged.makeFolder(line.picturesFolder);
+    stagePictures(pictures, outcome, progress, staged);
+    report.pictures = pictures;
+    report.timings.emplace_back("pictures", secondsSince(stage));
+  }
+  if (!line.dryRun) {
+    stage = std::chrono::steady_clock::now();
+    progress.stage("writing " + baseName(line.output));
+    try {
+      writeDocument(line.output, *document, line.layout);
+    } catch (const DocumentError& e) {
+      throw RunError(kExitFailure, e.what());
+    }
+    report.written = true;
+    report.timings.emplace_back("write", secondsSince(stage));
+  }
+  staged.commit();
+  progress.stop();
+  std::cout << (line.jsonReport ? jsonReport(report) : textReport(report));
+  return kExitOk;
+}
+
+} // namespace runner

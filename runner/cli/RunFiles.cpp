@@ -1,0 +1,66 @@
+#include "RunFiles.h"
+
+#include "DocumentFile.h"
+#include "DocumentParts.h"
+#include "NativeFiles.h"
+#include "TransferRun.h"
+
+namespace runner {
+
+namespace {
+
+bool anyExists(const std::vector<FileGroup>& groups) {
+  for (const FileGroup& g : groups)
+    for (const std::string& path : g.paths)
+      if (native::kindAt(path, false) != native::FileKind::Missing)
+        return true;
+  return false;
+}
+
+// The input document's files. Its side file is looked for only when an output exists already
+// (one that does not exist cannot be an input), and never in a pipe, which would be used up.
+FileGroup inputFiles(const std::string& input, bool outputsExist) {
+  FileGroup group{"the input document", {input}, true};
+  if (outputsExist && native::kindAt(input, true) == native::FileKind::Regular)
+    group.paths = documentParts(input);
+  return group;
+}
+
+} // namespace
+
+std::vector<FileGroup> plannedOutputs(const CommandLine& line) {
+  std::vector<FileGroup> outputs;
+  if (!line.dryRun) {
+    FileGroup document{"the output document", {line.output}, true};
+    // The automatic layout writes a side file for large documents.
+    if (line.layout == DataLayout::SideFile || line.layout == DataLayout::Automatic)
+      document.paths.push_back(sideFileName(line.output));
+    outputs.push_back(document);
+  }
+  if (!line.dialogPage.empty())
+    outputs.push_back({"the dialog page", {line.dialogPage}, false});
+  return outputs;
+}
+
+void addPictures(std::vector<FileGroup>& outputs, const std::vector<std::string>& paths) {
+  for (const std::string& path : paths)
+    outputs.push_back({"the picture", {path}, false});
+}
+
+void checkRunFiles(const CommandLine& line, const std::vector<FileGroup>& outputs) {
+  if (!line.picturesFolder.empty()) {
+    const native::FileKind kind = native::kindAt(line.picturesFolder, true);
+    if (kind != native::FileKind::Missing && kind != native::FileKind::Folder)
+      throw RunError(kExitUsage,
+                     "the pictures folder \"" + line.picturesFolder + "\" is a file, not a folder");
+  }
+  FileCheckOptions options;
+  options.replaceInput = line.force;
+  try {
+    checkOutputs({inputFiles(line.input, anyExists(outputs))}, outputs, options);
+  } catch (const OutputRefusal& e) {
+    throw RunError(kExitUsage, e.what());
+  }
+}
+
+} // namespace runner
