@@ -73,11 +73,22 @@ Progress::~Progress() {
 }
 
 void Progress::stage(const std::string& text) {
+  begin(text, false);
+}
+
+void Progress::transferStage() {
+  begin("transfer", true);
+}
+
+void Progress::begin(const std::string& text, bool transfer) {
   std::lock_guard<std::mutex> lock(mutex_);
   stage_ = printable(text);
   done_ = total_ = 0;
-  inTransfer_ = false;
+  inTransfer_ = transfer;
   stageStarted_ = Clock::now();
+  // Forced, every stage shows, however short.
+  if (enabled_ && delay_ == Clock::duration::zero())
+    draw(line());
 }
 
 void Progress::bytes(std::uint64_t done, std::uint64_t total) {
@@ -92,12 +103,6 @@ void Progress::items(std::uint64_t done, std::uint64_t total) {
 
 TransferWatch& Progress::transfer() {
   return transfer_;
-}
-
-void Progress::transferStage() {
-  stage("transfer");
-  std::lock_guard<std::mutex> lock(mutex_);
-  inTransfer_ = true;
 }
 
 void Progress::stop() {
@@ -132,25 +137,28 @@ void Progress::watch() {
   std::unique_lock<std::mutex> lock(mutex_);
   while (!stopping_) {
     wake_.wait_for(lock, std::chrono::milliseconds(100));
-    if (!stopping_ && Clock::now() - started_ >= delay_)
-      draw(line());
+    if (stopping_ || Clock::now() - started_ < delay_)
+      continue;
+    const std::string now = line();
+    if (now != shown_)
+      draw(now);
   }
 }
 
 // Overwrites the line shown with this one (empty: erases it), and tells the signal clean-up
 // how to erase what is shown now.
 void Progress::draw(const std::string& text) {
-  if (text.empty() && shownWidth_ == 0)
+  if (text.empty() && shown_.empty())
     return;
   std::string out = "\r" + text;
-  if (text.size() < shownWidth_)
-    out += std::string(shownWidth_ - text.size(), ' ');
+  if (text.size() < shown_.size())
+    out += std::string(shown_.size() - text.size(), ' ');
   if (text.empty())
     out += "\r";
   std::fwrite(out.data(), 1, out.size(), stderr);
   std::fflush(stderr);
-  shownWidth_ = text.size();
-  cleanup::setEraseText(text.empty() ? std::string() : "\r" + std::string(shownWidth_, ' ') + "\r");
+  shown_ = text;
+  cleanup::setEraseText(text.empty() ? std::string() : "\r" + std::string(text.size(), ' ') + "\r");
 }
 
 } // namespace runner

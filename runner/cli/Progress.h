@@ -36,6 +36,7 @@ public:
   void stop();
 
 private:
+  void begin(const std::string& text, bool transfer);
   void watch();
   std::string line();
   void draw(const std::string& text);
@@ -49,7 +50,7 @@ private:
   std::string stage_;
   std::uint64_t done_ = 0, total_ = 0;
   bool inBytes_ = false, inTransfer_ = false;
-  size_t shownWidth_ = 0; // bytes on the terminal now
+  std::string shown_; // the line on the terminal now
   size_t widest_ = 78;
   TransferWatch transfer_;
   std::thread thread_;

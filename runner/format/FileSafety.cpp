@@ -75,7 +75,20 @@ std::string quoted(const std::string& text) {
 std::string describe(const FileGroup& group, size_t index) {
   if (index == 0)
     return group.what + " " + quoted(group.paths[0]);
-  return "the side file " + quoted(group.paths[index]) + " of " + group.what;
+  return "the side file " + quoted(group.paths[index]) + " of " + group.what + " " +
+         quoted(group.paths[0]);
+}
+
+struct Located {
+  const FileGroup* group;
+  size_t index;
+  Place place;
+};
+
+std::string describeBoth(const Located& a, const Located& b) {
+  if (a.group == b.group)
+    return describe(*a.group, a.index) + " and its own side file are the same file";
+  return describe(*a.group, a.index) + " and " + describe(*b.group, b.index) + " are the same file";
 }
 
 void checkKind(const FileGroup& group, size_t index) {
@@ -90,12 +103,6 @@ void checkKind(const FileGroup& group, size_t index) {
     throw OutputRefusal(describe(group, index) + " is " + linkTo + describeKind(kind) +
                         ": name a file to write");
 }
-
-struct Located {
-  const FileGroup* group;
-  size_t index;
-  Place place;
-};
 
 std::vector<Located> locate(const std::vector<FileGroup>& groups) {
   std::vector<Located> all;
@@ -141,9 +148,7 @@ void checkOutputs(const std::vector<FileGroup>& inputs, const std::vector<FileGr
             : std::make_pair(files.end(), true);
     if (!entry.second || !file.second) {
       const Located& b = out[entry.second ? file.first->second : entry.first->second];
-      throw OutputRefusal(describe(*b.group, b.index) + " and " +
-                          describe(*out[a].group, out[a].index) +
-                          " are the same file: choose different names");
+      throw OutputRefusal(describeBoth(b, out[a]) + ": choose different names");
     }
   }
 }

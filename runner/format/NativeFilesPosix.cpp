@@ -47,7 +47,8 @@ FileKind kindOf(mode_t mode) {
 bool createExclusive(const std::string& path, std::optional<unsigned> keepMode, FileHandle& file,
                      std::string& error) {
   const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-  const int created = ::open(path.c_str(), flags, 0666);
+  // Never more open than the file it replaces, not even before the bits are set exactly.
+  const int created = ::open(path.c_str(), flags, keepMode ? *keepMode & 0777 : 0666);
   if (created < 0) {
     error = std::strerror(errno);
     return false;

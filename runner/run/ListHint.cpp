@@ -52,11 +52,13 @@ std::string reasonFor(const sim::Document& document, const sim::Object& source,
   const std::string base = baseName(source.name);
   if (filterOn(choices, kElementsOnly) && !isElementOf(name, base)) {
     facts += (facts.empty() ? "" : ", and ") + std::string("its name is not elem:<morph>-") + base;
-    flags += (flags.empty() ? "" : " ") + std::string("--no-") + kDialogOptions[kElementsOnly].flag;
+    flags +=
+        (flags.empty() ? "" : " and ") + std::string("--no-") + kDialogOptions[kElementsOnly].flag;
   }
   if (flags.empty())
     return std::string();
-  return quoted(name) + " is filtered out (" + facts + "): " + flags + " lists it";
+  return quoted(name) + " is hidden by the list filters: " + facts + "; " + flags + " show" +
+         (flags.find(' ') == std::string::npos ? "s" : "") + " it";
 }
 
 } // namespace
@@ -68,9 +70,9 @@ std::string whyNotListed(const sim::Document& document, const sim::Object& sourc
   for (const std::string& name : names) {
     const std::string reason = reasonFor(document, source, destination, name, choices);
     if (!reason.empty())
-      reasons += (reasons.empty() ? "" : "; ") + reason;
+      reasons += "; " + reason;
   }
-  return reasons.empty() ? reasons : " (" + reasons + ")";
+  return reasons;
 }
 
 } // namespace runner

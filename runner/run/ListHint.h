@@ -12,7 +12,7 @@
 
 namespace runner {
 
-// " (...)" with one reason per name that has one; empty when none has.
+// "; <reason>" for each name that has one; empty when none has.
 std::string whyNotListed(const sim::Document& document, const sim::Object& source,
                          const sim::Object& destination, const std::vector<std::string>& names,
                          const DialogChoices& choices);
