@@ -59,7 +59,7 @@ void runPlugin(const CommandLine& line, PluginModule& plugin, sim::Document& doc
   runTransfer(plugin, document, request, outcome);
 }
 
-// The pictures of the new elements: their paths, and staged as temporaries once checked.
+// The paths of the new elements' pictures.
 std::vector<std::string> picturePaths(const CommandLine& line, const TransferOutcome& outcome) {
   std::vector<std::string> paths;
   for (size_t k = 0; k < outcome.elements.size(); ++k)
@@ -84,6 +84,31 @@ void stagePictures(const std::vector<std::string>& paths, const TransferOutcome&
     if (png.empty())
       throw RunError(kExitFailure, paths[next] + ": cannot create the picture");
     staged.add(paths[next++], png);
+  }
+}
+
+// The dialog page and the pictures, staged once every output's name is known and checked.
+void stageExtras(const CommandLine& line, const TransferOutcome& outcome,
+                 std::vector<FileGroup>& outputs, Progress& progress, StagedOutputs& staged,
+                 RunReport& report) {
+  std::vector<std::string> pictures;
+  if (!line.picturesFolder.empty()) {
+    pictures = picturePaths(line, outcome);
+    addPictures(outputs, pictures);
+    checkRunFiles(line, outputs);
+  }
+  if (!line.dialogPage.empty()) {
+    if (outcome.view.pictureHtml.empty())
+      throw RunError(kExitFailure, "the options dialog could not be pictured");
+    staged.add(line.dialogPage, outcome.view.pictureHtml);
+    report.dialogPage = line.dialogPage;
+  }
+  if (!line.picturesFolder.empty()) {
+    const auto stage = std::chrono::steady_clock::now();
+    staged.makeFolder(line.picturesFolder);
+    stagePictures(pictures, outcome, progress, staged);
+    report.pictures = pictures;
+    report.timings.emplace_back("pictures", secondsSince(stage));
   }
 }
 
@@ -115,27 +140,8 @@ int runCommandLine(const CommandLine& line) {
   report.timings.emplace_back("dialog and transfer", outcome.dialogAndTransferSeconds);
   report.timings.emplace_back("check", outcome.checkSeconds);
 
-  // Every file's name is known now: none may replace an input or another output.
-  std::vector<std::string> pictures;
-  if (!line.picturesFolder.empty()) {
-    pictures = picturePaths(line, outcome);
-    addPictures(outputs, pictures);
-    checkRunFiles(line, outputs);
-  }
   StagedOutputs staged;
-  if (!line.dialogPage.empty()) {
-    if (outcome.view.pictureHtml.empty())
-      throw RunError(kExitFailure, "the options dialog could not be pictured");
-    staged.add(line.dialogPage, outcome.view.pictureHtml);
-    report.dialogPage = line.dialogPage;
-  }
-  if (!line.picturesFolder.empty()) {
-    stage = std::chrono::steady_clock::now();
-    staged.makeFolder(line.picturesFolder);
-    stagePictures(pictures, outcome, progress, staged);
-    report.pictures = pictures;
-    report.timings.emplace_back("pictures", secondsSince(stage));
-  }
+  stageExtras(line, outcome, outputs, progress, staged, report);
   if (!line.dryRun) {
     stage = std::chrono::steady_clock::now();
     progress.stage("writing " + baseName(line.output));

@@ -51,7 +51,7 @@ static int regularFile(int fd) {
 ssize_t write(int fd, const void* data, size_t size) {
   static ssize_t (*real)(int, const void*, size_t);
   if (!real)
-    real = (ssize_t (*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
+    real = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
   if (regularFile(fd) && injected("write") < 0)
     return -1;
   return real(fd, data, size);
@@ -95,24 +95,18 @@ static int openWith(const char* symbol, const char* path, int flags, mode_t mode
   return fd;
 }
 
-int open(const char* path, int flags, ...) {
-  mode_t mode = 0;
-  if (flags & O_CREAT) {
-    va_list args;
-    va_start(args, flags);
-    mode = (mode_t)va_arg(args, int);
-    va_end(args);
+/* open and open64 alike: the mode is passed only with O_CREAT. */
+#define OPEN_WRAPPER(symbol)                                                                       \
+  int symbol(const char* path, int flags, ...) {                                                   \
+    mode_t mode = 0;                                                                               \
+    if (flags & O_CREAT) {                                                                         \
+      va_list args;                                                                                \
+      va_start(args, flags);                                                                       \
+      mode = (mode_t)va_arg(args, int);                                                            \
+      va_end(args);                                                                                \
+    }                                                                                              \
+    return openWith(#symbol, path, flags, mode);                                                   \
   }
-  return openWith("open", path, flags, mode);
-}
 
-int open64(const char* path, int flags, ...) {
-  mode_t mode = 0;
-  if (flags & O_CREAT) {
-    va_list args;
-    va_start(args, flags);
-    mode = (mode_t)va_arg(args, int);
-    va_end(args);
-  }
-  return openWith("open64", path, flags, mode);
-}
+OPEN_WRAPPER(open)
+OPEN_WRAPPER(open64)
