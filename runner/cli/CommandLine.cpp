@@ -62,6 +62,14 @@ std::string usageText() {
       "      --[no-]progress     show the stage and how far it is on the standard error (by\n"
       "                          default on a terminal, for runs over a second)\n"
       "\n"
+      "Added vertices (those without a Source vertex, when the morph is interpolated for them):\n"
+      "      --added-vertices M  spec (default): exactly what the plug-in wrote, an inverse\n"
+      "                          squared distance blend of the matched vertices round them;\n"
+      "                          surface: the Source morph at their closest point of the Source\n"
+      "                          surface (a harmonic blend of their neighbours where the edit\n"
+      "                          built away from it); matched vertices stay as the plug-in made\n"
+      "                          them\n"
+      "\n"
       "Source and Destination (default: the document's object-list selection):\n"
       "      --source NAME       select the object named NAME as the Source\n"
       "      --destination NAME  and this one as the Destination (it must come after the Source)\n"
@@ -167,6 +175,11 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     } else if (arg == "--progress" || arg == "--no-progress") {
       noValue();
       line.progress = arg == "--progress" ? ProgressMode::Always : ProgressMode::Never;
+    } else if (arg == "--added-vertices") {
+      const std::string mode = takeValue();
+      if (!modeNamed(mode, line.addedVertices))
+        throw usage("--added-vertices " + mode + ": use " + nameOf(AddedVerticesMode::Plugin) +
+                    " or " + nameOf(AddedVerticesMode::Surface));
     } else if (arg == "--plugin") {
       line.plugin = takeValue();
     } else if (arg == "--source") {

@@ -24,6 +24,7 @@ struct CommandLine {
   std::string dialogPage; // --show-dialog
   std::string picturesFolder;
   std::string plugin; // empty: beside the program
+  AddedVerticesMode addedVertices = AddedVerticesMode::Plugin;
   TransferRequest request;
 };
 

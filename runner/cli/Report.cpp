@@ -47,6 +47,24 @@ std::string optionsOn(const TransferOutcome& o) {
   return text.empty() ? "(none)" : text;
 }
 
+bool surfaceModeSuggested(const TransferOutcome& o) {
+  const VertexTally& v = o.correspondence.tally;
+  return o.addedVertices.mode == AddedVerticesMode::Plugin && o.settings.copyCoordinates &&
+         v.total > 0 && v.interpolated > kSurfaceModeSuggestedAbove * v.total;
+}
+
+std::string surfaceModeSuggestion(const TransferOutcome& o) {
+  const VertexTally& v = o.correspondence.tally;
+  return fixed(100.0 * v.interpolated / v.total, 1) +
+         " % of the Destination's vertices were added and interpolated; --added-vertices surface "
+         "takes their morph from the Source surface";
+}
+
+std::string surfaceModeCounts(const AddedVerticesSummary& a) {
+  return std::to_string(a.fromSurface) + " from the Source surface, " + std::to_string(a.harmonic) +
+         " harmonic from their neighbours, " + std::to_string(a.kept) + " as the plug-in made them";
+}
+
 std::string objectSize(const sim::Object& object) {
   return plural(object.vertexCount(), "vertex", "vertices") + ", " +
          plural(object.faceCount(), "face", "faces");
@@ -94,6 +112,10 @@ std::string textReport(const RunReport& report) {
   t += "  added, left as they are             " + std::to_string(v.addedLeftAlone) + "\n";
   t += "  skipped: not selected               " + std::to_string(v.notSelected) + "\n";
   t += "  skipped: unused (in no face)        " + std::to_string(v.unused) + "\n";
+  if (o.addedVertices.mode == AddedVerticesMode::Surface)
+    t += "Added vertices, surface mode: " + surfaceModeCounts(o.addedVertices) + "\n";
+  else if (surfaceModeSuggested(o))
+    t += "Tip: " + surfaceModeSuggestion(o) + ".\n";
 
   t += "\nNames: ";
   if (o.sourceNameAfter == o.sourceName && o.destinationNameAfter == o.destinationName)
@@ -178,6 +200,14 @@ std::string jsonReport(const RunReport& report) {
                    {"addedLeftAlone", v.addedLeftAlone},
                    {"notSelected", v.notSelected},
                    {"unused", v.unused}};
+  const AddedVerticesSummary& added = o.addedVertices;
+  if (added.mode == AddedVerticesMode::Surface)
+    j["addedVertices"] = {{"mode", nameOf(added.mode)},
+                          {"fromSurface", added.fromSurface},
+                          {"harmonic", added.harmonic},
+                          {"asThePluginMadeThem", added.kept}};
+  else if (surfaceModeSuggested(o))
+    j["addedVertices"] = {{"mode", nameOf(added.mode)}, {"suggestion", surfaceModeSuggestion(o)}};
   j["hostMessages"] = o.hostMessages;
   j["hostMisuses"] = o.hostMisuses;
   j["pictures"] = report.pictures;

@@ -7,6 +7,7 @@
 #include "Report.h"
 #include "RunFiles.h"
 #include "StagedOutputs.h"
+#include "SurfaceMode.h"
 #include "TransferRun.h"
 
 #include <cctype>
@@ -77,10 +78,10 @@ void stagePictures(const std::vector<std::string>& paths, const TransferOutcome&
       continue;
     progress.items(next, paths.size());
     int width = 0, height = 0;
-    const std::string png =
-        renderMorphPicturePng(MorphPictureInput{outcome.source, e.oldElement, outcome.destination,
-                                                e.newElement, &outcome.correspondence},
-                              width, height);
+    const std::string png = renderMorphPicturePng(
+        MorphPictureInput{outcome.source, e.oldElement, outcome.destination, e.newElement,
+                          &outcome.correspondence, &outcome.addedVertices.changed},
+        width, height);
     if (png.empty())
       throw RunError(kExitFailure, paths[next] + ": cannot create the picture");
     staged.add(paths[next++], png);
@@ -139,6 +140,11 @@ int runCommandLine(const CommandLine& line) {
   report.outcome = &outcome;
   report.timings.emplace_back("dialog and transfer", outcome.dialogAndTransferSeconds);
   report.timings.emplace_back("check", outcome.checkSeconds);
+  if (line.addedVertices == AddedVerticesMode::Surface) {
+    progress.stage("added vertices from the Source surface");
+    applySurfaceMode(*document, outcome);
+    report.timings.emplace_back("added vertices", outcome.addedVertices.seconds);
+  }
 
   StagedOutputs staged;
   stageExtras(line, outcome, outputs, progress, staged, report);
