@@ -38,6 +38,8 @@ std::string defaultOutputFor(const std::string& input) {
 std::string usageText() {
   std::string text =
       "Usage: tovalinder-run [OPTIONS] DOCUMENT.json\n"
+      "       tovalinder-run [OPTIONS] --source BASE.obj --morph FILE... --destination EDITED.obj\n"
+      "                      --output-dir FOLDER\n"
       "\n"
       "Runs the Tovalinder command of the real plug-in on a document file, as a modeler runs it\n"
       "in the host: the first object selected in the document's object list is the Source, the\n"
@@ -102,7 +104,7 @@ std::string usageText() {
           "      --no-create-backup-elements --dry-run\n"
           "  tovalinder-run scene.json --source Head --destination HeadNew --no-use-unique-ids \\\n"
           "      --mirror-morph --report json -o scene-out.json\n";
-  return text;
+  return text + modelFileUsageText();
 }
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
@@ -169,9 +171,6 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.picturesFolder = takeValue();
       if (line.picturesFolder.empty())
         throw usage(arg + " needs a folder name");
-    } else if (arg == "--force") {
-      noValue();
-      line.force = true;
     } else if (arg == "--progress" || arg == "--no-progress") {
       noValue();
       line.progress = arg == "--progress" ? ProgressMode::Always : ProgressMode::Never;
@@ -191,6 +190,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.request.dialog.elements.push_back(takeValue());
     } else if (arg == "--rate") {
       line.request.dialog.rateText = takeValue();
+    } else if (arg == "--morph") {
+      line.morphs.push_back(takeValue());
+    } else if (arg == "--output-dir") {
+      line.outputFolder = takeValue();
+      if (line.outputFolder.empty())
+        throw usage(arg + " needs a folder name");
+    } else if (arg == "--force") {
+      noValue();
+      line.force = true;
     } else if (arg == "--cancel") {
       noValue();
       line.request.dialog.cancel = true;
@@ -208,7 +216,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         throw usage("unknown option " + arg);
     }
   }
-  if (line.input.empty() && !line.help && !line.version)
+  completeModelFileRun(line);
+  if (line.input.empty() && line.sourceFile.empty() && !line.help && !line.version)
     throw usage("no document given");
   if (line.request.dialog.rateText && !isTypableNumber(*line.request.dialog.rateText))
     throw usage("--rate \"" + *line.request.dialog.rateText +
@@ -218,7 +227,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   if (line.request.dialog.rateText && !std::isfinite(rateFromText(*line.request.dialog.rateText)))
     throw usage("--rate \"" + *line.request.dialog.rateText +
                 "\": the Rate field cannot carry it (the largest is about 3.4e40 percent)");
-  if (line.output.empty())
+  if (line.output.empty() && line.sourceFile.empty())
     line.output = defaultOutputFor(line.input);
   return line;
 }

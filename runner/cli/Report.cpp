@@ -70,12 +70,36 @@ std::string objectSize(const sim::Object& object) {
          plural(object.faceCount(), "face", "faces");
 }
 
+std::string filesRead(const InputSummary& files) {
+  std::string t = "Files read (" + files.format + "):\n";
+  size_t width = 0;
+  for (const auto& [role, file] : files.files)
+    width = std::max(width, printable(role).size());
+  for (const auto& [role, file] : files.files)
+    t += "  " + padded(printable(role), width) + "  " + printable(file) + "\n";
+  for (const std::string& note : files.notes)
+    t += "  Note: " + printable(note) + "\n";
+  return t + "\n";
+}
+
+std::string filesWritten(const RunReport& report) {
+  if (!report.written)
+    return "Not written (dry run)" +
+           (report.output.empty() ? "" : ": " + printable(report.output)) + "\n";
+  std::string t;
+  for (const auto& [morph, file] : report.files->outputs)
+    t += "Written: " + printable(file) + "\n";
+  return t.empty() ? "Nothing written: no morph was transferred\n" : t;
+}
+
 } // namespace
 
 std::string textReport(const RunReport& report) {
   const TransferOutcome& o = *report.outcome;
   std::string t;
   t += "Tovalinder transfer: " + printable(report.input) + "\n\n";
+  if (report.files)
+    t += filesRead(*report.files);
   t += "  Source         " + quoted(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
   t += "  Destination    " + quoted(o.destinationName) + " (" + objectSize(*o.destination) + ")" +
        (o.source == o.destination ? "  (the same object: only one was selected)" : "") + "\n";
@@ -148,8 +172,11 @@ std::string textReport(const RunReport& report) {
     t += "Picture: " + printable(picture) + "\n";
   if (!report.dialogPage.empty())
     t += "Dialog page: " + printable(report.dialogPage) + "\n";
-  t += report.written ? "Written: " + printable(report.output) + "\n"
-                      : "Not written (dry run): " + printable(report.output) + "\n";
+  if (report.files)
+    t += filesWritten(report);
+  else
+    t += report.written ? "Written: " + printable(report.output) + "\n"
+                        : "Not written (dry run): " + printable(report.output) + "\n";
   return t;
 }
 
@@ -160,6 +187,18 @@ std::string jsonReport(const RunReport& report) {
   j["input"] = report.input;
   j["output"] = report.output;
   j["written"] = report.written;
+  if (report.files) {
+    nlohmann::ordered_json read = nlohmann::ordered_json::array(),
+                           written = nlohmann::ordered_json::array();
+    for (const auto& [role, file] : report.files->files)
+      read.push_back({{"role", role}, {"file", file}});
+    for (const auto& [morph, file] : report.files->outputs)
+      written.push_back({{"morph", morph}, {"file", file}});
+    j["files"] = {{"format", report.files->format},
+                  {"read", read},
+                  {"written", written},
+                  {"notes", report.files->notes}};
+  }
   j["source"] = {{"name", o.sourceName},
                  {"nameAfter", o.sourceNameAfter},
                  {"vertices", o.source->vertexCount()},

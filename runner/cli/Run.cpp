@@ -1,6 +1,8 @@
 #include "Run.h"
 
+#include "DialogOptions.h"
 #include "DocumentFile.h"
+#include "FileChecks.h"
 #include "MorphPicture.h"
 #include "PluginModule.h"
 #include "Progress.h"
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace runner {
 
@@ -36,8 +39,24 @@ std::string baseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void readInput(const CommandLine& line, sim::Document& document) {
+// Files without vertex unique IDs pair by position: the dialog's box is unticked, and asking
+// for the IDs is a mistake worth saying.
+void pairByPositionFor(const RunFiles& files, TransferRequest& request) {
+  std::optional<bool>& uniqueIds = request.dialog.options[kUseUniqueIds];
+  if (uniqueIds.value_or(false))
+    throw RunError(kExitUsage, "--use-unique-ids: " + files.summary().format +
+                                   " files carry no vertex unique IDs, so this run pairs the "
+                                   "vertices by position; leave the option out");
+  uniqueIds = false;
+}
+
+void readInput(const CommandLine& line, RunFiles* files, sim::Document& document) {
   try {
+    if (files) {
+      RunObjects objects;
+      files->read(document, objects);
+      return;
+    }
     const std::string wrongKind = unreadableKind(line.input);
     if (!wrongKind.empty())
       throw DocumentError(line.input + ": " + wrongKind);
@@ -48,9 +67,8 @@ void readInput(const CommandLine& line, sim::Document& document) {
 }
 
 // The command run on the document, with the progress line following the plug-in.
-void runPlugin(const CommandLine& line, PluginModule& plugin, sim::Document& document,
-               Progress& progress, TransferOutcome& outcome) {
-  TransferRequest request = line.request;
+void runPlugin(const CommandLine& line, TransferRequest request, PluginModule& plugin,
+               sim::Document& document, Progress& progress, TransferOutcome& outcome) {
   request.dialog.wantPicture = !line.dialogPage.empty();
   request.dialog.beforeOk = [&progress, &outcome](size_t picked) {
     progress.transfer().start(picked, outcome.destination ? outcome.destination->vertexCount() : 0);
@@ -89,14 +107,14 @@ void stagePictures(const std::vector<std::string>& paths, const TransferOutcome&
 }
 
 // The dialog page and the pictures, staged once every output's name is known and checked.
-void stageExtras(const CommandLine& line, const TransferOutcome& outcome,
+void stageExtras(const CommandLine& line, const RunFiles* files, const TransferOutcome& outcome,
                  std::vector<FileGroup>& outputs, Progress& progress, StagedOutputs& staged,
                  RunReport& report) {
   std::vector<std::string> pictures;
   if (!line.picturesFolder.empty()) {
     pictures = picturePaths(line, outcome);
     addPictures(outputs, pictures);
-    checkRunFiles(line, outputs);
+    checkRunFiles(line, files, outputs);
   }
   if (!line.dialogPage.empty()) {
     if (outcome.view.pictureHtml.empty())
@@ -118,15 +136,21 @@ void stageExtras(const CommandLine& line, const TransferOutcome& outcome,
 int runCommandLine(const CommandLine& line) {
   Progress progress(line.progress);
   RunReport report;
-  report.input = line.input;
-  report.output = line.output;
+  report.input = line.sourceFile.empty() ? line.input : line.sourceFile;
+  report.output = line.sourceFile.empty() ? line.output : line.outputFolder;
+  TransferRequest request = line.request;
+  const std::unique_ptr<RunFiles> files = openRunFiles(line);
+  if (files) {
+    pairByPositionFor(*files, request);
+    files->checkOutputs();
+  }
   std::vector<FileGroup> outputs = plannedOutputs(line);
-  checkRunFiles(line, outputs);
+  checkRunFiles(line, files.get(), outputs);
 
   auto stage = std::chrono::steady_clock::now();
-  progress.stage("reading " + baseName(line.input));
+  progress.stage("reading " + baseName(report.input));
   auto document = std::make_unique<sim::Document>();
-  readInput(line, *document);
+  readInput(line, files.get(), *document);
   report.timings.emplace_back("read", secondsSince(stage));
 
   stage = std::chrono::steady_clock::now();
@@ -136,7 +160,7 @@ int runCommandLine(const CommandLine& line) {
   report.timings.emplace_back("plug-in start", secondsSince(stage));
 
   TransferOutcome outcome;
-  runPlugin(line, plugin, *document, progress, outcome);
+  runPlugin(line, request, plugin, *document, progress, outcome);
   report.outcome = &outcome;
   report.timings.emplace_back("dialog and transfer", outcome.dialogAndTransferSeconds);
   report.timings.emplace_back("check", outcome.checkSeconds);
@@ -147,12 +171,15 @@ int runCommandLine(const CommandLine& line) {
   }
 
   StagedOutputs staged;
-  stageExtras(line, outcome, outputs, progress, staged, report);
+  stageExtras(line, files.get(), outcome, outputs, progress, staged, report);
   if (!line.dryRun) {
     stage = std::chrono::steady_clock::now();
-    progress.stage("writing " + baseName(line.output));
+    progress.stage("writing " + baseName(report.output));
     try {
-      writeDocument(line.output, *document, line.layout);
+      if (files)
+        files->write(*document, outcome);
+      else
+        writeDocument(line.output, *document, line.layout);
     } catch (const DocumentError& e) {
       throw RunError(kExitFailure, e.what());
     }
@@ -160,6 +187,8 @@ int runCommandLine(const CommandLine& line) {
     report.timings.emplace_back("write", secondsSince(stage));
   }
   staged.commit();
+  if (files)
+    report.files = files->summary();
   progress.stop();
   std::cout << (line.jsonReport ? jsonReport(report) : textReport(report));
   return kExitOk;

@@ -128,3 +128,30 @@ TEST(HostileRunner, ADryRunWritesNoDocumentSoItsNameMayBeTheInput) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(changesBesides(before, snapshot(dir), {}), "");
 }
+
+TEST(HostileRunner, ADialogPageNamingAModelFileOfTheRunIsRefused) {
+  ScratchFolder dir;
+  const std::string quad = "v 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n";
+  writeFile(dir.file("base.obj"), "v 0 0 0\n" + quad);
+  writeFile(dir.file("smile.obj"), "v 0 0 0.5\n" + quad);
+  writeFile(dir.file("edited.obj"), "v 0 0 0\n" + quad);
+  std::filesystem::create_directory(dir.file("sub"));
+  const std::vector<std::string> run = {"--source",      "base.obj",   "--morph",      "smile.obj",
+                                        "--destination", "edited.obj", "--output-dir", "out"};
+  const Snapshot before = snapshot(dir);
+  for (const char* page : {"smile.obj", "sub/../edited.obj"}) {
+    std::vector<std::string> args = run;
+    args.insert(args.end(), {"--show-dialog", page});
+    const Outcome r = runRunner(dir, args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find(std::string("the dialog page \"") + page + "\" is the "),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(changesBesides(before, snapshot(dir), {}), "");
+  }
+  std::vector<std::string> args = run;
+  args.insert(args.end(), {"--show-dialog", "page.html"});
+  const Outcome r = runRunner(dir, args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(changesBesides(before, snapshot(dir), {"out", "page.html"}), "");
+}

@@ -2,45 +2,15 @@
 // bad input with its message and exit status and no output written, the sample's transfer with
 // its report, pictures and dialog page, and the bundled sample being what the generator makes.
 #include "AnalyticScenes.h"
+#include "ProgramRun.h"
 #include "RunnerTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
-#include <sys/wait.h>
-
 using namespace runner_test;
 
 namespace {
-
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text)
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-Result runProgram(const std::string& program, const std::vector<std::string>& args,
-                  const ScratchFolder& dir) {
-  std::string command = "cd " + shellQuoted(dir.file("")) + " && " + shellQuoted(program);
-  for (const std::string& arg : args)
-    command += " " + shellQuoted(arg);
-  command += " >" + shellQuoted(dir.file(".out")) + " 2>" + shellQuoted(dir.file(".err"));
-  const int raw = std::system(command.c_str());
-  Result result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = readFile(dir.file(".out"));
-  result.err = readFile(dir.file(".err"));
-  std::filesystem::remove(dir.file(".out"));
-  std::filesystem::remove(dir.file(".err"));
-  return result;
-}
 
 Result runner(const std::vector<std::string>& args, const ScratchFolder& dir) {
   return runProgram(TOVALINDER_RUNNER_FILE, args, dir);

@@ -1,4 +1,4 @@
-#include "RunFiles.h"
+#include "FileChecks.h"
 
 #include "DocumentFile.h"
 #include "DocumentParts.h"
@@ -26,11 +26,19 @@ FileGroup inputFiles(const std::string& input, bool outputsExist) {
   return group;
 }
 
+// The model files of a run on them, each an input of its own.
+std::vector<FileGroup> modelFiles(const RunFiles& files) {
+  std::vector<FileGroup> groups;
+  for (const auto& [role, path] : files.summary().files)
+    groups.push_back({"the " + role + " file", {path}, false});
+  return groups;
+}
+
 } // namespace
 
 std::vector<FileGroup> plannedOutputs(const CommandLine& line) {
   std::vector<FileGroup> outputs;
-  if (!line.dryRun) {
+  if (!line.dryRun && line.sourceFile.empty()) {
     FileGroup document{"the output document", {line.output}, true};
     // The automatic layout writes a side file for large documents.
     if (line.layout == DataLayout::SideFile || line.layout == DataLayout::Automatic)
@@ -47,7 +55,8 @@ void addPictures(std::vector<FileGroup>& outputs, const std::vector<std::string>
     outputs.push_back({"the picture", {path}, false});
 }
 
-void checkRunFiles(const CommandLine& line, const std::vector<FileGroup>& outputs) {
+void checkRunFiles(const CommandLine& line, const RunFiles* files,
+                   const std::vector<FileGroup>& outputs) {
   if (!line.picturesFolder.empty()) {
     const native::FileKind kind = native::kindAt(line.picturesFolder, true);
     if (kind != native::FileKind::Missing && kind != native::FileKind::Folder)
@@ -57,7 +66,9 @@ void checkRunFiles(const CommandLine& line, const std::vector<FileGroup>& output
   FileCheckOptions options;
   options.replaceInput = line.force;
   try {
-    checkOutputs({inputFiles(line.input, anyExists(outputs))}, outputs, options);
+    checkOutputs(files ? modelFiles(*files)
+                       : std::vector<FileGroup>{inputFiles(line.input, anyExists(outputs))},
+                 outputs, options);
   } catch (const OutputRefusal& e) {
     throw RunError(kExitUsage, e.what());
   }
