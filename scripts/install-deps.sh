@@ -3,7 +3,8 @@
 # only the tests use.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev nlohmann-json3-dev libstb-dev libeigen3-dev mingw-w64 g++-mingw-w64-x86-64-posix
+          libbenchmark-dev nlohmann-json3-dev libstb-dev libeigen3-dev robin-map-dev mingw-w64
+          g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 wine wine64 clang-format python3)
 # A second OBJ reader to check the runner's OBJ outputs, and real OBJ files nobody here wrote.
 test_packages=(assimp-utils assimp-testmodels)
