@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "DialogOptions.h"
+#include "GltfAsset.h"
 
 #include <cmath>
 
@@ -30,9 +31,12 @@ std::string defaultOutputFor(const std::string& input) {
   const size_t slash = input.find_last_of("/\\");
   std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
   const size_t dot = name.rfind('.');
+  std::string extension = ".json";
+  if (isGltfPath(name))
+    extension = name.substr(dot);
   if (dot != std::string::npos && dot > 0)
     name.resize(dot);
-  return name + "-transferred.json";
+  return name + "-transferred" + extension;
 }
 
 std::string usageText() {
@@ -40,6 +44,7 @@ std::string usageText() {
       "Usage: tovalinder-run [OPTIONS] DOCUMENT.json\n"
       "       tovalinder-run [OPTIONS] --source BASE.obj --morph FILE... --destination EDITED.obj\n"
       "                      --output-dir FOLDER\n"
+      "       tovalinder-run [OPTIONS] SOURCE.glb [DESTINATION.glb]   (.glb, .gltf or .vrm)\n"
       "\n"
       "Runs the Tovalinder command of the real plug-in on a document file, as a modeler runs it\n"
       "in the host: the first object selected in the document's object list is the Source, the\n"
@@ -72,8 +77,14 @@ std::string usageText() {
       "                          built away from it); matched vertices stay as the plug-in made\n"
       "                          them\n"
       "\n"
-      "Source and Destination (default: the document's object-list selection):\n"
-      "      --source NAME       select the object named NAME as the Source\n"
+      "glTF files: the Source mesh's morph targets are carried onto the Destination mesh and\n"
+      "written into a copy of the Destination's file (-o, same kind: .glb/.vrm or .gltf); the\n"
+      "rest of that file is kept. Vertices are paired by position (glTF has no unique IDs).\n"
+      "\n"
+      "Source and Destination (default: the document's object-list selection; glTF: the one\n"
+      "mesh with morph targets, and the mesh of its name in the second file, else that file's\n"
+      "only mesh, else the one other mesh of a single file):\n"
+      "      --source NAME       select the object (glTF: node or mesh) named NAME as the Source\n"
       "      --destination NAME  and this one as the Destination (it must come after the Source)\n"
       "\n"
       "The options dialog:\n"
@@ -103,7 +114,9 @@ std::string usageText() {
           "  tovalinder-run samples/character.json --element elem:smile-Body --rate 50 \\\n"
           "      --no-create-backup-elements --dry-run\n"
           "  tovalinder-run scene.json --source Head --destination HeadNew --no-use-unique-ids \\\n"
-          "      --mirror-morph --report json -o scene-out.json\n";
+          "      --mirror-morph --report json -o scene-out.json\n"
+          "  tovalinder-run character.glb edited.glb -o edited-with-morphs.glb\n"
+          "  tovalinder-run avatar.vrm --source Face --destination FaceEdited -o out.vrm\n";
   return text + modelFileUsageText();
 }
 
@@ -113,9 +126,17 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-      if (!line.input.empty())
-        throw usage("one document at a time: \"" + line.input + "\" and \"" + arg + "\" given");
-      line.input = arg;
+      if (line.input.empty())
+        line.input = arg;
+      else if (line.secondInput.empty() && isGltfPath(line.input) && isGltfPath(arg))
+        line.secondInput = arg;
+      else
+        throw usage("one document at a time: \"" +
+                    (line.secondInput.empty() ? line.input : line.secondInput) + "\" and \"" + arg +
+                    "\" given" +
+                    (isGltfPath(arg) ? " (at most two glTF files: the Source's, then the "
+                                       "Destination's)"
+                                     : ""));
       continue;
     }
     if (arg == "--") {
@@ -228,7 +249,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     throw usage("--rate \"" + *line.request.dialog.rateText +
                 "\": the Rate field cannot carry it (the largest is about 3.4e40 percent)");
   if (line.output.empty() && line.sourceFile.empty())
-    line.output = defaultOutputFor(line.input);
+    line.output = defaultOutputFor(line.secondInput.empty() ? line.input : line.secondInput);
   return line;
 }
 

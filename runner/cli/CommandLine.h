@@ -20,7 +20,9 @@ struct CommandLine {
   bool help = false, version = false;
   ProgressMode progress = ProgressMode::Automatic;
   std::string input;
-  std::string output; // empty: "<input name>-transferred.json" in the current folder
+  std::string secondInput; // glTF: the Destination's file when it is not the input
+  std::string output;      // empty: "<input name>-transferred.json" (glTF: "<Destination file
+                           // name>-transferred.<its extension>") in the current folder
   DataLayout layout = DataLayout::Automatic;
   bool dryRun = false;
   bool jsonReport = false;

@@ -86,9 +86,10 @@ std::string filesWritten(const RunReport& report) {
   if (!report.written)
     return "Not written (dry run)" +
            (report.output.empty() ? "" : ": " + printable(report.output)) + "\n";
-  std::string t;
+  std::string t, last;
   for (const auto& [morph, file] : report.files->outputs)
-    t += "Written: " + printable(file) + "\n";
+    if (file != last) // a glTF run writes every morph into one file
+      t += "Written: " + printable(last = file) + "\n";
   return t.empty() ? "Nothing written: no morph was transferred\n" : t;
 }
 

@@ -50,11 +50,16 @@ void pairByPositionFor(const RunFiles& files, TransferRequest& request) {
   uniqueIds = false;
 }
 
-void readInput(const CommandLine& line, RunFiles* files, sim::Document& document) {
+void readInput(const CommandLine& line, RunFiles* files, sim::Document& document,
+               TransferRequest& request) {
   try {
     if (files) {
       RunObjects objects;
       files->read(document, objects);
+      if (objects.source) { // the files named them (glTF: nodes or meshes) and they are selected
+        request.sourceName.reset();
+        request.destinationName.reset();
+      }
       return;
     }
     const std::string wrongKind = unreadableKind(line.input);
@@ -150,7 +155,7 @@ int runCommandLine(const CommandLine& line) {
   auto stage = std::chrono::steady_clock::now();
   progress.stage("reading " + baseName(report.input));
   auto document = std::make_unique<sim::Document>();
-  readInput(line, files.get(), *document);
+  readInput(line, files.get(), *document, request);
   report.timings.emplace_back("read", secondsSince(stage));
 
   stage = std::chrono::steady_clock::now();
