@@ -26,24 +26,33 @@ FileGroup inputFiles(const std::string& input, bool outputsExist) {
   return group;
 }
 
-// The model files of a run on them, each an input of its own.
-std::vector<FileGroup> modelFiles(const RunFiles& files) {
+// The model files of a run on them, each an input of its own: those the command line names
+// (known before they are read) and those the format found (an OBJ run's morph patterns).
+std::vector<FileGroup> modelFiles(const CommandLine& line, const RunFiles& files) {
   std::vector<FileGroup> groups;
+  for (const std::string* path :
+       {&line.input, &line.secondInput, &line.sourceFile, &line.destinationFile})
+    if (!path->empty())
+      groups.push_back({"the input file", {*path}, false});
   for (const auto& [role, path] : files.summary().files)
-    groups.push_back({"the " + role + " file", {path}, false});
+    if (!path.empty())
+      groups.push_back({"the " + role + " file", {path}, false});
   return groups;
 }
 
 } // namespace
 
-std::vector<FileGroup> plannedOutputs(const CommandLine& line) {
+std::vector<FileGroup> plannedOutputs(const CommandLine& line, const RunFiles* files) {
   std::vector<FileGroup> outputs;
-  if (!line.dryRun && line.sourceFile.empty()) {
+  if (!line.dryRun && !files) {
     FileGroup document{"the output document", {line.output}, true};
     // The automatic layout writes a side file for large documents.
     if (line.layout == DataLayout::SideFile || line.layout == DataLayout::Automatic)
       document.paths.push_back(sideFileName(line.output));
     outputs.push_back(document);
+  } else if (!line.dryRun && !line.output.empty()) {
+    // A model file written whole (glTF); the format itself checks it against its inputs.
+    outputs.push_back({"the output file", {line.output}, false});
   }
   if (!line.dialogPage.empty())
     outputs.push_back({"the dialog page", {line.dialogPage}, false});
@@ -66,7 +75,7 @@ void checkRunFiles(const CommandLine& line, const RunFiles* files,
   FileCheckOptions options;
   options.replaceInput = line.force;
   try {
-    checkOutputs(files ? modelFiles(*files)
+    checkOutputs(files ? modelFiles(line, *files)
                        : std::vector<FileGroup>{inputFiles(line.input, anyExists(outputs))},
                  outputs, options);
   } catch (const OutputRefusal& e) {

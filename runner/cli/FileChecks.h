@@ -13,8 +13,9 @@
 
 namespace runner {
 
-// The outputs known before the run (all but the pictures, whose names come from the elements).
-std::vector<FileGroup> plannedOutputs(const CommandLine& line);
+// The outputs known before the run (all but the pictures, whose names come from the elements);
+// `files` for a run on model files.
+std::vector<FileGroup> plannedOutputs(const CommandLine& line, const RunFiles* files);
 void addPictures(std::vector<FileGroup>& outputs, const std::vector<std::string>& paths);
 
 // Checks the outputs against the inputs (the document, or the model files when `files` is

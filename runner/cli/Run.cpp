@@ -149,7 +149,7 @@ int runCommandLine(const CommandLine& line) {
     pairByPositionFor(*files, request);
     files->checkOutputs();
   }
-  std::vector<FileGroup> outputs = plannedOutputs(line);
+  std::vector<FileGroup> outputs = plannedOutputs(line, files.get());
   checkRunFiles(line, files.get(), outputs);
 
   auto stage = std::chrono::steady_clock::now();

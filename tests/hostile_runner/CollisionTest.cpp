@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -127,6 +128,22 @@ TEST(HostileRunner, ADryRunWritesNoDocumentSoItsNameMayBeTheInput) {
   const Outcome r = runRunner(dir, {"scene.json", "-o", "scene.json", "--dry-run"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(changesBesides(before, snapshot(dir), {}), "");
+}
+
+TEST(HostileRunner, ADialogPageNamingAGltfFileOfTheRunIsRefusedBeforeItIsRead) {
+  ScratchFolder dir;
+  const std::string make = std::string(TOVALINDER_SAMPLE_TOOL_FILE) + " " + dir.file("s.glb") +
+                           " " + dir.file("e.glb") + " >/dev/null";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  std::filesystem::create_directory_symlink(".", dir.file("here"));
+  const Snapshot before = snapshot(dir);
+  for (const char* page : {"e.glb", "here/s.glb", "out.glb"}) {
+    const Outcome r = runRunner(dir, {"s.glb", "e.glb", "-o", "out.glb", "--show-dialog", page});
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find(std::string("the dialog page \"") + page + "\""), std::string::npos)
+        << r.err;
+    EXPECT_EQ(changesBesides(before, snapshot(dir), {}), "");
+  }
 }
 
 TEST(HostileRunner, ADialogPageNamingAModelFileOfTheRunIsRefused) {
