@@ -2,6 +2,7 @@
 
 #include "GltfAsset.h"
 #include "dialog/DialogOptions.h"
+#include "dialog/TextConversion.h"
 
 namespace runner {
 
@@ -55,6 +56,8 @@ std::string usageText() {
       "                          current folder); written whole or not at all\n"
       "      --layout L          auto (default), readable, base64, or binary (numbers in FILE.bin\n"
       "                          beside FILE)\n"
+      "      --force             let -o name the input document and replace it with the\n"
+      "                          result (never its side file alone, never another output)\n"
       "      --dry-run           run and report, but write no document\n"
       "      --report FORMAT     text (default) or json\n"
       "      --show-dialog FILE  write the options dialog as shown just before OK (HTML page)\n"
@@ -62,6 +65,8 @@ std::string usageText() {
       "                          the transferred morph (right); added vertices marked\n"
       "      --plugin FILE       the plug-in module to load (default: the one beside this "
       "program)\n"
+      "      --[no-]progress     show the stage and how far it is on the standard error (by\n"
+      "                          default on a terminal, for runs over a second)\n"
       "\n"
       "Added vertices (those without a Source vertex, when the morph is interpolated for them):\n"
       "      --added-vertices M  spec (default): exactly what the plug-in wrote, an inverse\n"
@@ -100,8 +105,10 @@ std::string usageText() {
           "  -h, --help              this text\n"
           "      --version           the runner's version\n"
           "\n"
-          "Exit status: 0 done, 1 failure (plug-in or file writing), 2 bad usage, 3 bad input\n"
-          "(document, names, elements), 4 cancelled. Nothing is written unless the status is 0.\n"
+          "Exit status: 0 done, 1 failure (plug-in or file writing), 2 bad usage (an output\n"
+          "that is an input, another output, a folder, a device or a pipe included), 3 bad input\n"
+          "(document, names, elements), 4 cancelled; stopped by a signal (Ctrl-C), the program\n"
+          "dies of it. Nothing is written unless the status is 0.\n"
           "\n"
           "Examples:\n"
           "  tovalinder-run samples/character.json\n"
@@ -181,8 +188,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.jsonReport = format == "json";
     } else if (arg == "--show-dialog") {
       line.dialogPage = takeValue();
+      if (line.dialogPage.empty())
+        throw usage(arg + " needs a file name");
     } else if (arg == "--pictures") {
       line.picturesFolder = takeValue();
+      if (line.picturesFolder.empty())
+        throw usage(arg + " needs a folder name");
+    } else if (arg == "--progress" || arg == "--no-progress") {
+      noValue();
+      line.progress = arg == "--progress" ? ProgressMode::Always : ProgressMode::Never;
     } else if (arg == "--added-vertices") {
       const std::string mode = takeValue();
       if (!modeNamed(mode, line.addedVertices))
@@ -231,6 +245,11 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   if (line.request.dialog.rateText && !isTypableNumber(*line.request.dialog.rateText))
     throw usage("--rate \"" + *line.request.dialog.rateText +
                 "\": the Rate field takes a number such as 100, 50, -20 or 12.5");
+  // The plug-in keeps the rate as a single-precision number and reads one beyond it as 0: no
+  // vertex would move, which is not what the user asked for.
+  if (line.request.dialog.rateText && !textconv::rateIsFinite(*line.request.dialog.rateText))
+    throw usage("--rate \"" + *line.request.dialog.rateText +
+                "\": the Rate field cannot carry it (the largest is about 3.4e40 percent)");
   if (line.output.empty() && line.sourceFile.empty())
     line.output = defaultOutputFor(line.secondInput.empty() ? line.input : line.secondInput);
   return line;

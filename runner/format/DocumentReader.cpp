@@ -29,6 +29,12 @@ std::string directoryOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// "1 vertex", "3 vertices", "2 faces".
+std::string counted(size_t count, const std::string& what) {
+  const std::string many = what == "vertex" ? "vertices" : what + "s";
+  return std::to_string(count) + " " + (count == 1 ? what : many);
+}
+
 std::string at(const std::string& place, size_t index) {
   return place + "[" + std::to_string(index) + "]";
 }
@@ -249,8 +255,8 @@ std::vector<T> Reader::flatColumn(const Json& v, const std::string& place, size_
   if (c.nested)
     fail(place, std::string("expected one number per ") + per + ", not an array of arrays");
   if (c.values.size() != expected)
-    fail(place, "has " + std::to_string(c.values.size()) + " entries for " +
-                    std::to_string(expected) + " " + per + (expected == 1 ? "" : "s"));
+    fail(place,
+         "has " + std::to_string(c.values.size()) + " entries for " + counted(expected, per));
   return std::move(c.values);
 }
 
@@ -281,8 +287,7 @@ std::vector<int> Reader::indexList(const Json& v, const std::string& place, size
   for (size_t i = 0; i < c.values.size(); ++i)
     if (c.values[i] < 0 || static_cast<size_t>(c.values[i]) >= count)
       fail(at(place, i), std::string(what) + " " + std::to_string(c.values[i]) +
-                             " does not exist: the object has " + std::to_string(count) + " " +
-                             what + (count == 1 ? "" : "s"));
+                             " does not exist: the object has " + counted(count, what));
   return std::vector<int>(c.values.begin(), c.values.end());
 }
 

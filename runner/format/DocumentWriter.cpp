@@ -67,7 +67,7 @@ template <typename T> bool allFinite(const std::vector<T>&) {
 
 class Writer {
 public:
-  Writer(DataLayout layout, std::ofstream* side) : layout_(layout), side_(side) {}
+  Writer(DataLayout layout, std::ostream* side) : layout_(layout), side_(side) {}
 
   std::string text;
   std::uint64_t sideBytes = 0;
@@ -132,7 +132,7 @@ private:
   }
 
   DataLayout layout_;
-  std::ofstream* side_;
+  std::ostream* side_;
 };
 
 void writeVertices(Writer& w, const sim::Object& object, bool lastKey) {

@@ -100,8 +100,9 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
   if (pick) {
     // Select all, then invert: nothing is picked; then pick the asked-for items one by one.
     script.clickButton(dialog::kSelectAllCaption).clickButton(dialog::kInvertSelectionCaption);
+    // A name several items bear picks each of them, as a person would click every one.
     for (const std::string& name : choices.elements)
-      script.selectItem(name);
+      script.selectEveryItem(name);
   }
   for (size_t i : dialog::optionsInSettingsOrder())
     if (!isListFilter(i) && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
@@ -133,6 +134,8 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
       seen->rateText = rate->text;
     if (kept.wantPicture)
       seen->pictureHtml = sim::dialogPictureHtml(dialog);
+    if (!kept.cancel && kept.beforeOk)
+      kept.beforeOk(seen->picked.size());
   });
   script.clickButton(choices.cancel ? dialog::kCancelCaption : dialog::kOkCaption);
   return script;

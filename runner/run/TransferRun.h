@@ -11,6 +11,7 @@
 #include "RunAnalysis.h"
 #include "SimHost.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -39,6 +40,7 @@ public:
 struct TransferRequest {
   std::optional<std::string> sourceName, destinationName;
   DialogChoices dialog;
+  std::function<void()> afterCommand; // called once the plug-in's command has returned
 };
 
 struct ElementOutcome {

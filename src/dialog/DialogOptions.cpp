@@ -77,6 +77,25 @@ size_t optionIndexForKey(char key) {
   return option ? optionIndex(*option) : kDialogOptionCount;
 }
 
+namespace {
+
+size_t indexOfBox(MQCheckBox* TovalinderDialog::*box) {
+  for (size_t i = 0; i < kDialogOptionCount; ++i)
+    if (kDialogOptions[i].box == box)
+      return i;
+  return kDialogOptionCount;
+}
+
+} // namespace
+
+size_t elementsOnlyFilterIndex() {
+  return indexOfBox(&D::elementsOnlyCheck);
+}
+
+size_t sameVertexCountFilterIndex() {
+  return indexOfBox(&D::sameCountCheck);
+}
+
 std::vector<size_t> optionsInSettingsOrder() {
   // Fields of one record lie at increasing addresses in the order they are declared; the
   // filters, which have no field, come after them.

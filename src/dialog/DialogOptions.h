@@ -45,6 +45,9 @@ const DialogOption* optionForKey(char key);
 size_t optionIndex(const DialogOption& option);
 size_t optionIndex(bool TransferSettings::*field);
 size_t optionIndexForKey(char key);
+// The positions of the two list filters, which have no settings field.
+size_t elementsOnlyFilterIndex();
+size_t sameVertexCountFilterIndex();
 // Table positions in the order the settings record stores the options, then the list filters.
 std::vector<size_t> optionsInSettingsOrder();
 

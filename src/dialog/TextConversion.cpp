@@ -134,9 +134,20 @@ double leadingNumber(const std::string& text) {
   return std::strtod(local.c_str(), nullptr);
 }
 
+namespace {
+
+float rawRate(const std::string& text) {
+  return static_cast<float>(leadingNumber(text) / 100.0);
+}
+
+} // namespace
+
+bool rateIsFinite(const std::string& text) {
+  return std::isfinite(rawRate(text));
+}
+
 float rateFromText(const std::string& text) {
-  const float rate = static_cast<float>(leadingNumber(text) / 100.0);
-  return std::isfinite(rate) ? rate : 0.0f;
+  return rateIsFinite(text) ? rawRate(text) : 0.0f;
 }
 
 } // namespace textconv

@@ -19,6 +19,8 @@ std::u16string fromUtf8(const std::string& utf8);
 // the numeric locale; 0 when there is none.
 double leadingNumber(const std::string& text);
 
+// Whether a Rate text's leading number / 100 is a finite float.
+bool rateIsFinite(const std::string& text);
 // The rate of a Rate text: its leading number / 100, as a float; 0 when the result is not a
 // finite number (a vertex moved by it would be lost).
 float rateFromText(const std::string& text);
