@@ -2,7 +2,7 @@
 // simulated host, with its options dialog worked by a scripted user.
 #include "CleanupOnSignal.h"
 #include "CommandLine.h"
-#include "LargePages.h"
+#include "HeapTuning.h"
 #include "Printable.h"
 #include "Report.h"
 #include "Run.h"
@@ -29,7 +29,7 @@ int fail(int code, const std::string& message, bool json) {
 } // namespace
 
 int main(int argc, char** argv) {
-  restartWithLargePages(argv);
+  restartWithTunedHeap(argv);
   bool json = false;
   try {
     const CommandLine line = parseCommandLine(argc, argv);
