@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs, when any is missing; with --tests also those
-# only the tests use.
+# only the tests use, with --coverage the coverage report's.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libstb-dev libeigen3-dev robin-map-dev mingw-w64
           g++-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 wine wine64 clang-format python3)
+          binutils-mingw-w64-x86-64 wine wine64 clang-format clang-tidy python3)
 # A second OBJ reader to check the runner's OBJ outputs, real OBJ and glTF files nobody here
 # wrote, and node for the glTF validator.
 test_packages=(assimp-utils assimp-testmodels)
-if [ "${1:-}" = "--tests" ]; then
-  packages+=("${test_packages[@]}")
-  command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
-fi
+for option in "$@"; do
+  case "$option" in
+  --tests)
+    packages+=("${test_packages[@]}")
+    command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
+    ;;
+  --coverage) packages+=(gcovr) ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
