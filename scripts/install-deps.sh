@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs, when any is missing; with --tests also those
-# only the tests use, with --coverage the coverage report's.
+# only the tests use, with --coverage the coverage report's; with --peer the peer tool the
+# end-to-end benchmark can run beside the runner (bench/run-end-to-end.py --peer), never needed by
+# the build or the tests.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libstb-dev libeigen3-dev robin-map-dev mingw-w64
@@ -9,6 +11,8 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
 # A second OBJ reader to check the runner's OBJ outputs, real OBJ and glTF files nobody here
 # wrote, and node for the glTF validator.
 test_packages=(assimp-utils assimp-testmodels)
+# The peer tool for the end-to-end benchmark's comparison row.
+peer_packages=(blender python3-numpy)
 for option in "$@"; do
   case "$option" in
   --tests)
@@ -16,6 +20,7 @@ for option in "$@"; do
     command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
     ;;
   --coverage) packages+=(gcovr) ;;
+  --peer) packages+=("${peer_packages[@]}") ;;
   esac
 done
 missing=()
