@@ -140,7 +140,8 @@ def run_peer(script, vertices, morphs, repeat):
             sys.exit("peer script printed no SCALE line:\n" + result.stdout[-2000:] +
                      result.stderr[-2000:])
         figures = {"source": int(m.group(1)), "destination": int(m.group(2)),
-                   "morphs": int(m.group(3)), "bound": m.group(4), "bind": float(m.group(5)), "eval": float(m.group(6))}
+                   "morphs": int(m.group(3)), "bound": m.group(4), "bind": float(m.group(5)),
+                   "eval": float(m.group(6))}
         figures["bind + eval"] = figures["bind"] + figures["eval"]
         if best is None or figures["bind + eval"] < best["bind + eval"]:
             best = figures
@@ -265,7 +266,7 @@ def main():
     finally:
         if not args.keep:
             shutil.rmtree(work, ignore_errors=True)
-    print("Best of %d run(s) per figure; seconds are wall time, stages from the runner's JSON report."
+    print("Best of %d run(s) per figure; seconds are wall time, stages from the runner's report."
           % repeat)
     print_table(results, peer, args)
     if rates:
