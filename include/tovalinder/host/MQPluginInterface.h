@@ -308,9 +308,10 @@ typedef MQBOOL (*MQOnEvent_fn)(MQDocument doc, int event_type, MQValueList value
 
 #define MQ_PLUGIN_ENTRY_POINTS(X)                                                                  \
   X(MQCheckVersion)                                                                                \
-  X(MQInit) X(MQGetPlugInID) X(MQGetPlugInName) X(MQGetPlugInType) X(MQEnumString)                 \
-      X(MQEnumFileType) X(MQEnumFileExt) X(MQImportFile) X(MQExportFile) X(MQCreate)               \
-          X(MQModifyObject) X(MQModifySelect) X(MQOnEvent)
+  X(MQInit)                                                                                        \
+  X(MQGetPlugInID) X(MQGetPlugInName) X(MQGetPlugInType) X(MQEnumString) X(MQEnumFileType)         \
+      X(MQEnumFileExt) X(MQImportFile) X(MQExportFile) X(MQCreate) X(MQModifyObject)               \
+          X(MQModifySelect) X(MQOnEvent)
 
 #ifdef __cplusplus
 }

@@ -267,9 +267,10 @@ Mesh editedCopy(Random& r, const Mesh& source) {
       }
       break;
     default: // append a vertex, sometimes a copy of an existing one
-      mesh.vertices.push_back(MeshVertex{
-          n > 0 && r.chance(50) ? mesh.vertices[static_cast<size_t>(r.below(n))].position : point(r),
-          nextVertexId++});
+      mesh.vertices.push_back(
+          MeshVertex{n > 0 && r.chance(50) ? mesh.vertices[static_cast<size_t>(r.below(n))].position
+                                           : point(r),
+                     nextVertexId++});
       if (n > 0)
         mesh.faces.push_back(MeshFace{{n, r.below(n), r.below(n)}, nextFaceId++});
       break;
