@@ -306,12 +306,23 @@ typedef MQBOOL (*MQModifyObject_fn)(int index, MQDocument doc);
 typedef MQBOOL (*MQModifySelect_fn)(int index, MQDocument doc);
 typedef MQBOOL (*MQOnEvent_fn)(MQDocument doc, int event_type, MQValueList values);
 
-#define MQ_PLUGIN_ENTRY_POINTS(X)                                                                  \
-  X(MQCheckVersion)                                                                                \
-  X(MQInit)                                                                                        \
-  X(MQGetPlugInID) X(MQGetPlugInName) X(MQGetPlugInType) X(MQEnumString) X(MQEnumFileType)         \
-      X(MQEnumFileExt) X(MQImportFile) X(MQExportFile) X(MQCreate) X(MQModifyObject)               \
-          X(MQModifySelect) X(MQOnEvent)
+// clang-format off
+#define MQ_PLUGIN_ENTRY_POINTS(X) \
+  X(MQCheckVersion) \
+  X(MQInit) \
+  X(MQGetPlugInID) \
+  X(MQGetPlugInName) \
+  X(MQGetPlugInType) \
+  X(MQEnumString) \
+  X(MQEnumFileType) \
+  X(MQEnumFileExt) \
+  X(MQImportFile) \
+  X(MQExportFile) \
+  X(MQCreate) \
+  X(MQModifyObject) \
+  X(MQModifySelect) \
+  X(MQOnEvent)
+// clang-format on
 
 #ifdef __cplusplus
 }
