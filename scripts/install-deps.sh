@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, when any is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev nlohmann-json3-dev libstb-dev mingw-w64 g++-mingw-w64-x86-64-posix
+          libbenchmark-dev nlohmann-json3-dev libstb-dev libxxhash-dev mingw-w64 g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 wine wine64 clang-format python3)
 missing=()
 for p in "${packages[@]}"; do

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 using namespace runner;
@@ -74,8 +75,15 @@ TEST(DocumentFiles, EveryLayoutRoundTripsBitForBit) {
       roundTrip(*document, layout, dir, back);
       EXPECT_EQ(sim::describe(back), sim::describe(*document))
           << "layout " << static_cast<int>(layout);
-      const bool sideFile = layout == DataLayout::SideFile;
-      EXPECT_EQ(dir.listing(), sideFile ? "doc.bin doc.json" : "doc.json");
+      // The side file is named after the document and a hash of its bytes.
+      const std::string side = referencedSideFile(dir.file("doc.json"));
+      if (layout == DataLayout::SideFile) {
+        ASSERT_EQ(side.size(), dir.file("doc.json").size() + 21) << side;
+        EXPECT_EQ(dir.listing(), "doc.json " + std::filesystem::path(side).filename().string());
+      } else {
+        EXPECT_EQ(side, "");
+        EXPECT_EQ(dir.listing(), "doc.json");
+      }
     }
   }
 }
@@ -227,14 +235,15 @@ TEST(DocumentFiles, SideFileFaultsAreNamed) {
   const std::string path = dir.file("doc.json");
   writeDocument(path, original, DataLayout::SideFile);
   // Cut the side file short: the document no longer matches it.
-  const std::string bytes = readFile(dir.file("doc.bin"));
-  writeFile(dir.file("doc.bin"), bytes.substr(0, bytes.size() - 4));
+  const std::string sidePath = referencedSideFile(path);
+  const std::string bytes = readFile(sidePath);
+  writeFile(sidePath, bytes.substr(0, bytes.size() - 4));
   sim::Document back;
   try {
     readDocument(path, back);
     ADD_FAILURE() << "accepted a short side file";
   } catch (const DocumentError& e) {
-    EXPECT_NE(std::string(e.what()).find("doc.bin has " + std::to_string(bytes.size() - 4) +
+    EXPECT_NE(std::string(e.what()).find(sidePath + " has " + std::to_string(bytes.size() - 4) +
                                          " bytes, not the " + std::to_string(bytes.size())),
               std::string::npos)
         << e.what();
