@@ -100,18 +100,18 @@ public:
     try {
       write();
     } catch (...) {
-      if (lock_.held() && !sideExisted_ && !side_.empty() && side_ != displaced_) {
-        removeQuietly(side_);
+      if (lock_.held() && !sideExisted_ && !side_.empty() && side_ != displaced_ &&
+          removeQuietly(side_))
         removeQuietly(names_.marker(side_));
-      }
+      if (lock_.held() && !displaced_.empty()) // still the document's own
+        removeQuietly(names_.marker(displaced_));
       throw;
     }
     if (!lock_.held())
       return; // another writer kept the folder: the next write clears up
-    if (!displaced_.empty() && displaced_ != side_) {
-      removeQuietly(displaced_);
+    // A marker goes only with its side file, so that what is left is found again.
+    if (!displaced_.empty() && displaced_ != side_ && removeQuietly(displaced_))
       removeQuietly(names_.marker(displaced_));
-    }
     if (!side_.empty())
       removeQuietly(names_.marker(side_));
     names_.sweep(side_);

@@ -80,9 +80,8 @@ void SideFileNames::sweep(const std::string& keep) const {
   }
   for (const std::string& name : markers) {
     const std::string side = directory_ + name.substr(0, name.size() - 8) + ".bin";
-    if (side != keep)
-      removeQuietly(side);
-    removeQuietly(directory_ + name);
+    if (side == keep || removeQuietly(side))
+      removeQuietly(directory_ + name);
   }
 }
 
@@ -91,11 +90,13 @@ bool isPlainFileName(const std::string& name) {
          name.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
 }
 
-void removeQuietly(const std::string& path) {
-  if (writeStep("remove " + path) != 0)
-    return;
-  std::error_code ignored;
-  std::filesystem::remove(path, ignored);
+bool removeQuietly(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  if (writeStep("remove " + path.substr(slash == std::string::npos ? 0 : slash + 1)) != 0)
+    return false;
+  std::error_code error;
+  std::filesystem::remove(path, error);
+  return !error;
 }
 
 } // namespace runner

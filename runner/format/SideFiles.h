@@ -39,7 +39,8 @@ private:
 // drive, not "." or "..".
 bool isPlainFileName(const std::string& name);
 
-// Removes a file if it is there (no error otherwise): housekeeping after a commit.
-void removeQuietly(const std::string& path);
+// Removes a file if it is there: housekeeping after a commit. False when it could not (the file
+// stays for a later write to remove).
+bool removeQuietly(const std::string& path);
 
 } // namespace runner
