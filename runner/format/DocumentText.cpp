@@ -213,8 +213,11 @@ void DocumentText::tail() {
 bool DocumentText::finish() {
   json_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
   text_.clear();
-  json_.flush();
-  return static_cast<bool>(json_) && (!side_ || static_cast<bool>(side_->flush()));
+  return static_cast<bool>(json_.flush());
+}
+
+bool DocumentText::sideWritten() {
+  return !side_ || static_cast<bool>(side_->flush());
 }
 
 } // namespace runner

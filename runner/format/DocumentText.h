@@ -23,8 +23,10 @@ public:
   void head(const std::string& sideFileName, std::uint64_t sideBytes);
   void slot(const sim::Object* object, bool last);
   void tail();
-  // Sends what is left to the file; false when a write failed.
+  // Sends what is left to the file; false when a write to it failed.
   bool finish();
+  // False when a write to the side file failed.
+  bool sideWritten();
   std::uint64_t progressDone() const { return progressDone_; }
   void setProgressDone(std::uint64_t done) { progressDone_ = done; }
 

@@ -160,14 +160,17 @@ void PairWrite::write() {
                     progressTotal);
   text.setProgressDone(sideLayout ? blocks.values : 0);
   text.head(fileName(side_), hashed.bytes);
+  int writeFault = 0; // as a write that fails part way
   for (int s = 0; s < document_.slotCount(); ++s) {
-    if (writeStep("slot " + std::to_string(s)))
+    if (!writeFault && (writeFault = writeStep("slot " + std::to_string(s))))
       json.stream().setstate(std::ios::badbit);
     text.slot(document_.objectAt(s), s + 1 == document_.slotCount());
   }
   text.tail();
+  if (!text.sideWritten())
+    fail(side_, "could not write the file (disk full?)");
   if ((injected = writeStep("finish")) || !text.finish())
-    fail(path_, "could not write the file (disk full?)", injected);
+    fail(path_, "could not write the file (disk full?)", injected ? injected : writeFault);
   if (side && ((injected = writeStep("commit side")) || !side->commit()))
     fail(side_, "could not write the file (disk full?)", injected);
   if (!displaced_.empty() && displaced_ != side_)
