@@ -18,7 +18,7 @@ const char kUsage[] =
     "\n"
     "  --vertices N   about N vertices in the body (default 2100, the bundled sample)\n"
     "  --morphs M     number of morph elements (default 5)\n"
-    "  --layout L     readable, base64, binary (side file OUTPUT.bin) or auto (default)\n"
+    "  --layout L     readable, base64, binary (side file OUTPUT.<hash>.bin) or auto (default)\n"
     "\n"
     "Example: tovalinder-sample --vertices 100000 --morphs 50 big.json\n";
 
