@@ -1,13 +1,17 @@
 // Document files: exact round trips in every layout, the defaults a file may leave out, and a
 // precise message for every fault, with nothing written when a write fails.
 #include "DocumentFile.h"
+#include "FloatText.h"
 #include "RunnerTestSupport.h"
 #include "SampleCharacter.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <filesystem>
 #include <limits>
 
@@ -113,6 +117,45 @@ TEST(DocumentFiles, ReadableLayoutIsShortAndPlain) {
   // Defaults are left out.
   for (const char* key : {"uniqueIds", "weights", "materials", "uvs", "creases", "selected\": ["})
     EXPECT_EQ(text.find(key), std::string::npos) << key;
+}
+
+// The text the documents have always had: "%.Ng" with the least N from 6 to 9 that strtod,
+// rounded to float, reads back as the same value; the fast formatter must give it exactly.
+std::string printfText(float value) {
+  if (value == 0.0f)
+    return std::signbit(value) ? "-0.0" : "0";
+  char text[32];
+  for (int digits = 6; digits <= 9; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+    const float back = static_cast<float>(std::strtod(text, nullptr));
+    if (std::memcmp(&back, &value, sizeof value) == 0)
+      break;
+  }
+  return text;
+}
+
+TEST(DocumentFiles, NumbersAreWrittenAsTheyAlwaysWere) {
+  std::vector<float> values = {0.1f, 1.0f, -2.5e-8f, 3.4028235e38f, 1.17549435e-38f, 1e-45f,
+                               16777217.0f, 123456.789f, 1e6f, 1e-5f, 0.0001f, 100000.0f};
+  std::mt19937 random(7);
+  for (int i = 0; i < 300000; ++i) {
+    const std::uint32_t bits = random();
+    const float value = fromBits(bits);
+    if (std::isfinite(value))
+      values.push_back(value);
+    values.push_back(std::round(std::uniform_real_distribution<float>(-2, 2)(random) * 1e4f) /
+                     1e4f); // the four decimals of hand-made documents
+  }
+  for (std::uint32_t bits = 0x3F800000u; bits < 0x3F800000u + 20000; ++bits)
+    values.push_back(fromBits(bits)); // every float from 1 upwards for a stretch
+  size_t differing = 0;
+  for (float value : values) {
+    char text[kNumberTextSize];
+    const std::string fast(text, floatText(value, text));
+    if (fast != printfText(value) && ++differing <= 5)
+      ADD_FAILURE() << fast << " instead of " << printfText(value);
+  }
+  EXPECT_EQ(differing, 0u) << "of " << values.size();
 }
 
 TEST(DocumentFiles, LeftOutValuesTakeTheirDefaults) {
