@@ -19,11 +19,19 @@ std::string directoryOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// The side file is gone because another write replaced the document meanwhile: worth reading
+// the new document from the start.
+class DocumentReplaced : public DocumentError {
+public:
+  using DocumentError::DocumentError;
+};
+
 class Assembly : public DocumentAssembly {
 public:
   Assembly(const std::string& path, sim::Document& document, const Progress& progress,
-           std::uint64_t documentBytes)
-      : path_(path), document_(document), progress_(progress), documentBytes_(documentBytes),
+           const InputFile& documentFile)
+      : path_(path), document_(document), progress_(progress), documentFile_(documentFile),
+        documentBytes_(documentFile.size()),
         builder_(path, side_, [this](std::uint64_t bytes) { report(jsonBytes_, bytes); }) {}
 
   void report(std::uint64_t jsonBytes, std::uint64_t sideBytes) {
@@ -71,6 +79,7 @@ private:
   const std::string& path_;
   sim::Document& document_;
   const Progress& progress_;
+  const InputFile& documentFile_;
   std::uint64_t documentBytes_, jsonBytes_ = 0, sideBytes_ = 0;
   SideFile side_;
   ObjectBuilder builder_;
@@ -88,8 +97,13 @@ void Assembly::binary(const Scalar& file, const Scalar& bytes) {
                             "document, named without a folder");
   side_.shownName = directoryOf(path_) + file.text;
   std::string why;
-  if (!side_.file.open(side_.shownName, InputFile::Kind::SideFile, why))
-    fail("binary", "cannot open " + side_.shownName + ": " + why);
+  if (!side_.file.open(side_.shownName, InputFile::Kind::SideFile, why)) {
+    const std::string message = path_ + ": binary: cannot open " + side_.shownName + ": " + why;
+    if (side_.file.missing() && document_.slotCount() == 0 &&
+        InputFile::identityOf(path_) != documentFile_.identity())
+      throw DocumentReplaced(message);
+    throw DocumentError(message);
+  }
   side_.size = side_.file.size();
   side_.open = true;
   if (side_.size != bytes.number.unsigned_)
@@ -99,14 +113,12 @@ void Assembly::binary(const Scalar& file, const Scalar& bytes) {
   flush(false);
 }
 
-} // namespace
-
-void readDocument(const std::string& path, sim::Document& document, const Progress& progress) {
+void readOnce(const std::string& path, sim::Document& document, const Progress& progress) {
   InputFile file;
   std::string why;
   if (!file.open(path, InputFile::Kind::Document, why))
     throw DocumentError(path + ": cannot open the file: " + why);
-  Assembly assembly(path, document, progress, file.size());
+  Assembly assembly(path, document, progress, file);
   DocumentEvents events(path, assembly);
   JsonInput input(file, [&](std::uint64_t done) { assembly.report(done, assembly.sideBytes()); });
   try {
@@ -117,6 +129,20 @@ void readDocument(const std::string& path, sim::Document& document, const Progre
     throw DocumentError(path + ": not enough memory to read the document");
   } catch (const std::exception& e) {
     throw DocumentError(path + ": could not read the file: " + e.what());
+  }
+}
+
+} // namespace
+
+void readDocument(const std::string& path, sim::Document& document, const Progress& progress) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      readOnce(path, document, progress);
+      return;
+    } catch (const DocumentReplaced& e) {
+      if (attempt == 3)
+        throw DocumentError(e.what());
+    }
   }
 }
 

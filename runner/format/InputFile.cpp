@@ -50,6 +50,7 @@ void InputFile::close() {
 
 bool InputFile::open(const std::string& path, Kind kind, std::string& why) {
   close();
+  missing_ = false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     why = kFolder;
@@ -59,6 +60,7 @@ bool InputFile::open(const std::string& path, Kind kind, std::string& why) {
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
+    missing_ = GetLastError() == ERROR_FILE_NOT_FOUND;
     why = lastError();
     return false;
   }
@@ -72,6 +74,30 @@ bool InputFile::open(const std::string& path, Kind kind, std::string& why) {
   LARGE_INTEGER size{};
   size_ = disk && GetFileSizeEx(h, &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
   return true;
+}
+
+namespace {
+std::string handleIdentity(HANDLE h) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(h, &info))
+    return "";
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) +
+         ":" + std::to_string(info.nFileIndexLow);
+}
+} // namespace
+
+std::string InputFile::identity() const {
+  return handle_ ? handleIdentity(handle_) : std::string();
+}
+
+std::string InputFile::identityOf(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE)
+    return "";
+  const std::string identity = handleIdentity(h);
+  CloseHandle(h);
+  return identity;
 }
 
 std::size_t InputFile::read(void* buffer, std::size_t size) {
@@ -120,6 +146,7 @@ void InputFile::close() {
 
 bool InputFile::open(const std::string& path, Kind kind, std::string& why) {
   close();
+  missing_ = false;
   int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY;
   if (kind == Kind::SideFile)
     flags |= O_NONBLOCK;
@@ -127,6 +154,7 @@ bool InputFile::open(const std::string& path, Kind kind, std::string& why) {
     fd_ = ::open(path.c_str(), flags);
   while (fd_ < 0 && errno == EINTR);
   if (fd_ < 0) {
+    missing_ = errno == ENOENT;
     why = std::strerror(errno);
     return false;
   }
@@ -144,6 +172,20 @@ bool InputFile::open(const std::string& path, Kind kind, std::string& why) {
   }
   size_ = regular ? static_cast<std::uint64_t>(status.st_size) : 0;
   return true;
+}
+
+std::string InputFile::identity() const {
+  struct stat status {};
+  if (fd_ < 0 || fstat(fd_, &status) != 0)
+    return "";
+  return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+}
+
+std::string InputFile::identityOf(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0)
+    return "";
+  return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
 }
 
 std::size_t InputFile::read(void* buffer, std::size_t size) {

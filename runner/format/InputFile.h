@@ -21,6 +21,12 @@ public:
   // False, with the reason in words, when the file cannot be opened or is not of the kind.
   bool open(const std::string& path, Kind kind, std::string& why);
   bool isOpen() const;
+  // After a failed open: whether the file was not there at all.
+  bool missing() const { return missing_; }
+  // Which file on which volume is open: equal for the same file, whatever its name.
+  std::string identity() const;
+  // The identity of the file a path names now ("" when there is none).
+  static std::string identityOf(const std::string& path);
   // The size of a regular file; 0 for a pipe.
   std::uint64_t size() const { return size_; }
   // Reads what comes next, up to size bytes: 0 at the end; throws std::runtime_error on a
@@ -37,6 +43,7 @@ private:
   int fd_ = -1;
 #endif
   std::uint64_t size_ = 0;
+  bool missing_ = false;
 };
 
 } // namespace runner
