@@ -14,8 +14,8 @@ namespace runner {
 namespace {
 
 const size_t kFlushAt = size_t{1} << 20;
-const char* kMember = "        "; // members of vertices and faces
-const char* kRow = "          ";  // lines of a readable array
+const std::string kMember(8, ' '); // members of vertices and faces
+const std::string kRow(10, ' ');   // lines of a readable array
 
 const char* typeName(ValueType type) {
   switch (type) {
@@ -111,9 +111,17 @@ void DocumentText::readable(const ColumnData& column) {
   text_ += "[\n";
   if (column.rows.kind == RowShape::Kind::Flat) {
     for (size_t i = 0; i < column.count; ++i) {
-      text_ += i % 16 == 0 ? kRow : " ";
+      if (i % 16 == 0)
+        text_ += kRow;
+      else
+        text_ += ' ';
       appendValue(text_, column.type, bitsAt(column.data, i));
-      text_ += i + 1 == column.count ? "\n" : i % 16 == 15 ? ",\n" : ",";
+      if (i + 1 == column.count)
+        text_ += '\n';
+      else if (i % 16 == 15)
+        text_.append(",\n", 2);
+      else
+        text_ += ',';
       if (i % 4096 == 4095)
         flushIfLarge();
     }
@@ -123,10 +131,13 @@ void DocumentText::readable(const ColumnData& column) {
       text_ += '[';
       for (size_t i = 0, length = rowLength(column, r); i < length; ++i, ++k) {
         if (i)
-          text_ += ", ";
+          text_.append(", ", 2);
         appendValue(text_, column.type, bitsAt(column.data, k));
       }
-      text_ += r + 1 == rows ? "]\n" : "],\n";
+      if (r + 1 == rows)
+        text_.append("]\n", 2);
+      else
+        text_.append("],\n", 3);
       if (r % 1024 == 1023)
         flushIfLarge();
     }
