@@ -3,8 +3,6 @@
 
 namespace runner {
 
-int fieldOf(Node node, const std::string& key); // DocumentSchema.cpp
-
 namespace {
 
 const int kFormatVersion = 1;
@@ -159,40 +157,36 @@ bool DocumentEvents::boolean(bool b) {
   return value(std::move(scalar));
 }
 
+// A number: an entry of a numeric array, or a single value.
+bool DocumentEvents::numberEvent(const Number& number, const Json::string_t* text) {
+  const bool entry = !frames_.empty() &&
+                     (frames_.back().node == Node::Numbers || frames_.back().node == Node::Row);
+  if (entry)
+    numberEntry(number, text);
+  else
+    value(numberScalar(number, text));
+  return true;
+}
+
 bool DocumentEvents::number_integer(Json::number_integer_t n) {
   Number number;
   number.kind = ValueKind::Negative; // the parser hands every integer from zero up as unsigned
   number.negative = n;
-  if (!frames_.empty() &&
-      (frames_.back().node == Node::Numbers || frames_.back().node == Node::Row))
-    numberEntry(number, nullptr);
-  else
-    value(numberScalar(number, nullptr));
-  return true;
+  return numberEvent(number, nullptr);
 }
 
 bool DocumentEvents::number_unsigned(Json::number_unsigned_t n) {
   Number number;
   number.kind = ValueKind::Unsigned;
   number.unsigned_ = n;
-  if (!frames_.empty() &&
-      (frames_.back().node == Node::Numbers || frames_.back().node == Node::Row))
-    numberEntry(number, nullptr);
-  else
-    value(numberScalar(number, nullptr));
-  return true;
+  return numberEvent(number, nullptr);
 }
 
 bool DocumentEvents::number_float(Json::number_float_t n, const Json::string_t& text) {
   Number number;
   number.kind = ValueKind::Float;
   number.value = n;
-  if (!frames_.empty() &&
-      (frames_.back().node == Node::Numbers || frames_.back().node == Node::Row))
-    numberEntry(number, &text);
-  else
-    value(numberScalar(number, &text));
-  return true;
+  return numberEvent(number, &text);
 }
 
 bool DocumentEvents::string(Json::string_t& text) {
@@ -214,9 +208,10 @@ bool DocumentEvents::key(Json::string_t& key) {
   if (field < 0)
     fail(place(false), "unknown key " + quotedText(key));
   const std::uint32_t bit = std::uint32_t{1} << field;
-  if ((top.seen & bit) && field != 31)
+  if ((top.seen & bit) && field != kUnknownTopMember)
     fail(place(false), "duplicate key " + quotedText(key));
-  if (field == 31) { // unknown at the top: refused at the end, after the format check
+  if (field ==
+      kUnknownTopMember) { // unknown at the top: refused at the end, after the format check
     if (!top.keys)
       top.keys = std::make_unique<std::unordered_set<std::string>>();
     if (!top.keys->insert(key).second)

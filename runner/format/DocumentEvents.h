@@ -44,6 +44,13 @@ enum class Node : std::uint8_t {
   Skip
 };
 
+// A member of the top-level object that no document has: its value is skipped and the key
+// refused once "format" has had its say.
+constexpr int kUnknownTopMember = 31;
+// The index of a member among those its kind of object may have; -1 when it has no such member
+// (kUnknownTopMember at the top).
+int fieldOf(Node node, const std::string& key);
+
 class DocumentEvents {
 public:
   using Json = nlohmann::json;
@@ -103,6 +110,7 @@ private:
   void valueDone();
   bool value(Scalar scalar);
   void scalarInObject(Frame& top, Scalar&& scalar);
+  bool numberEvent(const Number& number, const Json::string_t* text);
   void numberEntry(const Number& number, const Json::string_t* text);
   [[noreturn]] void failEntry(const Scalar& found) const;
   void rootMember(int field, const Scalar& value);

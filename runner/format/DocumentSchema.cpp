@@ -39,10 +39,6 @@ Keys keysOf(Node node) {
   }
 }
 
-// A key of the top-level object that no document has: its value is skipped and the key refused
-// once "format" has had its say.
-const int kUnknownField = 31;
-
 bool plainKey(const std::string& key) {
   if (key.empty() || key.size() > 40)
     return false;
@@ -61,7 +57,7 @@ int fieldOf(Node node, const std::string& key) {
       return field;
     ++field;
   }
-  return node == Node::Root ? kUnknownField : -1;
+  return node == Node::Root ? kUnknownTopMember : -1;
 }
 
 void DocumentEvents::fail(const std::string& place, const std::string& what) const {
