@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <filesystem>
 #include <limits>
+#include <random>
 
 using namespace runner;
 using namespace runner_test;
@@ -135,8 +135,9 @@ std::string printfText(float value) {
 }
 
 TEST(DocumentFiles, NumbersAreWrittenAsTheyAlwaysWere) {
-  std::vector<float> values = {0.1f, 1.0f, -2.5e-8f, 3.4028235e38f, 1.17549435e-38f, 1e-45f,
-                               16777217.0f, 123456.789f, 1e6f, 1e-5f, 0.0001f, 100000.0f};
+  std::vector<float> values = {0.1f,    1.0f,        -2.5e-8f,    3.4028235e38f, 1.17549435e-38f,
+                               1e-45f,  16777217.0f, 123456.789f, 1e6f,          1e-5f,
+                               0.0001f, 100000.0f};
   std::mt19937 random(7);
   for (int i = 0; i < 300000; ++i) {
     const std::uint32_t bits = random();
@@ -156,6 +157,35 @@ TEST(DocumentFiles, NumbersAreWrittenAsTheyAlwaysWere) {
       ADD_FAILURE() << fast << " instead of " << printfText(value);
   }
   EXPECT_EQ(differing, 0u) << "of " << values.size();
+}
+
+TEST(DocumentFiles, ReadingAndWritingTellHowFarTheyHaveCome) {
+  sim::Document sample;
+  SampleOptions small;
+  small.segments = 8, small.rings = 12, small.armSegments = 6, small.armRings = 4, small.morphs = 2;
+  buildSampleDocument(sample, small);
+  for (DataLayout layout : {DataLayout::Readable, DataLayout::Base64, DataLayout::SideFile}) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
+    const Progress record = [&](std::uint64_t done, std::uint64_t total) {
+      calls.emplace_back(done, total);
+    };
+    ScratchFolder dir;
+    writeDocument(dir.file("doc.json"), sample, layout, record);
+    for (int pass = 0; pass < 2; ++pass) {
+      ASSERT_FALSE(calls.empty());
+      for (size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_LE(calls[i].first, calls[i].second);
+        if (i) {
+          EXPECT_GE(calls[i].first, calls[i - 1].first);
+        }
+      }
+      EXPECT_EQ(calls.back().first, calls.back().second) << "layout " << int(layout);
+      calls.clear();
+      sim::Document back;
+      if (pass == 0)
+        readDocument(dir.file("doc.json"), back, record);
+    }
+  }
 }
 
 TEST(DocumentFiles, LeftOutValuesTakeTheirDefaults) {
