@@ -27,8 +27,6 @@ public:
   bool finish();
   // False when a write to the side file failed.
   bool sideWritten();
-  std::uint64_t progressDone() const { return progressDone_; }
-  void setProgressDone(std::uint64_t done) { progressDone_ = done; }
 
 private:
   void flushIfLarge();

@@ -51,8 +51,7 @@ struct Blocks {
   std::uint64_t values = 0, bytes = 0, hash = 0;
 };
 
-Blocks measure(const sim::Document& document, bool readable, bool hash, const Progress& progress,
-               std::uint64_t progressTotal) {
+Blocks measure(const sim::Document& document, bool readable, bool hash) {
   Blocks blocks;
   XXH3_state_t state;
   XXH3_64bits_reset(&state);
@@ -66,8 +65,6 @@ Blocks measure(const sim::Document& document, bool readable, bool hash, const Pr
         if (hash)
           XXH3_64bits_update(&state, column.data, column.count * 4);
       }
-    if (hash && progress)
-      progress(blocks.values, progressTotal);
   }
   blocks.hash = XXH3_64bits_digest(&state);
   return blocks;
@@ -136,17 +133,14 @@ private:
 void PairWrite::write() {
   const bool sideLayout = layout_ == DataLayout::SideFile;
   const bool readable = layout_ == DataLayout::Readable;
-  const Blocks blocks = measure(document_, readable, false, nullptr, 0);
-  const std::uint64_t progressTotal = blocks.values * (sideLayout ? 2 : 1);
+  writeStep("measure");
+  const Blocks blocks = measure(document_, readable, sideLayout);
   AtomicFile json(path_);
   int injected = writeStep("open");
   if (injected || !json.open())
     fail(path_, "cannot create the file (is the folder there and writable?)", injected);
-  Blocks hashed;
   if (sideLayout) {
-    writeStep("hash");
-    hashed = measure(document_, false, true, progress_, progressTotal);
-    side_ = names_.sideFile(hashed.hash);
+    side_ = names_.sideFile(blocks.hash);
     sideExisted_ = exists(side_);
     // A side file under this name already holds these bytes: it is neither new nor ours to
     // remove.
@@ -157,9 +151,8 @@ void PairWrite::write() {
   if (sideLayout && ((injected = writeStep("open side")) || !side.emplace(side_).open()))
     fail(side_, "cannot create the file", injected);
   DocumentText text(json.stream(), side ? &side->stream() : nullptr, layout_, progress_,
-                    progressTotal);
-  text.setProgressDone(sideLayout ? blocks.values : 0);
-  text.head(fileName(side_), hashed.bytes);
+                    blocks.values);
+  text.head(fileName(side_), blocks.bytes);
   int writeFault = 0; // as a write that fails part way
   for (int s = 0; s < document_.slotCount(); ++s) {
     if (!writeFault && (writeFault = writeStep("slot " + std::to_string(s))))

@@ -38,6 +38,26 @@ std::string decimalSum(std::uint64_t a, std::uint64_t b) {
   return sum;
 }
 
+// Whether some ID is given twice: a bitmap over the IDs' range where it is small, else a sort.
+bool hasDuplicate(const std::vector<std::uint32_t>& ids) {
+  const auto range = std::minmax_element(ids.begin(), ids.end());
+  const std::uint64_t span = std::uint64_t{*range.second} - *range.first + 1;
+  if (span / 64 > ids.size()) {
+    std::vector<std::uint32_t> sorted = ids;
+    std::sort(sorted.begin(), sorted.end());
+    return std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
+  }
+  std::vector<std::uint64_t> seen(static_cast<size_t>(span / 64 + 1));
+  for (std::uint32_t id : ids) {
+    const std::uint64_t bit = id - *range.first;
+    std::uint64_t& word = seen[static_cast<size_t>(bit / 64)];
+    if (word & (std::uint64_t{1} << (bit % 64)))
+      return true;
+    word |= std::uint64_t{1} << (bit % 64);
+  }
+  return false;
+}
+
 } // namespace
 
 bool RawObject::usesSideFile() const {
@@ -155,7 +175,7 @@ std::vector<std::uint32_t> ObjectBuilder::uniqueIds(RawColumn<std::uint32_t>& ra
       fail(at(place, i), "unique ID 0: unique IDs are positive");
     ascending = ascending && (i == 0 || ids[i - 1] < ids[i]);
   }
-  if (ascending)
+  if (ascending || !hasDuplicate(ids))
     return ids;
   std::vector<std::uint32_t> sorted = ids;
   std::sort(sorted.begin(), sorted.end());

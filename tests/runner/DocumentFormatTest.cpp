@@ -250,6 +250,10 @@ TEST(DocumentFiles, FaultsAreNamedPrecisely) {
           "uniqueIds": [5, 6, 5]}}]})",
        "objects[0] (\"A\").vertices.uniqueIds[2]: duplicate unique ID 5, already the ID of "
        "vertex 0"},
+      {head + R"({"name": "A", )" + R"("vertices": {"positions": [[0,0,0],[1,0,0],[0,1,0]],
+          "uniqueIds": [4000000000, 7, 4000000000]}}]})",
+       "objects[0] (\"A\").vertices.uniqueIds[2]: duplicate unique ID 4000000000, already the ID "
+       "of vertex 0"},
       {head + R"({"name": "A", )" + R"("vertices": {"positions": [[0,0,0]], "uniqueIds": [0]}}]})",
        "uniqueIds[0]: unique ID 0"},
       {head + R"({"name": "A", )" + tri + R"(, "faces": {"points": [[0,1,2],[2,1,0]],
