@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, when any is missing.
+# Installs the Debian 12 packages the build needs, when any is missing; with --tests also those
+# only the tests use.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev nlohmann-json3-dev libstb-dev libxxhash-dev mingw-w64 g++-mingw-w64-x86-64-posix
+          libbenchmark-dev nlohmann-json3-dev libstb-dev libxxhash-dev libeigen3-dev robin-map-dev
+          mingw-w64 g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 wine wine64 clang-format python3)
+# A second OBJ reader to check the runner's OBJ outputs, and real OBJ files nobody here wrote.
+test_packages=(assimp-utils assimp-testmodels)
+if [ "${1:-}" = "--tests" ]; then
+  packages+=("${test_packages[@]}")
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

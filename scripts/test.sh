@@ -3,7 +3,7 @@
 # with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --tests
 jobs=$(nproc)
 status=0
 for preset in native asan mingw; do

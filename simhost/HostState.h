@@ -1,11 +1,16 @@
 // The simulated host's process-wide state: which documents and objects are alive (so that every
 // handle the plug-in passes can be checked before use), the objects outside any document, and
-// the strict-mode record. Internal to the simulated host.
+// the strict-mode record. The checks that every host function makes are inline here: a good
+// handle or index costs a hash probe or a comparison, and a misuse is recorded out of line.
+// Internal to the simulated host; relies on tsl::robin_set (Debian's robin-map-dev).
 #pragma once
 
 #include "SimHost.h"
 #include "SimHostile.h"
 
+#include <tsl/robin_set.h>
+
+#include <cstdint>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -30,9 +35,19 @@ struct HostileAnswers {
   }
 };
 
+// Pointers spread by a multiplication (Fibonacci hashing), since their low bits are always 0.
+struct PointerHash {
+  size_t operator()(const void* pointer) const {
+    return static_cast<size_t>((reinterpret_cast<std::uintptr_t>(pointer) >> 4) *
+                                   std::uint64_t(0x9E3779B97F4A7C15ull) >>
+                               16);
+  }
+};
+using PointerSet = tsl::robin_set<const void*, PointerHash>;
+
 struct HostState {
-  std::unordered_set<const Document*> documents;
-  std::unordered_set<const Object*> objects; // every live object, in a document or detached
+  PointerSet documents;
+  PointerSet objects; // every live object, in a document or detached
   std::unordered_set<Object*> detached;
   bool strict = false;
   std::vector<std::string> misuses;
@@ -42,14 +57,55 @@ struct HostState {
   HostileAnswers answers;
 };
 
-HostState& hostState();
+// One per process, made when the module loads (before any document can exist).
+extern HostState theHostState;
+inline HostState& hostState() {
+  return theHostState;
+}
+
+inline Document* liveDocument(MQDocument handle) {
+  auto* document = reinterpret_cast<Document*>(handle);
+  return hostState().documents.count(document) ? document : nullptr;
+}
+inline Object* liveObject(MQObject handle) {
+  auto* object = reinterpret_cast<Object*>(handle);
+  return hostState().objects.count(object) ? object : nullptr;
+}
+
+// The misuse records of the checks below (nothing is built when strict mode is off).
+void badDocument(MQDocument handle, const char* function);
+void badObject(MQObject handle, const char* function);
+void badIndex(int index, int count, const char* function, const char* what);
 
 // Checked handle conversions for the exported functions: null (and a recorded misuse naming the
 // function) when the handle is not a live document or object.
-Document* checkedDocument(MQDocument handle, const char* function);
-Object* checkedObject(MQObject handle, const char* function);
-bool checkedIndex(int index, int count, const char* function, const char* what);
-bool checkedPointer(const void* pointer, const char* function, const char* what);
+inline Document* checkedDocument(MQDocument handle, const char* function) {
+  Document* document = liveDocument(handle);
+  if (!document)
+    badDocument(handle, function);
+  return document;
+}
+inline Object* checkedObject(MQObject handle, const char* function) {
+  Object* object = liveObject(handle);
+  if (!object)
+    badObject(handle, function);
+  return object;
+}
+inline bool checkedIndex(int index, int count, const char* function, const char* what) {
+  if (static_cast<unsigned>(index) < static_cast<unsigned>(count))
+    return true;
+  badIndex(index, count, function, what);
+  return false;
+}
+void nullPointer(const char* function, const char* what);
+inline bool checkedPointer(const void* pointer, const char* function, const char* what) {
+  if (pointer)
+    return true;
+  nullPointer(function, what);
+  return false;
+}
+// Records a misuse made of parts, building the text only in strict mode.
+void misuse(const char* function, const std::string& what);
 
 // Hostile modes (SimHostile.h). What the host answers for a count whose real value is given:
 // the object, vertex and face counts are totals, point and related-face counts arrays.
@@ -59,21 +115,36 @@ int hostileCount(int real, CountKind kind);
 // mode): Real (a real element), Phantom (inside the answer, past the real elements: answered
 // as empty, nothing recorded) or Past (outside the answer or the real range: recorded).
 enum class Reach { Real, Phantom, Past };
-Reach reach(int index, int real, const int* answered, const char* function, const char* what);
-// The answer remembered in a map, or null.
-template <typename Map, typename Key> const int* answerIn(const Map& map, const Key& key) {
-  if (hostState().hostile == Hostile::None)
-    return nullptr;
+Reach reachPastAnswer(int index, int real, int answered, const char* function, const char* what);
+inline Reach reach(int index, int real, const int* answered, const char* function,
+                   const char* what) {
+  if (!answered)
+    return checkedIndex(index, real, function, what) ? Reach::Real : Reach::Past;
+  return reachPastAnswer(index, real, *answered, function, what);
+}
+inline bool hostileMode() {
+  return hostState().hostile != Hostile::None;
+}
+template <typename Map, typename Key> const int* rememberedAnswer(const Map& map, const Key& key) {
   auto it = map.find(key);
   return it == map.end() ? nullptr : &it->second;
+}
+// The answer remembered in a map, or null (always null without a hostile mode).
+template <typename Map, typename Key> inline const int* answerIn(const Map& map, const Key& key) {
+  return hostileMode() ? rememberedAnswer(map, key) : nullptr;
 }
 // How many entries a fill call may write (or a set call read) for an element of real size
 // `real` whose count was answered as `answered` (null: not asked).
 int fillLimit(int real, const int* answered, const char* function, const char* what);
 
-// Lets the exported functions reach an object's document link.
+// Lets the host's own code reach an object's document link and set a name the host's way.
 struct HostAccess {
-  static void setDocument(Object* object, Document* document) { object->document_ = document; }
+  static void setDocument(Object* object, Document* document) {
+    object->place_.document = document;
+  }
+  static void setName(Object* object, std::string name) {
+    static_cast<std::string&>(object->name) = std::move(name);
+  }
 };
 
 } // namespace sim

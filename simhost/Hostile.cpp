@@ -79,12 +79,10 @@ int hostileCount(int real, CountKind kind) {
   }
 }
 
-Reach reach(int index, int real, const int* answered, const char* function, const char* what) {
-  if (!answered)
-    return checkedIndex(index, real, function, what) ? Reach::Real : Reach::Past;
-  if (index < 0 || index >= *answered) {
-    recordMisuse(std::string(function) + ": " + what + " " + std::to_string(index) +
-                 " past the host's answer " + std::to_string(*answered));
+Reach reachPastAnswer(int index, int real, int answered, const char* function, const char* what) {
+  if (index < 0 || index >= answered) {
+    misuse(function, std::string(what) + " " + std::to_string(index) + " past the host's answer " +
+                         std::to_string(answered));
     return Reach::Past;
   }
   return index < real ? Reach::Real : Reach::Phantom;
@@ -94,8 +92,7 @@ int fillLimit(int real, const int* answered, const char* function, const char* w
   if (!answered)
     return real;
   if (*answered <= 0) {
-    recordMisuse(std::string(function) + ": " + what + " past the host's answer " +
-                 std::to_string(*answered));
+    misuse(function, std::string(what) + " past the host's answer " + std::to_string(*answered));
     return 0;
   }
   return std::min(real, *answered);

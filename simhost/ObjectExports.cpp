@@ -11,12 +11,8 @@ HostState& state() {
   return hostState();
 }
 
-bool hostileMode() {
-  return state().hostile != Hostile::None;
-}
-
 // Where a vertex or face index lies against the real object and the count answered for it.
-Reach vertexReach(Object* object, int index, const char* function) {
+inline Reach vertexReach(Object* object, int index, const char* function) {
   if (!object)
     return Reach::Past;
   return reach(index, object->vertexCount(),
@@ -24,7 +20,7 @@ Reach vertexReach(Object* object, int index, const char* function) {
                "vertex");
 }
 
-Reach faceReach(Object* object, int index, const char* function) {
+inline Reach faceReach(Object* object, int index, const char* function) {
   if (!object)
     return Reach::Past;
   return reach(index, object->faceCount(),
@@ -33,11 +29,11 @@ Reach faceReach(Object* object, int index, const char* function) {
 }
 
 // True when the object is live and the index names one of its real vertices or faces.
-bool hasVertex(Object* object, int index, const char* function) {
+inline bool hasVertex(Object* object, int index, const char* function) {
   return vertexReach(object, index, function) == Reach::Real;
 }
 
-bool hasFace(Object* object, int index, const char* function) {
+inline bool hasFace(Object* object, int index, const char* function) {
   return faceReach(object, index, function) == Reach::Real;
 }
 
@@ -74,12 +70,12 @@ SIMHOST_EXPORT MQObject MQObj_Clone(MQObject obj) {
   Object* object = checkedObject(obj, __func__);
   if (!object || state().hostile == Hostile::NullObjects)
     return nullptr;
-  auto* copy = new Object(*object);
-  HostAccess::setDocument(copy, nullptr);
-  copy->selected = 0;
-  copy->selectedVertices.clear();
-  copy->selectedFaces.clear();
-  copy->invalidateCaches();
+  // Each array in one copy; the copy stands in no document and has nothing selected.
+  auto* copy = new Object(object->name);
+  copy->depth = object->depth;
+  copy->locked = object->locked;
+  copy->visible = object->visible;
+  copy->copyGeometry(*object);
   state().objects.insert(copy);
   state().detached.insert(copy);
   return copy->handle();
@@ -109,7 +105,10 @@ SIMHOST_EXPORT MQBOOL MQObj_SetName(MQObject obj, const char* name) {
   Object* object = checkedObject(obj, __func__);
   if (!object || !checkedPointer(name, __func__, "name"))
     return 0;
-  object->name = name;
+  if (Document* document = object->document())
+    document->renameObject(object, name);
+  else
+    HostAccess::setName(object, cutName(name));
   return 1;
 }
 
@@ -168,12 +167,11 @@ SIMHOST_EXPORT int MQObj_GetVertexRelatedFaces(MQObject obj, int vertex, int* fa
   const Reach where = vertexReach(object, vertex, __func__);
   if (where == Reach::Past)
     return 0;
-  const std::vector<int> related =
-      where == Reach::Real ? object->relatedFaces(vertex) : std::vector<int>();
-  const int real = static_cast<int>(related.size());
+  const int* related = nullptr;
+  const int real = where == Reach::Real ? object->relatedFaces(vertex, &related) : 0;
   if (!hostileMode()) {
-    if (faces)
-      std::copy(related.begin(), related.end(), faces);
+    if (faces && real > 0)
+      std::copy(related, related + real, faces);
     return real;
   }
   const auto key = std::make_pair(static_cast<const void*>(object), vertex);
@@ -184,7 +182,8 @@ SIMHOST_EXPORT int MQObj_GetVertexRelatedFaces(MQObject obj, int vertex, int* fa
   }
   const int limit =
       fillLimit(real, answerIn(state().answers.relatedCount, key), __func__, "related-face fill");
-  std::copy(related.begin(), related.begin() + limit, faces);
+  if (limit > 0)
+    std::copy(related, related + limit, faces);
   return real;
 }
 

@@ -1,8 +1,10 @@
 // The simulated host: a stand-in for the modeling application that loads the plug-in. It exports
 // all 175 host functions by name (the 37 a plug-in calls behave as a real host's, the rest are
 // harmless no-ops) and keeps real documents in memory. Tests and the runner build documents with
-// the C++ API below, hand them to the plug-in as MQDocument handles, and inspect the result.
-// Relies on the plug-in interface header only; shares nothing else with the plug-in.
+// the C++ API below, hand them to the plug-in as MQDocument handles, and inspect the result
+// (SimCheck.h tells whether a document is one a host could hold). Relies on the plug-in
+// interface header only (inside, on Debian's robin-map for its handle sets); shares nothing else
+// with the plug-in.
 //
 // Host behaviour where the plug-in interface leaves it open, chosen as a modeling application
 // would behave:
@@ -10,17 +12,31 @@
 //    count is unchanged); MQDoc_InsertObject places the object right after its position
 //    reference (at the end when the reference is null or not in the document) and answers the
 //    new slot index; an object removed from a document is gone: its handle is dead.
+//  - Every host operation takes about the same time however many objects, vertices and faces
+//    the document holds, as an application built for large scenes does: a document keeps an
+//    index of its names and each object knows its slot; handles are checked in a hash set; a
+//    vertex's related faces and the unique-ID lookups come from tables built once per change of
+//    the geometry.
 //  - MQObj_Clone copies name, vertices, faces, unique IDs (and the ID counters), weights,
-//    materials, UVs, creases, depth, lock and visibility; the clone belongs to no document, is not
-//    selected in the object list and has no vertex or face selected. MQObj_Delete frees an
-//    object that is in no document.
+//    materials, UVs, creases, depth, lock and visibility, each array in one copy; the clone
+//    belongs to no document, is not selected in the object list and has no vertex or face
+//    selected. MQObj_Delete frees an object that is in no document.
 //  - Unique IDs are positive, unique within an object, kept by a clone, never reused for new
 //    vertices or faces of that object; ...IndexFromUniqueID answers -1 for an absent ID.
 //  - A vertex's reference count is the number of face corners that use it; its related faces
 //    are the faces using it, each once, in ascending order.
-//  - MQDoc_GetUnusedObjectName answers the proposal when no object of the document bears it,
-//    else the proposal with the smallest number from 2 appended that is free; it never writes
-//    more than the buffer size and always terminates the text.
+//  - Names are kept as a host with 250-byte name buffers keeps them: at most kNameBytes (249)
+//    bytes. A longer name given to MQObj_SetName is cut to 249 bytes; documents are UTF-8, so
+//    the cut never falls inside a character: when byte 249 continues a character that began in
+//    the last three bytes before it, the cut moves back to where that character begins (bytes
+//    that are no UTF-8 are cut at 249 as they are). Names given through the C++ API below are
+//    stored as given (a test or a file reader may build any document; checkDocument tells).
+//  - MQDoc_GetUnusedObjectName answers the proposal, cut as above, when no object of the
+//    document bears that name; else the first free name of "proposal" + n for n = 2, 3, ...,
+//    where the proposal (never the number) is cut, on a character boundary, so that the whole
+//    fits in 249 bytes. So an answer is never a name the document has, MQObj_SetName keeps it
+//    byte for byte, and the next answer for the same proposal, once an object bears the first,
+//    is another name. It never writes more than the buffer size and always terminates the text.
 //  - A new vertex has weight 1; a new face has material -1 (none), UVs (0, 0) and creases 0.
 //  - Visibility flags are kept as given (a new object: 0xFFFFFFFF, visible).
 //  - Vertex and face selection is kept with each object; the selection functions find the object
@@ -35,6 +51,8 @@
 #include "host/MQPluginInterface.h"
 
 #include <map>
+#include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -52,6 +70,58 @@
 namespace sim {
 
 class Document;
+struct SlotBlock;
+struct DocumentIndex;
+
+// The longest name the host keeps, in bytes (its name buffers hold 250 with the terminator).
+constexpr size_t kNameBytes = 249;
+// The text cut to at most `limit` bytes without splitting a UTF-8 character (see above).
+SIMHOST_API std::string cutName(const std::string& text, size_t limit = kNameBytes);
+
+// An object's name. It reads as a std::string; a whole new name may be assigned (as tests and
+// file readers do), and the documents' name indexes learn of it. Writing single characters is
+// not offered, so that no change can slip past them.
+class ObjectName : public std::string {
+public:
+  ObjectName() = default;
+  ObjectName(std::string text) : std::string(std::move(text)) {}
+  ObjectName(const char* text) : std::string(text) {}
+  ObjectName(const ObjectName&) = default;
+  ObjectName(ObjectName&&) = default;
+  SIMHOST_API ObjectName& operator=(std::string text);
+  ObjectName& operator=(const ObjectName& other) { return *this = std::string(other); }
+  ObjectName& operator=(ObjectName&& other) { return *this = std::string(std::move(other)); }
+  ObjectName& operator=(const char* text) { return *this = std::string(text); }
+  void clear() { *this = std::string(); }
+
+  const_iterator begin() const { return std::string::begin(); }
+  const_iterator end() const { return std::string::end(); }
+  const_reverse_iterator rbegin() const { return std::string::rbegin(); }
+  const_reverse_iterator rend() const { return std::string::rend(); }
+  char operator[](size_type i) const { return std::string::operator[](i); }
+  const char& at(size_type i) const { return std::string::at(i); }
+  const char& front() const { return std::string::front(); }
+  const char& back() const { return std::string::back(); }
+  const char* data() const { return std::string::data(); }
+  template <typename... A> void append(A&&...) = delete;
+  template <typename... A> void assign(A&&...) = delete;
+  template <typename... A> void insert(A&&...) = delete;
+  template <typename... A> void erase(A&&...) = delete;
+  template <typename... A> void replace(A&&...) = delete;
+  template <typename... A> void resize(A&&...) = delete;
+  template <typename... A> void swap(A&&...) = delete;
+  template <typename A> void push_back(A) = delete;
+  template <typename A> void operator+=(A&&) = delete;
+  void pop_back() = delete;
+
+private:
+  friend struct HostAccess;
+};
+
+// For test output.
+inline void PrintTo(const ObjectName& name, std::ostream* out) {
+  *out << '"' << static_cast<const std::string&>(name) << '"';
+}
 
 // One object's geometry as flat arrays, so that reading, cloning and writing an object is a few
 // bulk copies: vertex attributes by vertex index, face attributes by face index, and corner
@@ -104,15 +174,17 @@ public:
 
   int refCount(int vertex) const;
   std::vector<int> relatedFaces(int vertex) const;
+  // The same without a copy: the faces are [first, first + answer); valid until the next change.
+  int relatedFaces(int vertex, const int** first) const;
   int vertexIndexFromUniqueId(MQDWORD id) const;
   int faceIndexFromUniqueId(MQDWORD id) const;
   // Call after changing points or unique IDs directly.
   void invalidateCaches();
 
   MQObject handle() { return reinterpret_cast<MQObject>(this); }
-  Document* document() const { return document_; }
+  Document* document() const { return place_.document; }
 
-  std::string name;
+  ObjectName name;
   int depth = 0;
   int locked = 0;
   int selected = 0; // in the object list
@@ -137,14 +209,30 @@ public:
 private:
   friend class Document;
   friend struct HostAccess;
+  friend class SlotList;
   void buildCaches() const;
 
-  Document* document_ = nullptr;
+  // Where the object stands: its document and its place in the document's slots (see
+  // SlotList.h). A copy of an object stands nowhere, and assigning one object to another leaves
+  // the target where it stands.
+  struct Place {
+    Document* document = nullptr;
+    SlotBlock* block = nullptr;
+    int offset = -1;
+    Place() = default;
+    Place(const Place&) {}
+    Place& operator=(const Place&) { return *this; }
+  };
+  Place place_;
+  // Tables answering the reference counts, related faces and unique-ID lookups, built on the
+  // first question after a change of the geometry.
   mutable bool cachesValid_ = false;
   mutable std::vector<int> refCounts_;
   mutable std::vector<int> relatedOffsets_;
   mutable std::vector<int> relatedFaces_;
-  mutable std::vector<std::pair<MQDWORD, int>> vertexIds_; // sorted by ID
+  mutable std::vector<int> vertexByIdTable_; // by ID when the IDs are dense, else empty
+  mutable std::vector<int> faceByIdTable_;
+  mutable std::vector<std::pair<MQDWORD, int>> vertexIds_; // sorted by ID, when not dense
   mutable std::vector<std::pair<MQDWORD, int>> faceIds_;
 };
 
@@ -159,7 +247,7 @@ public:
   Object* addObject(const std::string& name);
   // Appends an empty slot.
   void addEmptySlot();
-  int slotCount() const { return static_cast<int>(slots_.size()); }
+  int slotCount() const;
   Object* objectAt(int slot) const;
   // The object in the lowest slot with this name, or null.
   Object* findObject(const std::string& name) const;
@@ -171,11 +259,13 @@ public:
   int insertObject(Object* object, const Object* before);
   void deleteObject(int slot);
   std::string unusedObjectName(const std::string& proposal) const;
+  // Gives an object of this document a name the host's way (cut to kNameBytes).
+  void renameObject(Object* object, const std::string& name);
 
   MQDocument handle() { return reinterpret_cast<MQDocument>(this); }
 
 private:
-  std::vector<Object*> slots_;
+  std::unique_ptr<DocumentIndex> index_;
   // Objects deleted from the document stay allocated (but dead to every host function) until
   // the document goes, so a stale handle can never come to name a newer object.
   std::vector<Object*> removed_;

@@ -4,9 +4,11 @@
 // to 300 kB, so that nesting tens of thousands of levels deep is reached. Invariants: a file is
 // either read or refused with a one-line DocumentError that names the file, never with anything
 // else; a document that was read writes and reads back unchanged in any layout (names aside,
-// which the writer makes valid UTF-8), and a second round trip changes nothing at all.
+// which the writer makes valid UTF-8), and a second round trip changes nothing at all; every
+// document read is one a host could hold (the document checker finds nothing).
 #include "DocumentFile.h"
 #include "FuzzInput.h"
+#include "SimCheck.h"
 #include "SimHost.h"
 
 #include <cstring>
@@ -46,6 +48,12 @@ private:
 const fs::path& workFolder() {
   static const WorkFolder folder;
   return folder.path();
+}
+
+void checkSound(const sim::Document& document, const char* which) {
+  const std::vector<std::string> findings = sim::checkDocument(document);
+  if (!findings.empty())
+    fuzzing::fail((std::string(which) + " is one a host could hold: " + findings.front()).c_str());
 }
 
 std::string withoutNames(sim::Document& document) {
@@ -114,6 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sim::Document first;
   if (!read(input, first))
     return 0;
+  checkSound(first, "a document that was read");
 
   const std::string once = (workFolder() / "once.json").string();
   const std::string twice = (workFolder() / "twice.json").string();
@@ -124,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::fail("a document that was read can be written");
   }
   fuzzing::check(read(once, second), "a written document reads back");
+  checkSound(second, "a document read back");
   try {
     runner::writeDocument(twice, second, layout);
   } catch (...) {

@@ -4,8 +4,10 @@
 // element name made from a morph name and a base is an element of exactly that base; every
 // element of a base ends with "-" and the base; a new element name is the first free one of
 // its sequence (every earlier one is taken, it is not); a backup name is free and made from
-// "#" and the name. Strict mode records no misuse of the host.
+// "#" and the name; both fit the host's 249 bytes. Strict mode records no misuse of the host, and
+// the document checker finds nothing in the document.
 #include "FuzzInput.h"
+#include "SimCheck.h"
 #include "SimHost.h"
 #include "host/HostTable.h"
 #include "transfer/ElementNaming.h"
@@ -110,6 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                    "every earlier name of the sequence is taken");
 
   fuzzing::check(!borne(document, backup), "a backup name is free");
+  fuzzing::check(backup.size() <= sim::kNameBytes, "a backup name fits the host's names");
+  fuzzing::check(sim::checkDocument(document).empty(), "the document checker finds nothing");
   const std::string proposal = ("#" + subject).substr(0, 249);
   fuzzing::check(backup.compare(0, proposal.size(), proposal) == 0 || backup.size() == 249,
                  "a backup name is made from # and the name");

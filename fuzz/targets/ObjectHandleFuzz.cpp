@@ -3,8 +3,10 @@
 // in strict mode. Invariants: the handle never goes past what the host answered (no misuse is
 // recorded), every answer is a prefix of the real content (nothing from a buffer the host did
 // not fill), an ordinary host gives the whole content, and a UV write changes only the corners
-// it has records for.
+// it has records for. The document checker reports the out-of-range points the bytes chose, and
+// nothing else (the handle's writes change no structure).
 #include "FuzzInput.h"
+#include "SimCheck.h"
 #include "SimHost.h"
 #include "SimHostile.h"
 #include "host/HostTable.h"
@@ -100,6 +102,17 @@ void runCase(fuzzing::FuzzInput& in) {
     if (ordinary)
       fuzzing::check(got == related, "an ordinary host gives every related face");
   }
+  size_t outOfRange = 0;
+  for (int p : object->points)
+    outOfRange += p < 0 || p >= vertexCount;
+  const std::vector<std::string> findings = sim::checkDocument(document);
+  // Each rule lists its first 20 faults and then a line with the count of the rest.
+  fuzzing::check(findings.size() == std::min<size_t>(outOfRange, 20) + (outOfRange > 20),
+                 "the checker finds exactly the points out of range");
+  for (size_t k = 0; k < findings.size() && k < 20; ++k)
+    fuzzing::check(findings[k].find(": point ") != std::string::npos &&
+                       findings[k].find(" out of range ") != std::string::npos,
+                   "each finding names a point out of range");
   const std::string name = in.bytes(6).c_str();
   const cmq::CMQObject found = cmq::findObjectByName(document.handle(), name);
   if (ordinary)

@@ -36,6 +36,8 @@ std::string defaultOutputFor(const std::string& input) {
 std::string usageText() {
   std::string text =
       "Usage: tovalinder-run [OPTIONS] DOCUMENT.json\n"
+      "       tovalinder-run [OPTIONS] --source BASE.obj --morph FILE... --destination EDITED.obj\n"
+      "                      --output-dir FOLDER\n"
       "\n"
       "Runs the Tovalinder command of the real plug-in on a document file, as a modeler runs it\n"
       "in the host: the first object selected in the document's object list is the Source, the\n"
@@ -55,6 +57,14 @@ std::string usageText() {
       "                          the transferred morph (right); added vertices marked\n"
       "      --plugin FILE       the plug-in module to load (default: the one beside this "
       "program)\n"
+      "\n"
+      "Added vertices (those without a Source vertex, when the morph is interpolated for them):\n"
+      "      --added-vertices M  spec (default): exactly what the plug-in wrote, an inverse\n"
+      "                          squared distance blend of the matched vertices round them;\n"
+      "                          surface: the Source morph at their closest point of the Source\n"
+      "                          surface (a harmonic blend of their neighbours where the edit\n"
+      "                          built away from it); matched vertices stay as the plug-in made\n"
+      "                          them\n"
       "\n"
       "Source and Destination (default: the document's object-list selection):\n"
       "      --source NAME       select the object named NAME as the Source\n"
@@ -86,7 +96,7 @@ std::string usageText() {
           "      --no-create-backup-elements --dry-run\n"
           "  tovalinder-run scene.json --source Head --destination HeadNew --no-use-unique-ids \\\n"
           "      --mirror-morph --report json -o scene-out.json\n";
-  return text;
+  return text + modelFileUsageText();
 }
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
@@ -149,6 +159,11 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.dialogPage = takeValue();
     } else if (arg == "--pictures") {
       line.picturesFolder = takeValue();
+    } else if (arg == "--added-vertices") {
+      const std::string mode = takeValue();
+      if (!modeNamed(mode, line.addedVertices))
+        throw usage("--added-vertices " + mode + ": use " + nameOf(AddedVerticesMode::Plugin) +
+                    " or " + nameOf(AddedVerticesMode::Surface));
     } else if (arg == "--plugin") {
       line.plugin = takeValue();
     } else if (arg == "--source") {
@@ -160,6 +175,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.request.dialog.elements.push_back(takeValue());
     } else if (arg == "--rate") {
       line.request.dialog.rateText = takeValue();
+    } else if (arg == "--morph") {
+      line.morphs.push_back(takeValue());
+    } else if (arg == "--output-dir") {
+      line.outputFolder = takeValue();
+      if (line.outputFolder.empty())
+        throw usage(arg + " needs a folder name");
+    } else if (arg == "--force") {
+      noValue();
+      line.force = true;
     } else if (arg == "--cancel") {
       noValue();
       line.request.dialog.cancel = true;
@@ -177,12 +201,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         throw usage("unknown option " + arg);
     }
   }
-  if (line.input.empty() && !line.help && !line.version)
+  completeModelFileRun(line);
+  if (line.input.empty() && line.sourceFile.empty() && !line.help && !line.version)
     throw usage("no document given");
   if (line.request.dialog.rateText && !isTypableNumber(*line.request.dialog.rateText))
     throw usage("--rate \"" + *line.request.dialog.rateText +
                 "\": the Rate field takes a number such as 100, 50, -20 or 12.5");
-  if (line.output.empty())
+  if (line.output.empty() && line.sourceFile.empty())
     line.output = defaultOutputFor(line.input);
   return line;
 }

@@ -5,9 +5,13 @@
 #include "DocumentFile.h"
 #include "TransferRun.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace runner {
+
+class RunFiles;
 
 struct CommandLine {
   bool help = false, version = false;
@@ -19,7 +23,14 @@ struct CommandLine {
   std::string dialogPage; // --show-dialog
   std::string picturesFolder;
   std::string plugin; // empty: beside the program
+  AddedVerticesMode addedVertices = AddedVerticesMode::Plugin;
   TransferRequest request;
+  // A run on model files (the format follows the extension of --source's file): --source and
+  // --destination name files, not objects.
+  std::string sourceFile, destinationFile;
+  std::vector<std::string> morphs; // --morph [NAME=]FILE or a pattern, as given
+  std::string outputFolder;        // --output-dir
+  bool force = false;
 };
 
 // Throws RunError(kExitUsage) with a message naming the faulty argument.
@@ -27,5 +38,14 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 
 std::string usageText();
 std::string defaultOutputFor(const std::string& input);
+
+// Runs on model files (ModelFileLine.cpp): whether a file name has the extension of a model
+// format the runner reads (.obj); the checks that make --source and --destination name files
+// (part of parseCommandLine); their part of the help text.
+bool isModelFile(const std::string& path);
+void completeModelFileRun(CommandLine& line);
+std::string modelFileUsageText();
+// The files of a run on model files; null for a document run.
+std::unique_ptr<RunFiles> openRunFiles(const CommandLine& line);
 
 } // namespace runner

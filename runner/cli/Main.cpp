@@ -1,10 +1,13 @@
 // tovalinder-run: the Tovalinder command of the real plug-in, run on a document file in the
 // simulated host, with its options dialog worked by a scripted user.
 #include "CommandLine.h"
+#include "DialogOptions.h"
 #include "DocumentFile.h"
 #include "MorphPicture.h"
 #include "PluginModule.h"
 #include "Report.h"
+#include "RunFiles.h"
+#include "SurfaceMode.h"
 #include "TransferRun.h"
 
 #include "AtomicFile.h"
@@ -14,6 +17,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 using namespace runner;
 
@@ -42,16 +46,37 @@ std::string pictureName(const std::string& element, size_t index) {
   return std::to_string(index + 1) + "-" + name + ".png";
 }
 
+// Files without vertex unique IDs pair by position: the dialog's box is unticked, and asking
+// for the IDs is a mistake worth saying.
+void pairByPositionFor(const RunFiles& files, TransferRequest& request) {
+  std::optional<bool>& uniqueIds = request.dialog.options[kUseUniqueIds];
+  if (uniqueIds.value_or(false))
+    throw RunError(kExitUsage, "--use-unique-ids: " + files.summary().format +
+                                   " files carry no vertex unique IDs, so this run pairs the "
+                                   "vertices by position; leave the option out");
+  uniqueIds = false;
+}
+
 int run(const CommandLine& line, bool& jsonOnFailure) {
   jsonOnFailure = line.jsonReport;
   RunReport report;
-  report.input = line.input;
-  report.output = line.output;
+  report.input = line.sourceFile.empty() ? line.input : line.sourceFile;
+  report.output = line.sourceFile.empty() ? line.output : line.outputFolder;
+  TransferRequest request = line.request;
+  const std::unique_ptr<RunFiles> files = openRunFiles(line);
+  if (files) {
+    pairByPositionFor(*files, request);
+    files->checkOutputs();
+  }
 
   auto stage = std::chrono::steady_clock::now();
   auto document = std::make_unique<sim::Document>();
   try {
-    readDocument(line.input, *document);
+    RunObjects objects;
+    if (files)
+      files->read(*document, objects);
+    else
+      readDocument(line.input, *document);
   } catch (const DocumentError& e) {
     throw RunError(kExitBadInput, e.what());
   }
@@ -64,7 +89,6 @@ int run(const CommandLine& line, bool& jsonOnFailure) {
   report.timings.emplace_back("plug-in start", secondsSince(stage));
 
   TransferOutcome outcome;
-  TransferRequest request = line.request;
   request.dialog.wantPicture = !line.dialogPage.empty();
   try {
     runTransfer(plugin, *document, request, outcome);
@@ -77,6 +101,10 @@ int run(const CommandLine& line, bool& jsonOnFailure) {
   report.outcome = &outcome;
   report.timings.emplace_back("dialog and transfer", outcome.dialogAndTransferSeconds);
   report.timings.emplace_back("check", outcome.checkSeconds);
+  if (line.addedVertices == AddedVerticesMode::Surface) {
+    applySurfaceMode(*document, outcome);
+    report.timings.emplace_back("added vertices", outcome.addedVertices.seconds);
+  }
 
   if (!line.dialogPage.empty()) {
     if (outcome.view.pictureHtml.empty())
@@ -96,7 +124,8 @@ int run(const CommandLine& line, bool& jsonOnFailure) {
       std::string why;
       if (!writeMorphPicture(path,
                              MorphPictureInput{outcome.source, e.oldElement, outcome.destination,
-                                               e.newElement, &outcome.correspondence},
+                                               e.newElement, &outcome.correspondence,
+                                               &outcome.addedVertices.changed},
                              why))
         throw RunError(kExitFailure, why);
       report.pictures.push_back(path);
@@ -106,13 +135,18 @@ int run(const CommandLine& line, bool& jsonOnFailure) {
   if (!line.dryRun) {
     stage = std::chrono::steady_clock::now();
     try {
-      writeDocument(line.output, *document, line.layout);
+      if (files)
+        files->write(*document, outcome);
+      else
+        writeDocument(line.output, *document, line.layout);
     } catch (const DocumentError& e) {
       throw RunError(kExitFailure, e.what());
     }
     report.written = true;
     report.timings.emplace_back("write", secondsSince(stage));
   }
+  if (files)
+    report.files = files->summary();
   std::cout << (line.jsonReport ? jsonReport(report) : textReport(report));
   return kExitOk;
 }

@@ -45,9 +45,48 @@ std::string optionsOn(const TransferOutcome& o) {
   return text.empty() ? "(none)" : text;
 }
 
+bool surfaceModeSuggested(const TransferOutcome& o) {
+  const VertexTally& v = o.correspondence.tally;
+  return o.addedVertices.mode == AddedVerticesMode::Plugin && o.settings.copyCoordinates &&
+         v.total > 0 && v.interpolated > kSurfaceModeSuggestedAbove * v.total;
+}
+
+std::string surfaceModeSuggestion(const TransferOutcome& o) {
+  const VertexTally& v = o.correspondence.tally;
+  return fixed(100.0 * v.interpolated / v.total, 1) +
+         " % of the Destination's vertices were added and interpolated; --added-vertices surface "
+         "takes their morph from the Source surface";
+}
+
+std::string surfaceModeCounts(const AddedVerticesSummary& a) {
+  return std::to_string(a.fromSurface) + " from the Source surface, " + std::to_string(a.harmonic) +
+         " harmonic from their neighbours, " + std::to_string(a.kept) + " as the plug-in made them";
+}
+
 std::string objectSize(const sim::Object& object) {
   return plural(object.vertexCount(), "vertex", "vertices") + ", " +
          plural(object.faceCount(), "face", "faces");
+}
+
+std::string filesRead(const InputSummary& files) {
+  std::string t = "Files read (" + files.format + "):\n";
+  size_t width = 0;
+  for (const auto& [role, file] : files.files)
+    width = std::max(width, role.size());
+  for (const auto& [role, file] : files.files)
+    t += "  " + padded(role, width) + "  " + file + "\n";
+  for (const std::string& note : files.notes)
+    t += "  Note: " + note + "\n";
+  return t + "\n";
+}
+
+std::string filesWritten(const RunReport& report) {
+  if (!report.written)
+    return "Not written (dry run)" + (report.output.empty() ? "" : ": " + report.output) + "\n";
+  std::string t;
+  for (const auto& [morph, file] : report.files->outputs)
+    t += "Written: " + file + "\n";
+  return t.empty() ? "Nothing written: no morph was transferred\n" : t;
 }
 
 } // namespace
@@ -56,6 +95,8 @@ std::string textReport(const RunReport& report) {
   const TransferOutcome& o = *report.outcome;
   std::string t;
   t += "Tovalinder transfer: " + report.input + "\n\n";
+  if (report.files)
+    t += filesRead(*report.files);
   t += "  Source         " + quoted(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
   t += "  Destination    " + quoted(o.destinationName) + " (" + objectSize(*o.destination) + ")" +
        (o.source == o.destination ? "  (the same object: only one was selected)" : "") + "\n";
@@ -92,6 +133,10 @@ std::string textReport(const RunReport& report) {
   t += "  added, left as they are             " + std::to_string(v.addedLeftAlone) + "\n";
   t += "  skipped: not selected               " + std::to_string(v.notSelected) + "\n";
   t += "  skipped: unused (in no face)        " + std::to_string(v.unused) + "\n";
+  if (o.addedVertices.mode == AddedVerticesMode::Surface)
+    t += "Added vertices, surface mode: " + surfaceModeCounts(o.addedVertices) + "\n";
+  else if (surfaceModeSuggested(o))
+    t += "Tip: " + surfaceModeSuggestion(o) + ".\n";
 
   t += "\nNames: ";
   if (o.sourceNameAfter == o.sourceName && o.destinationNameAfter == o.destinationName)
@@ -124,8 +169,11 @@ std::string textReport(const RunReport& report) {
     t += "Picture: " + picture + "\n";
   if (!report.dialogPage.empty())
     t += "Dialog page: " + report.dialogPage + "\n";
-  t += report.written ? "Written: " + report.output + "\n"
-                      : "Not written (dry run): " + report.output + "\n";
+  if (report.files)
+    t += filesWritten(report);
+  else
+    t += report.written ? "Written: " + report.output + "\n"
+                        : "Not written (dry run): " + report.output + "\n";
   return t;
 }
 
@@ -136,6 +184,18 @@ std::string jsonReport(const RunReport& report) {
   j["input"] = report.input;
   j["output"] = report.output;
   j["written"] = report.written;
+  if (report.files) {
+    nlohmann::ordered_json read = nlohmann::ordered_json::array(),
+                           written = nlohmann::ordered_json::array();
+    for (const auto& [role, file] : report.files->files)
+      read.push_back({{"role", role}, {"file", file}});
+    for (const auto& [morph, file] : report.files->outputs)
+      written.push_back({{"morph", morph}, {"file", file}});
+    j["files"] = {{"format", report.files->format},
+                  {"read", read},
+                  {"written", written},
+                  {"notes", report.files->notes}};
+  }
   j["source"] = {{"name", o.sourceName},
                  {"nameAfter", o.sourceNameAfter},
                  {"vertices", o.source->vertexCount()},
@@ -176,6 +236,14 @@ std::string jsonReport(const RunReport& report) {
                    {"addedLeftAlone", v.addedLeftAlone},
                    {"notSelected", v.notSelected},
                    {"unused", v.unused}};
+  const AddedVerticesSummary& added = o.addedVertices;
+  if (added.mode == AddedVerticesMode::Surface)
+    j["addedVertices"] = {{"mode", nameOf(added.mode)},
+                          {"fromSurface", added.fromSurface},
+                          {"harmonic", added.harmonic},
+                          {"asThePluginMadeThem", added.kept}};
+  else if (surfaceModeSuggested(o))
+    j["addedVertices"] = {{"mode", nameOf(added.mode)}, {"suggestion", surfaceModeSuggestion(o)}};
   j["hostMessages"] = o.hostMessages;
   j["hostMisuses"] = o.hostMisuses;
   j["pictures"] = report.pictures;

@@ -2,8 +2,10 @@
 // object for pipelines.
 #pragma once
 
+#include "RunFiles.h"
 #include "TransferRun.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +19,7 @@ struct RunReport {
   std::string dialogPage;
   const TransferOutcome* outcome = nullptr;
   std::vector<std::pair<std::string, double>> timings; // stage, seconds
+  std::optional<InputSummary> files; // runs on model files: what was read and written
 };
 
 std::string textReport(const RunReport& report);

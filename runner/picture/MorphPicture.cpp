@@ -83,7 +83,7 @@ public:
   }
 
   // A marker over a vertex, unless the mesh hides it.
-  void mark(const MQPoint& p, const View& view, int x0) {
+  void mark(const MQPoint& p, const View& view, int x0, Colour fill) {
     const int cx = x0 + static_cast<int>(std::lround(view.sx(p.x)));
     const int cy = static_cast<int>(std::lround(view.sy(p.y)));
     if (cx < x0 || cx >= x0 + kPanel || cy < 0 || cy >= height_)
@@ -96,7 +96,7 @@ public:
         if (x < x0 || x >= x0 + kPanel || y < 0 || y >= height_)
           continue;
         const bool edge = std::abs(dx) == 3 || std::abs(dy) == 3;
-        put(x, y, edge ? Colour{0.05f, 0.05f, 0.1f} : Colour{0.1f, 0.9f, 0.95f});
+        put(x, y, edge ? Colour{0.05f, 0.05f, 0.1f} : fill);
       }
   }
 
@@ -243,8 +243,10 @@ std::string renderMorphPicturePng(const MorphPictureInput& in, int& width, int& 
     for (size_t v = 0; v < in.correspondence->fate.size() && v < in.newElement->positions.size();
          ++v) {
       const VertexFate fate = in.correspondence->fate[v];
+      const bool rewritten = in.changed && v < in.changed->size() && (*in.changed)[v];
+      const Colour cyan{0.1f, 0.9f, 0.95f}, magenta{0.95f, 0.2f, 0.9f};
       if (fate == VertexFate::Interpolated || fate == VertexFate::AddedLeftAlone)
-        canvas.mark(in.newElement->positions[v], view, kPanel + 1);
+        canvas.mark(in.newElement->positions[v], view, kPanel + 1, rewritten ? magenta : cyan);
     }
   return canvas.png();
 }

@@ -1,7 +1,8 @@
 // A picture of a transferred morph for a modeler to judge: the Source element (left) beside the
 // new element (right), each mesh shaded from the front, framed on the part the morph moves, and
 // coloured by how far each vertex moved from its base object (grey: not at all, through yellow,
-// to red: the most), with the vertices the Destination added marked in cyan. Rasterised
+// to red: the most), with the vertices the Destination added marked in cyan (magenta where the
+// surface mode rewrote them). Rasterised
 // in-process and written as a PNG with stb_image_write.
 #pragma once
 
@@ -9,6 +10,7 @@
 #include "SimHost.h"
 
 #include <string>
+#include <vector>
 
 namespace runner {
 
@@ -18,6 +20,7 @@ struct MorphPictureInput {
   const sim::Object* destination = nullptr;
   const sim::Object* newElement = nullptr;
   const Correspondence* correspondence = nullptr;
+  const std::vector<char>* changed = nullptr; // by Destination vertex: rewritten after the run
 };
 
 // Writes the picture (atomically). Returns false with a message when it cannot be written.

@@ -1,5 +1,6 @@
 #include "TransferRun.h"
 
+#include "SimCheck.h"
 #include "SimWidgets.h"
 
 #include <algorithm>
@@ -106,6 +107,27 @@ RunSettings settingsFrom(const DialogView& view) {
   return s;
 }
 
+// The document must be one a host could hold, and sound where the input was: a fault is the
+// plug-in's (or the host's), and nothing may be written from such a document.
+void checkResult(const sim::Document& document, const sim::DocumentSnapshot& input,
+                 const TransferOutcome& outcome) {
+  sim::CheckExpectations expected;
+  expected.before = &input;
+  for (const ElementOutcome& element : outcome.elements)
+    expected.newElements.push_back(sim::NewElement{element.newElement, outcome.destination});
+  const std::vector<std::string> findings = sim::checkDocument(document, expected);
+  if (findings.empty())
+    return;
+  constexpr size_t kShown = 20;
+  std::string text = "the document after the command is not sound (" +
+                     std::to_string(findings.size()) + " findings), so nothing was written:";
+  for (size_t k = 0; k < findings.size() && k < kShown; ++k)
+    text += "\n  " + findings[k];
+  if (findings.size() > kShown)
+    text += "\n  and " + std::to_string(findings.size() - kShown) + " more";
+  throw RunError(kExitFailure, text);
+}
+
 } // namespace
 
 float rateFromText(const std::string& text) {
@@ -151,7 +173,11 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
     beforeSlots.push_back(document.objectAt(s));
   std::vector<std::string> namesBefore;
   for (const sim::Object* object : beforeSlots)
-    namesBefore.push_back(object ? object->name : std::string());
+    namesBefore.push_back(object ? std::string(object->name) : std::string());
+
+  const auto snapshotting = std::chrono::steady_clock::now();
+  const sim::DocumentSnapshot input = sim::snapshotDocument(document);
+  const double snapshotSeconds = secondsSince(snapshotting);
 
   sim::setStrict(true);
   sim::clearMisuses();
@@ -225,7 +251,8 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
     element.motion = measureMotion(*object, *outcome.destination);
     outcome.elements.push_back(element);
   }
-  outcome.checkSeconds = secondsSince(checking);
+  checkResult(document, input, outcome);
+  outcome.checkSeconds = snapshotSeconds + secondsSince(checking);
 }
 
 } // namespace runner

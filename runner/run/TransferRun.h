@@ -4,6 +4,7 @@
 // document afterwards. Relies on the plug-in module, the simulated host and its widgets.
 #pragma once
 
+#include "AddedVertices.h"
 #include "DialogScript.h"
 #include "PluginModule.h"
 #include "RunAnalysis.h"
@@ -57,6 +58,7 @@ struct TransferOutcome {
   float rate = 1.0f;
   Correspondence correspondence;
   std::vector<ElementOutcome> elements;
+  AddedVerticesSummary addedVertices;    // what a mode other than the plug-in's own changed
   std::vector<std::string> hostMessages; // message boxes the host showed
   std::vector<std::string> hostMisuses;  // host calls the simulated host found faulty
   double dialogAndTransferSeconds = 0, checkSeconds = 0;

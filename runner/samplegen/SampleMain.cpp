@@ -1,5 +1,6 @@
 // tovalinder-sample: writes the sample character document, or a larger one for measurements.
 #include "DocumentFile.h"
+#include "MorphSetExport.h"
 #include "SampleCharacter.h"
 
 #include <cstdlib>
@@ -11,6 +12,7 @@ namespace {
 
 const char kUsage[] =
     "Usage: tovalinder-sample [--vertices N] [--morphs M] [--layout L] OUTPUT.json\n"
+    "       tovalinder-sample [--vertices N] [--morphs M] --obj FOLDER\n"
     "\n"
     "Writes a character-like document: the Source \"Body\" with M morph elements\n"
     "(\"elem:<morph>-Body\"), and an edited copy \"BodyEdited\" with a new edge loop,\n"
@@ -19,8 +21,11 @@ const char kUsage[] =
     "  --vertices N   about N vertices in the body (default 2100, the bundled sample)\n"
     "  --morphs M     number of morph elements (default 5)\n"
     "  --layout L     readable, base64, binary (side file OUTPUT.<hash>.bin) or auto (default)\n"
+    "  --obj FOLDER   write the same as OBJ files instead: FOLDER/Body.obj, one file per\n"
+    "                 morph in FOLDER/shapes/, and FOLDER/BodyEdited.obj\n"
     "\n"
-    "Example: tovalinder-sample --vertices 100000 --morphs 50 big.json\n";
+    "Examples: tovalinder-sample --vertices 100000 --morphs 50 big.json\n"
+    "          tovalinder-sample --obj character\n";
 
 bool number(const char* text, int& out) {
   char* end = nullptr;
@@ -36,7 +41,7 @@ bool number(const char* text, int& out) {
 int main(int argc, char** argv) {
   int vertices = 0, morphs = 5;
   runner::DataLayout layout = runner::DataLayout::Automatic;
-  std::string output;
+  std::string output, objFolder;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -59,6 +64,8 @@ int main(int argc, char** argv) {
         std::cerr << "tovalinder-sample: unknown layout \"" << name << "\"\n";
         return 2;
       }
+    } else if (arg == "--obj" && hasValue && objFolder.empty()) {
+      objFolder = argv[++i];
     } else if (!arg.empty() && arg[0] != '-' && output.empty()) {
       output = arg;
     } else {
@@ -66,7 +73,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (output.empty()) {
+  if (output.empty() == objFolder.empty()) {
     std::cerr << kUsage;
     return 2;
   }
@@ -77,7 +84,10 @@ int main(int argc, char** argv) {
   try {
     sim::Document document;
     runner::buildSampleDocument(document, options);
-    runner::writeDocument(output, document, layout);
+    if (objFolder.empty())
+      runner::writeDocument(output, document, layout);
+    else
+      runner::obj::writeMorphSet(document, objFolder);
   } catch (const std::exception& e) {
     std::cerr << "tovalinder-sample: " << e.what() << "\n";
     return 1;

@@ -1,9 +1,10 @@
 // End-to-end sessions: the real plug-in binary, loaded by file name and bound to the simulated
 // host, runs its command on a document built here while the scripted user works the dialog.
-// Strict mode is on; a test fails on any recorded misuse, on any script failure, and on a widget
-// left alive after the command.
+// Strict mode is on; a test fails on any recorded misuse, on any script failure, on a widget
+// left alive after the command, and on any finding of the document checker after it.
 #pragma once
 
+#include "CommandCheck.h"
 #include "PluginUnderTest.h"
 #include "SimHost.h"
 #include "SimWidgets.h"
@@ -104,10 +105,13 @@ protected:
   // Chooses the command with this script queued for its dialog.
   void runCommand(const sim::UserScript& script) {
     sim::queueModalScript(script);
-    EXPECT_EQ(plugin->entry.MQModifyObject(0, document.handle()), 1);
+    runCommandWithoutDialog();
   }
   void runCommandWithoutDialog() {
+    const testing_support::CommandCheck check(document);
     EXPECT_EQ(plugin->entry.MQModifyObject(0, document.handle()), 1);
+    for (const std::string& finding : check.findings())
+      ADD_FAILURE() << "document check: " << finding;
   }
 
   std::string describe() const {

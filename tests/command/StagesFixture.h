@@ -1,7 +1,9 @@
 // A plug-in object of its own over a document of the simulated host, for calling the command's
-// stages one by one; strict mode on, and the settings record back to all zero after each test.
+// stages one by one; strict mode on, the document checker's rules for every object after each
+// test, and the settings record back to all zero.
 #pragma once
 
+#include "SimCheck.h"
 #include "SimHost.h"
 #include "entry/Tovalinder.h"
 #include "host/HostTable.h"
@@ -23,6 +25,8 @@ protected:
   }
   void TearDown() override {
     EXPECT_TRUE(sim::misuses().empty()) << sim::misuses().front();
+    for (const std::string& finding : sim::checkDocument(document))
+      ADD_FAILURE() << "document check: " << finding;
     sim::setStrict(false);
     transferSettings() = TransferSettings();
     sim::freeDetachedObjects();

@@ -1,8 +1,9 @@
 // The whole command, run by the real plug-in binary through its entry point with a scripted
 // user, against the simulated host in every hostile mode and on hostile documents: it always
 // completes (TRUE), never goes past what the host answered (strict mode), leaves no clone
-// behind, and where the hostile answers still carry the real content its results are those of
-// an ordinary host, bit for bit.
+// behind, leaves a document the checker finds sound, and where the hostile answers still carry the
+// real content its results are those of an ordinary host, bit for bit.
+#include "CommandCheck.h"
 #include "PluginUnderTest.h"
 #include "Scenes.h"
 #include "SimHost.h"
@@ -80,8 +81,11 @@ protected:
       shape(document);
     sim::setEventDocument(document.handle());
     sim::queueModalScript(script);
+    const testing_support::CommandCheck check(document);
     EXPECT_EQ(plugin.entry.MQModifyObject(0, document.handle()), 1) << label;
     sim::setEventDocument(nullptr);
+    for (const std::string& finding : check.findings())
+      ADD_FAILURE() << label << ": document check: " << finding;
     const std::vector<std::string> misuses = sim::misuses();
     EXPECT_TRUE(misuses.empty()) << label << ": " << misuses.front() << " (" << misuses.size()
                                  << " misuses)";
@@ -277,6 +281,7 @@ TEST_F(HostileCommand, FailedAllocationEndsTheCommandCleanly) {
   hardening::buildMorphScene(document);
   sim::setEventDocument(document.handle());
   sim::queueModalScript(scriptFor(choices()[1]));
+  const testing_support::CommandCheck check(document);
   MQBOOL result = 1;
   {
     AddressSpaceLimit limit(size_t(1) << 30);
@@ -287,6 +292,8 @@ TEST_F(HostileCommand, FailedAllocationEndsTheCommandCleanly) {
   }
   sim::setHugeCount(65536);
   EXPECT_EQ(result, 0) << "the barrier answers the refusal";
+  for (const std::string& finding : check.findings())
+    ADD_FAILURE() << "document check after the failure: " << finding;
   EXPECT_TRUE(sim::misuses().empty()) << sim::misuses().front();
   EXPECT_TRUE(sim::detachedObjects().empty());
   EXPECT_EQ(sim::liveWidgets().size(), 1u) << "the dialog is gone";

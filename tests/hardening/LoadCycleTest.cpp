@@ -1,5 +1,6 @@
 // Load, MQInit, one command run, unload, over and over: the module keeps nothing behind
 // (LeakSanitizer checks the sanitizer build at exit) and every cycle behaves like the first.
+#include "CommandCheck.h"
 #include "PluginUnderTest.h"
 #include "Scenes.h"
 #include "SimHost.h"
@@ -22,8 +23,11 @@ constexpr int kCycles = 1000;
 MQBOOL runCommand(PluginUnderTest& plugin, sim::Document& document) {
   sim::setEventDocument(document.handle());
   sim::queueModalScript(sim::UserScript().clickButton("OK"));
+  const testing_support::CommandCheck check(document);
   const MQBOOL result = plugin.entry.MQModifyObject(0, document.handle());
   sim::setEventDocument(nullptr);
+  for (const std::string& finding : check.findings())
+    ADD_FAILURE() << "document check: " << finding;
   return result;
 }
 

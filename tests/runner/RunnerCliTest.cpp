@@ -1,45 +1,16 @@
 // The command-line program as a user starts it: help and version, every kind of bad usage and
 // bad input with its message and exit status and no output written, the sample's transfer with
 // its report, pictures and dialog page, and the bundled sample being what the generator makes.
+#include "AnalyticScenes.h"
+#include "ProgramRun.h"
 #include "RunnerTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
-#include <sys/wait.h>
-
 using namespace runner_test;
 
 namespace {
-
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text)
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-Result runProgram(const std::string& program, const std::vector<std::string>& args,
-                  const ScratchFolder& dir) {
-  std::string command = "cd " + shellQuoted(dir.file("")) + " && " + shellQuoted(program);
-  for (const std::string& arg : args)
-    command += " " + shellQuoted(arg);
-  command += " >" + shellQuoted(dir.file(".out")) + " 2>" + shellQuoted(dir.file(".err"));
-  const int raw = std::system(command.c_str());
-  Result result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = readFile(dir.file(".out"));
-  result.err = readFile(dir.file(".err"));
-  std::filesystem::remove(dir.file(".out"));
-  std::filesystem::remove(dir.file(".err"));
-  return result;
-}
 
 Result runner(const std::vector<std::string>& args, const ScratchFolder& dir) {
   return runProgram(TOVALINDER_RUNNER_FILE, args, dir);
@@ -97,6 +68,9 @@ TEST(RunnerCli, BadUsageExitsWithTwoAndWritesNothing) {
       {{samplePath(), "--rate=1e"}, "--rate \"1e\""},
       {{samplePath(), "--report", "xml"}, "--report xml: use text or json"},
       {{samplePath(), "--layout", "zip"}, "--layout zip"},
+      {{samplePath(), "--added-vertices", "smooth"},
+       "--added-vertices smooth: use spec or surface"},
+      {{samplePath(), "--added-vertices"}, "--added-vertices needs a value"},
       {{samplePath(), samplePath()}, "one document at a time"},
       {{samplePath(), "--dry-run=yes"}, "--dry-run takes no value"},
   };
@@ -192,6 +166,8 @@ TEST(RunnerCli, TheSampleTransferReportsPicturesAndWrites) {
         "Host showed: \"Attributes of some faces were not copied.\"", "Time: read ",
         "Written: character-transferred.json"})
     EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+  // 32 of 2291 interpolated: too few to suggest the surface mode.
+  EXPECT_EQ(r.out.find("Tip:"), std::string::npos) << r.out;
   EXPECT_EQ(dir.listing(), "character-transferred.json dialog.html pictures");
   const std::string png = readFile(dir.file("pictures/1-elem_smile-Body.png"));
   ASSERT_GT(png.size(), 1000u);
@@ -225,6 +201,7 @@ TEST(RunnerCli, DryRunAndJsonReportForPipelines) {
   EXPECT_EQ(report["elements"][0]["movedVertices"], 1);
   EXPECT_EQ(report["vertices"]["matched"], 4);
   EXPECT_EQ(report["destination"]["nameAfter"], "A");
+  EXPECT_FALSE(report.contains("addedVertices"));
 }
 
 TEST(RunnerCli, OutputLayoutsReadBackTheSame) {
@@ -249,4 +226,45 @@ TEST(RunnerCli, TheBundledSampleIsWhatTheGeneratorMakes) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(readFile(dir.file("character.json")) == readFile(samplePath()))
       << "samples/character.json is out of date: regenerate it with tovalinder-sample";
+}
+
+TEST(RunnerCli, ASubdivisionIsToldOfTheSurfaceModeWhichRewritesOnlyItsAddedVertices) {
+  ScratchFolder dir;
+  analytic::writeDocumentFile(dir.file("sheet.json"), analytic::Field::Bump,
+                              analytic::Edit::Subdivided);
+  const Result plain = runner({"sheet.json", "-o", "plain.json"}, dir);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_NE(plain.out.find("  skipped: unused (in no face)        0\n"
+                           "Tip: 32.2 % of the Destination's vertices were added and "
+                           "interpolated; --added-vertices surface takes their morph from the "
+                           "Source surface.\n"),
+            std::string::npos)
+      << plain.out;
+
+  const Result surface = runner(
+      {"sheet.json", "-o", "surface.json", "--added-vertices", "surface", "--pictures", "pictures"},
+      dir);
+  ASSERT_EQ(surface.status, 0) << surface.err;
+  EXPECT_EQ(surface.out.find("Tip:"), std::string::npos);
+  EXPECT_NE(surface.out.find("Added vertices, surface mode: 800 from the Source surface, 0 "
+                             "harmonic from their neighbours, 0 as the plug-in made them\n"),
+            std::string::npos)
+      << surface.out;
+  EXPECT_NE(surface.out.find(", added vertices "), std::string::npos) << surface.out;
+  EXPECT_TRUE(exists(dir.file("pictures/1-elem_bump-Sheet.png")));
+  EXPECT_NE(readFile(dir.file("plain.json")), readFile(dir.file("surface.json")));
+
+  const Result json =
+      runner({"sheet.json", "--dry-run", "--report", "json", "--added-vertices=surface"}, dir);
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json report = nlohmann::json::parse(json.out);
+  EXPECT_EQ(report["addedVertices"]["mode"], "surface");
+  EXPECT_EQ(report["addedVertices"]["fromSurface"], 800);
+  EXPECT_EQ(report["addedVertices"]["harmonic"], 0);
+  EXPECT_EQ(report["addedVertices"]["asThePluginMadeThem"], 0);
+  const Result plainJson = runner({"sheet.json", "--dry-run", "--report", "json"}, dir);
+  EXPECT_NE(
+      nlohmann::json::parse(plainJson.out)["addedVertices"]["suggestion"].get<std::string>().find(
+          "32.2 %"),
+      std::string::npos);
 }

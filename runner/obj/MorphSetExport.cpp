@@ -1,0 +1,60 @@
+#include "MorphSetExport.h"
+
+#include "AtomicFile.h"
+#include "DocumentFile.h"
+#include "ObjExport.h"
+#include "ObjObjects.h"
+
+#include <filesystem>
+
+namespace runner::obj {
+
+namespace {
+
+void writeFile(const std::string& path, const Mesh& mesh, const ExportOptions& options) {
+  AtomicFile file(path);
+  if (!file.open())
+    throw DocumentError(path + ": cannot create the file");
+  writeMesh(file.stream(), mesh, options);
+  if (!file.commit())
+    throw DocumentError(path + ": could not write the file");
+}
+
+} // namespace
+
+std::vector<std::string> writeMorphSet(const sim::Document& document, const std::string& folder) {
+  std::vector<const sim::Object*> selected;
+  for (const sim::Object* object : document.objects())
+    if (object->selected && selected.size() < 2)
+      selected.push_back(object);
+  if (selected.size() < 2)
+    throw DocumentError("the document has no Source and Destination selected");
+  const sim::Object& source = *selected[0];
+  const std::string suffix = "-" + source.name;
+  const std::string shapes = (std::filesystem::path(folder) / "shapes").string();
+  std::error_code error;
+  std::filesystem::create_directories(shapes, error);
+  if (error)
+    throw DocumentError(shapes + ": cannot make the folder");
+
+  std::vector<std::string> paths;
+  const std::string made = "made by tovalinder-sample";
+  paths.push_back((std::filesystem::path(folder) / (source.name + ".obj")).string());
+  writeFile(paths.back(), meshOf(source), ExportOptions{made, source.name, true});
+  for (const sim::Object* object : document.objects()) {
+    const std::string& name = object->name;
+    if (name.rfind("elem:", 0) != 0 || name.size() <= suffix.size() + 5 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+      continue;
+    const std::string morph = name.substr(5, name.size() - suffix.size() - 5);
+    paths.push_back((std::filesystem::path(shapes) / (morph + ".obj")).string());
+    writeFile(paths.back(), meshOf(*object),
+              ExportOptions{made + ": morph " + morph, morph, false});
+  }
+  const sim::Object& destination = *selected[1];
+  paths.push_back((std::filesystem::path(folder) / (destination.name + ".obj")).string());
+  writeFile(paths.back(), meshOf(destination), ExportOptions{made, destination.name, true});
+  return paths;
+}
+
+} // namespace runner::obj

@@ -1,0 +1,104 @@
+#include "SurfaceOffsets.h"
+
+#include "Triangulation.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quality {
+
+namespace {
+
+Vec3 offsetAt(const std::vector<Vec3>& sourceOffsets, int sourceVertex) {
+  return sourceVertex >= 0 && static_cast<size_t>(sourceVertex) < sourceOffsets.size()
+             ? sourceOffsets[static_cast<size_t>(sourceVertex)]
+             : Vec3{0, 0, 0};
+}
+
+} // namespace
+
+SurfaceOffsets::SurfaceOffsets(const AddedVertexQuestion& question)
+    : sourceVertex_(question.sourceVertex) {
+  const size_t n = question.destination.positions.size();
+  for (size_t v = 0; v < n && v < question.added.size(); ++v)
+    if (question.added[v])
+      vertices_.push_back(static_cast<int>(v));
+  origin_.assign(vertices_.size(), OffsetOrigin::Kept);
+  projection_.resize(vertices_.size());
+  graph_ = std::make_unique<EdgeGraph>(question.destination);
+  project(question, *graph_);
+
+  roles_.assign(n, Role::Outside);
+  for (size_t v = 0; v < n && v < sourceVertex_.size(); ++v)
+    if (sourceVertex_[v] >= 0)
+      roles_[v] = Role::Fixed;
+  for (size_t i = 0; i < vertices_.size(); ++i)
+    roles_[static_cast<size_t>(vertices_[i])] =
+        origin_[i] == OffsetOrigin::Surface ? Role::Fixed : Role::Free;
+  harmonic_ = std::make_unique<HarmonicFill>(*graph_, roles_);
+  size_t next = 0;
+  for (int v : harmonic_->anchored()) {
+    while (vertices_[next] != v)
+      ++next;
+    origin_[next] = OffsetOrigin::Harmonic;
+  }
+}
+
+SurfaceOffsets::~SurfaceOffsets() = default;
+
+// Each asked vertex near the Source surface gets its closest point there.
+void SurfaceOffsets::project(const AddedVertexQuestion& question, const EdgeGraph& graph) {
+  const std::vector<Triangle> triangles = triangulateFaces(question.source);
+  const TriangleTree tree(question.source.positions, triangles);
+  for (size_t i = 0; i < vertices_.size(); ++i) {
+    const int v = vertices_[i];
+    Vec3 seek = question.destination.positions[static_cast<size_t>(v)];
+    if (question.mirror)
+      seek.x = -seek.x;
+    const SurfacePoint on = tree.closest(seek);
+    if (on.triangle < 0)
+      continue;
+    const double reach = kSurfaceReach * graph.meanEdgeLength(question.destination.positions, v);
+    if (!(std::sqrt(on.squaredDistance) <= reach))
+      continue;
+    origin_[i] = OffsetOrigin::Surface;
+    Projection& p = projection_[i];
+    for (int c = 0; c < 3; ++c)
+      p.corner[c] = tree.triangle(on.triangle).corner[c], p.weight[c] = on.weight[c];
+  }
+}
+
+size_t SurfaceOffsets::count(OffsetOrigin origin) const {
+  size_t n = 0;
+  for (OffsetOrigin o : origin_)
+    n += o == origin;
+  return n;
+}
+
+void SurfaceOffsets::offsetsFor(const std::vector<Vec3>& sourceOffsets,
+                                std::vector<Vec3>& offsets) const {
+  const size_t n = roles_.size();
+  std::vector<Vec3> values(n, Vec3{0, 0, 0});
+  for (size_t v = 0; v < n && v < sourceVertex_.size(); ++v)
+    if (sourceVertex_[v] >= 0)
+      values[v] = offsetAt(sourceOffsets, sourceVertex_[v]);
+  for (size_t i = 0; i < vertices_.size(); ++i) {
+    if (origin_[i] != OffsetOrigin::Surface)
+      continue;
+    double sum[3] = {0, 0, 0};
+    for (int c = 0; c < 3; ++c) {
+      const Vec3 o = offsetAt(sourceOffsets, projection_[i].corner[c]);
+      const double w = projection_[i].weight[c];
+      sum[0] += w * o.x, sum[1] += w * o.y, sum[2] += w * o.z;
+    }
+    values[static_cast<size_t>(vertices_[i])] =
+        Vec3{static_cast<float>(sum[0]), static_cast<float>(sum[1]), static_cast<float>(sum[2])};
+  }
+  harmonic_->fill(values);
+  offsets.resize(std::max(offsets.size(), n));
+  for (size_t i = 0; i < vertices_.size(); ++i)
+    if (origin_[i] != OffsetOrigin::Kept)
+      offsets[static_cast<size_t>(vertices_[i])] = values[static_cast<size_t>(vertices_[i])];
+}
+
+} // namespace quality
