@@ -173,6 +173,9 @@ std::vector<std::uint32_t> ObjectBuilder::uniqueIds(RawColumn<std::uint32_t>& ra
   for (size_t i = 0; i < count; ++i) {
     if (ids[i] == 0)
       fail(at(place, i), "unique ID 0: unique IDs are positive");
+    if (ids[i] == UINT32_MAX) // the host's counter for new IDs must stay above every one
+      fail(at(place, i), "unique ID 4294967295 leaves no ID for a new " + std::string(per) +
+                             ": unique IDs go up to 4294967294");
     ascending = ascending && (i == 0 || ids[i - 1] < ids[i]);
   }
   if (ascending || !hasDuplicate(ids))

@@ -254,6 +254,8 @@ TEST(DocumentFiles, FaultsAreNamedPrecisely) {
           "uniqueIds": [4000000000, 7, 4000000000]}}]})",
        "objects[0] (\"A\").vertices.uniqueIds[2]: duplicate unique ID 4000000000, already the ID "
        "of vertex 0"},
+      {head + R"({"name": "A", "vertices": {"positions": [[0,0,0]], "uniqueIds": [4294967295]}}]})",
+       "uniqueIds[0]: unique ID 4294967295 leaves no ID for a new vertex"},
       {head + R"({"name": "A", )" + R"("vertices": {"positions": [[0,0,0]], "uniqueIds": [0]}}]})",
        "uniqueIds[0]: unique ID 0"},
       {head + R"({"name": "A", )" + tri + R"(, "faces": {"points": [[0,1,2],[2,1,0]],
