@@ -2,6 +2,8 @@
 
 #include "WriteSteps.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -23,13 +25,26 @@ bool isHex(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
 }
 
+bool validUtf8(const std::string& text) {
+  try {
+    (void)nlohmann::json(text).dump();
+    return true;
+  } catch (const nlohmann::json::exception&) {
+    return false;
+  }
+}
+
 // The document's file name as side-file names carry it: folder separators, drive colons and
-// control characters replaced, so that the name is a plain file name on every system.
+// control characters replaced, and every byte beyond ASCII when the name is not UTF-8, so that
+// the name is a plain file name on every system and the JSON records it exactly.
 std::string safeBase(const std::string& name) {
+  const bool utf8 = validUtf8(name);
   std::string base = name;
-  for (char& c : base)
-    if (c == ':' || c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20)
+  for (char& c : base) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == ':' || c == '\\' || c == '/' || byte < 0x20 || (byte >= 0x80 && !utf8))
       c = '_';
+  }
   return base;
 }
 

@@ -104,3 +104,14 @@ TEST(DocumentCommit, AnotherDocumentsSideFileIsNeverTaken) {
   EXPECT_EQ(loaded(dir.file("old.json")), v.describedA);
   EXPECT_TRUE(exists(dir.file("old.bin")));
 }
+
+#ifndef _WIN32
+TEST(DocumentCommit, AFileNameThatIsNotUtf8StillNamesItsSideFile) {
+  const Variants v;
+  ScratchFolder dir;
+  const std::string out = dir.file("caf\xE9.json"); // Latin-1, as an old system may name it
+  writeDocument(out, v.b, DataLayout::SideFile);
+  EXPECT_EQ(loaded(out), v.describedB);
+  EXPECT_EQ(sideFileName(out).rfind("caf_.json.", 0), 0u) << sideFileName(out);
+}
+#endif
