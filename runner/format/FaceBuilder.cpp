@@ -1,5 +1,6 @@
 // Faces of a document as read: points, sizes, unique IDs, materials, corner UVs and creases,
 // checked and moved into the host object's flat arrays.
+#include "NumberBlocks.h"
 #include "ObjectBuilder.h"
 
 #include <cstring>
@@ -108,9 +109,17 @@ void ObjectBuilder::readFaces(RawObject& raw, const std::string& place, sim::Obj
     object.materials = std::move(values);
   }
   object.uvs.assign(corners, MQCoordinate{0, 0});
-  if (raw.uvs.present) {
+  const std::string uvsPlace = place + ".uvs";
+  const char* uvsAre = "u and v of each point";
+  if (raw.uvs.present && raw.uvs.isBlock) {
+    const std::uint32_t count = blockCount(raw.uvs.block, uvsPlace, blockTypeName<float>());
+    if (count != 2 * corners)
+      fail(uvsPlace, "holds " + std::to_string(count) + " numbers, but the faces have " +
+                         std::to_string(corners) + " points in all (" + uvsAre + ")");
+    blockInto(raw.uvs.block, uvsPlace, count, object.uvs);
+  } else if (raw.uvs.present) {
     std::vector<float> uvs;
-    readCornerColumn(raw.uvs, place + ".uvs", 2, "u and v of each point", sizes, corners, uvs);
+    readCornerColumn(raw.uvs, uvsPlace, 2, uvsAre, sizes, corners, uvs);
     if (corners)
       std::memcpy(object.uvs.data(), uvs.data(), corners * sizeof(MQCoordinate));
   }

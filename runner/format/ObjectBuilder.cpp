@@ -132,6 +132,21 @@ void ObjectBuilder::fillBlock(const BlockSpec& spec, const std::string& place, v
   }
 }
 
+template <typename Record>
+void ObjectBuilder::blockInto(const BlockSpec& spec, const std::string& place, std::uint32_t count,
+                              std::vector<Record>& out) {
+  static_assert(sizeof(Record) % sizeof(float) == 0, "records of floats");
+  const std::uint64_t bytes = std::uint64_t{count} * 4;
+  checkBlockData(spec, place, count, bytes);
+  out.resize(count / (sizeof(Record) / sizeof(float)));
+  fillBlock(spec, place, out.data(), bytes);
+}
+
+template void ObjectBuilder::blockInto(const BlockSpec&, const std::string&, std::uint32_t,
+                                       std::vector<MQPoint>&);
+template void ObjectBuilder::blockInto(const BlockSpec&, const std::string&, std::uint32_t,
+                                       std::vector<MQCoordinate>&);
+
 template <typename T>
 void ObjectBuilder::block(const BlockSpec& spec, const std::string& place, std::vector<T>& out) {
   const std::uint32_t count = blockCount(spec, place, blockTypeName<T>());
@@ -226,25 +241,37 @@ std::uint32_t ObjectBuilder::flag(const Scalar& value, const std::string& place,
   return n;
 }
 
+// Positions written out as numbers: an array of [x, y, z] or a flat array of 3n numbers.
+void ObjectBuilder::positionsFrom(Column<float>&& p, const std::string& place,
+                                  sim::Object& object) {
+  if (p.nested) {
+    for (size_t i = 0; i < p.rows.size(); ++i)
+      if (p.rows[i] != 3)
+        fail(at(place, i), "expected 3 numbers (x, y, z), found " + std::to_string(p.rows[i]));
+  } else if (p.values.size() % 3 != 0) {
+    fail(place,
+         "holds " + std::to_string(p.values.size()) + " numbers, not a multiple of 3 (x, y, z)");
+  }
+  object.positions.resize(p.values.size() / 3);
+  if (!p.values.empty())
+    std::memcpy(object.positions.data(), p.values.data(), p.values.size() * sizeof(float));
+}
+
 void ObjectBuilder::readVertices(RawObject& raw, const std::string& place, sim::Object& object) {
   if (!raw.positions.present)
     fail(place, "\"positions\" is missing");
   const std::string positionsPlace = place + ".positions";
-  Column<float> p = take(raw.positions, positionsPlace);
-  if (p.nested) {
-    for (size_t i = 0; i < p.rows.size(); ++i)
-      if (p.rows[i] != 3)
-        fail(at(positionsPlace, i),
-             "expected 3 numbers (x, y, z), found " + std::to_string(p.rows[i]));
-  } else if (p.values.size() % 3 != 0) {
-    fail(positionsPlace,
-         "holds " + std::to_string(p.values.size()) + " numbers, not a multiple of 3 (x, y, z)");
+  if (raw.positions.isBlock) {
+    const std::uint32_t count =
+        blockCount(raw.positions.block, positionsPlace, blockTypeName<float>());
+    if (count % 3 != 0)
+      fail(positionsPlace,
+           "holds " + std::to_string(count) + " numbers, not a multiple of 3 (x, y, z)");
+    blockInto(raw.positions.block, positionsPlace, count, object.positions);
+  } else {
+    positionsFrom(take(raw.positions, positionsPlace), positionsPlace, object);
   }
-  const size_t n = p.values.size() / 3;
-  object.positions.resize(n);
-  if (n)
-    std::memcpy(object.positions.data(), p.values.data(), n * sizeof(MQPoint));
-  p = Column<float>();
+  const size_t n = object.positions.size();
   object.weights.assign(n, 1.0f);
   object.nextVertexUniqueId = static_cast<MQDWORD>(n + 1);
   if (raw.vertexIds.present) {

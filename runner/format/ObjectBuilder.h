@@ -44,6 +44,11 @@ private:
   template <typename T> Column<T> take(RawColumn<T>& raw, const std::string& place);
   template <typename T>
   void block(const BlockSpec& spec, const std::string& place, std::vector<T>& out);
+  // A float32 block of count values straight into an array of packed float records.
+  template <typename Record>
+  void blockInto(const BlockSpec& spec, const std::string& place, std::uint32_t count,
+                 std::vector<Record>& out);
+  void positionsFrom(Column<float>&& p, const std::string& place, sim::Object& object);
   std::uint32_t blockCount(const BlockSpec& spec, const std::string& place, const char* type) const;
   void checkBlockData(const BlockSpec& spec, const std::string& place, std::uint32_t count,
                       std::uint64_t bytes) const;
