@@ -6,10 +6,12 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
           libbenchmark-dev nlohmann-json3-dev libstb-dev libxxhash-dev libeigen3-dev robin-map-dev
           mingw-w64 g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 wine wine64 clang-format python3)
-# A second OBJ reader to check the runner's OBJ outputs, and real OBJ files nobody here wrote.
+# A second OBJ reader to check the runner's OBJ outputs, real OBJ and glTF files nobody here
+# wrote, and node for the glTF validator.
 test_packages=(assimp-utils assimp-testmodels)
 if [ "${1:-}" = "--tests" ]; then
   packages+=("${test_packages[@]}")
+  command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 fi
 missing=()
 for p in "${packages[@]}"; do

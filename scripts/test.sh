@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native Linux build, the sanitizer build, and the Windows DLL
-# with its tests under Wine.
+# with its tests under Wine. The glTF tests check written files with the glTF validator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --tests
+bash scripts/install-gltf-validator.sh
 jobs=$(nproc)
 status=0
 for preset in native asan mingw; do

@@ -15,6 +15,7 @@ struct UserScript::Action {
     SelectItem,
     DeselectItem,
     ToggleItem,
+    SelectEveryItem,
     InList,
     TypeText,
     PressKey,
@@ -87,6 +88,10 @@ UserScript& UserScript::toggleItem(int index) {
 }
 UserScript& UserScript::toggleItem(const std::string& itemText) {
   actions_->push_back(make(Action::ToggleItem, itemText));
+  return *this;
+}
+UserScript& UserScript::selectEveryItem(const std::string& itemText) {
+  actions_->push_back(make(Action::SelectEveryItem, itemText));
   return *this;
 }
 UserScript& UserScript::inList(int listOrdinal) {
@@ -169,6 +174,8 @@ std::string describeAction(const UserScript::Action& action) {
     return "deselect " + itemRef(action);
   case A::ToggleItem:
     return "toggle " + itemRef(action);
+  case A::SelectEveryItem:
+    return "select every item " + quoted(action.text);
   case A::InList:
     return "use list box " + std::to_string(action.index);
   case A::TypeText:
@@ -264,6 +271,7 @@ public:
     case A::SelectItem:
     case A::DeselectItem:
     case A::ToggleItem:
+    case A::SelectEveryItem:
       return changeItem(action);
     case A::InList:
       listOrdinal_ = action.index;
@@ -361,35 +369,43 @@ private:
     std::string failure = listBox(&list);
     if (!failure.empty())
       return failure;
-    int index = action.index;
-    if (index < 0) {
+    const bool every = action.kind == UserScript::Action::SelectEveryItem;
+    std::vector<size_t> indexes;
+    if (action.index < 0) {
       std::u16string wanted;
       if (!fromUtf8(action.text, wanted))
         return "the item text is not UTF-8";
-      int matches = 0;
       for (size_t i = 0; i < list->items.size(); ++i)
-        if (list->items[i].text == wanted) {
-          index = static_cast<int>(i);
-          ++matches;
-        }
-      if (matches != 1)
-        return std::to_string(matches) + " items " + quoted(action.text) + " in the list box";
-    } else if (index >= static_cast<int>(list->items.size())) {
-      return "the list box has no item " + std::to_string(index) + " (it has " +
+        if (list->items[i].text == wanted)
+          indexes.push_back(i);
+      if (indexes.empty() || (indexes.size() > 1 && !every))
+        return std::to_string(indexes.size()) + " items " + quoted(action.text) +
+               " in the list box";
+    } else if (action.index >= static_cast<int>(list->items.size())) {
+      return "the list box has no item " + std::to_string(action.index) + " (it has " +
              std::to_string(list->items.size()) + ")";
+    } else {
+      indexes.push_back(static_cast<size_t>(action.index));
     }
     if (!widgetUsable(list->id))
       return "the list box is disabled";
-    auto& item = list->items[static_cast<size_t>(index)];
-    bool selected = action.kind == UserScript::Action::SelectItem     ? true
-                    : action.kind == UserScript::Action::DeselectItem ? false
-                                                                      : !item.selected;
-    if (selected && !list->multiSelect)
-      for (ItemData& other : list->items)
-        other.selected = false;
-    item.selected = selected;
-    focus(list->id);
-    deliverEvent(list->id, list->id, "selchanged", {});
+    const int listId = list->id;
+    for (size_t index : indexes) {
+      // The previous click's event may have refilled the list, or removed it.
+      list = liveWidget(listId);
+      if (!list || index >= list->items.size())
+        return "the list box changed while its items were clicked";
+      auto& item = list->items[index];
+      const bool selected = action.kind == UserScript::Action::DeselectItem ? false
+                            : action.kind == UserScript::Action::ToggleItem ? !item.selected
+                                                                            : true;
+      if (selected && !list->multiSelect)
+        for (ItemData& other : list->items)
+          other.selected = false;
+      item.selected = selected;
+      focus(listId);
+      deliverEvent(listId, listId, "selchanged", {});
+    }
     return std::string();
   }
 

@@ -187,6 +187,9 @@ public:
   UserScript& deselectItem(const std::string& itemText);
   UserScript& toggleItem(int index);
   UserScript& toggleItem(const std::string& itemText);
+  // Selects each item bearing this text, in list order (a person clicking every one of them
+  // with the modifier key held); fails when none does.
+  UserScript& selectEveryItem(const std::string& itemText);
   // Which list box the item actions that follow address: the n-th of the dialog, from 0.
   UserScript& inList(int listOrdinal);
   // Replaces the text of the edit after this label; refused when the edit is read-only or, for a

@@ -1,6 +1,9 @@
 #include "CommandLine.h"
 
 #include "DialogOptions.h"
+#include "GltfAsset.h"
+
+#include <cmath>
 
 namespace runner {
 
@@ -28,9 +31,12 @@ std::string defaultOutputFor(const std::string& input) {
   const size_t slash = input.find_last_of("/\\");
   std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
   const size_t dot = name.rfind('.');
+  std::string extension = ".json";
+  if (isGltfPath(name))
+    extension = name.substr(dot);
   if (dot != std::string::npos && dot > 0)
     name.resize(dot);
-  return name + "-transferred.json";
+  return name + "-transferred" + extension;
 }
 
 std::string usageText() {
@@ -38,6 +44,7 @@ std::string usageText() {
       "Usage: tovalinder-run [OPTIONS] DOCUMENT.json\n"
       "       tovalinder-run [OPTIONS] --source BASE.obj --morph FILE... --destination EDITED.obj\n"
       "                      --output-dir FOLDER\n"
+      "       tovalinder-run [OPTIONS] SOURCE.glb [DESTINATION.glb]   (.glb, .gltf or .vrm)\n"
       "\n"
       "Runs the Tovalinder command of the real plug-in on a document file, as a modeler runs it\n"
       "in the host: the first object selected in the document's object list is the Source, the\n"
@@ -50,6 +57,8 @@ std::string usageText() {
       "                          current folder); written whole or not at all\n"
       "      --layout L          auto (default), readable, base64, or binary (numbers in a side\n"
       "                          file FILE.<hash>.bin beside FILE)\n"
+      "      --force             let -o name the input document and replace it with the\n"
+      "                          result (never its side file alone, never another output)\n"
       "      --dry-run           run and report, but write no document\n"
       "      --report FORMAT     text (default) or json\n"
       "      --show-dialog FILE  write the options dialog as shown just before OK (HTML page)\n"
@@ -57,6 +66,8 @@ std::string usageText() {
       "                          the transferred morph (right); added vertices marked\n"
       "      --plugin FILE       the plug-in module to load (default: the one beside this "
       "program)\n"
+      "      --[no-]progress     show the stage and how far it is on the standard error (by\n"
+      "                          default on a terminal, for runs over a second)\n"
       "\n"
       "Added vertices (those without a Source vertex, when the morph is interpolated for them):\n"
       "      --added-vertices M  spec (default): exactly what the plug-in wrote, an inverse\n"
@@ -66,8 +77,14 @@ std::string usageText() {
       "                          built away from it); matched vertices stay as the plug-in made\n"
       "                          them\n"
       "\n"
-      "Source and Destination (default: the document's object-list selection):\n"
-      "      --source NAME       select the object named NAME as the Source\n"
+      "glTF files: the Source mesh's morph targets are carried onto the Destination mesh and\n"
+      "written into a copy of the Destination's file (-o, same kind: .glb/.vrm or .gltf); the\n"
+      "rest of that file is kept. Vertices are paired by position (glTF has no unique IDs).\n"
+      "\n"
+      "Source and Destination (default: the document's object-list selection; glTF: the one\n"
+      "mesh with morph targets, and the mesh of its name in the second file, else that file's\n"
+      "only mesh, else the one other mesh of a single file):\n"
+      "      --source NAME       select the object (glTF: node or mesh) named NAME as the Source\n"
       "      --destination NAME  and this one as the Destination (it must come after the Source)\n"
       "\n"
       "The options dialog:\n"
@@ -86,8 +103,10 @@ std::string usageText() {
           "  -h, --help              this text\n"
           "      --version           the runner's version\n"
           "\n"
-          "Exit status: 0 done, 1 failure (plug-in or file writing), 2 bad usage, 3 bad input\n"
-          "(document, names, elements), 4 cancelled. Nothing is written unless the status is 0.\n"
+          "Exit status: 0 done, 1 failure (plug-in or file writing), 2 bad usage (an output\n"
+          "that is an input, another output, a folder, a device or a pipe included), 3 bad input\n"
+          "(document, names, elements), 4 cancelled; stopped by a signal (Ctrl-C), the program\n"
+          "dies of it. Nothing is written unless the status is 0.\n"
           "\n"
           "Examples:\n"
           "  tovalinder-run samples/character.json\n"
@@ -95,7 +114,9 @@ std::string usageText() {
           "  tovalinder-run samples/character.json --element elem:smile-Body --rate 50 \\\n"
           "      --no-create-backup-elements --dry-run\n"
           "  tovalinder-run scene.json --source Head --destination HeadNew --no-use-unique-ids \\\n"
-          "      --mirror-morph --report json -o scene-out.json\n";
+          "      --mirror-morph --report json -o scene-out.json\n"
+          "  tovalinder-run character.glb edited.glb -o edited-with-morphs.glb\n"
+          "  tovalinder-run avatar.vrm --source Face --destination FaceEdited -o out.vrm\n";
   return text + modelFileUsageText();
 }
 
@@ -105,9 +126,17 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-      if (!line.input.empty())
-        throw usage("one document at a time: \"" + line.input + "\" and \"" + arg + "\" given");
-      line.input = arg;
+      if (line.input.empty())
+        line.input = arg;
+      else if (line.secondInput.empty() && isGltfPath(line.input) && isGltfPath(arg))
+        line.secondInput = arg;
+      else
+        throw usage("one document at a time: \"" +
+                    (line.secondInput.empty() ? line.input : line.secondInput) + "\" and \"" + arg +
+                    "\" given" +
+                    (isGltfPath(arg) ? " (at most two glTF files: the Source's, then the "
+                                       "Destination's)"
+                                     : ""));
       continue;
     }
     if (arg == "--") {
@@ -157,8 +186,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.jsonReport = format == "json";
     } else if (arg == "--show-dialog") {
       line.dialogPage = takeValue();
+      if (line.dialogPage.empty())
+        throw usage(arg + " needs a file name");
     } else if (arg == "--pictures") {
       line.picturesFolder = takeValue();
+      if (line.picturesFolder.empty())
+        throw usage(arg + " needs a folder name");
+    } else if (arg == "--progress" || arg == "--no-progress") {
+      noValue();
+      line.progress = arg == "--progress" ? ProgressMode::Always : ProgressMode::Never;
     } else if (arg == "--added-vertices") {
       const std::string mode = takeValue();
       if (!modeNamed(mode, line.addedVertices))
@@ -207,8 +243,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   if (line.request.dialog.rateText && !isTypableNumber(*line.request.dialog.rateText))
     throw usage("--rate \"" + *line.request.dialog.rateText +
                 "\": the Rate field takes a number such as 100, 50, -20 or 12.5");
+  // The plug-in keeps the rate as a single-precision number; beyond it every offset would be
+  // infinite and no vertex would move.
+  if (line.request.dialog.rateText && !std::isfinite(rateFromText(*line.request.dialog.rateText)))
+    throw usage("--rate \"" + *line.request.dialog.rateText +
+                "\": the Rate field cannot carry it (the largest is about 3.4e40 percent)");
   if (line.output.empty() && line.sourceFile.empty())
-    line.output = defaultOutputFor(line.input);
+    line.output = defaultOutputFor(line.secondInput.empty() ? line.input : line.secondInput);
   return line;
 }
 

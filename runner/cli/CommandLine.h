@@ -13,10 +13,16 @@ namespace runner {
 
 class RunFiles;
 
+// Whether the progress line shows: on a terminal for runs over a second, always, or never.
+enum class ProgressMode { Automatic, Always, Never };
+
 struct CommandLine {
   bool help = false, version = false;
+  ProgressMode progress = ProgressMode::Automatic;
   std::string input;
-  std::string output; // empty: "<input name>-transferred.json" in the current folder
+  std::string secondInput; // glTF: the Destination's file when it is not the input
+  std::string output;      // empty: "<input name>-transferred.json" (glTF: "<Destination file
+                           // name>-transferred.<its extension>") in the current folder
   DataLayout layout = DataLayout::Automatic;
   bool dryRun = false;
   bool jsonReport = false;
@@ -30,6 +36,8 @@ struct CommandLine {
   std::string sourceFile, destinationFile;
   std::vector<std::string> morphs; // --morph [NAME=]FILE or a pattern, as given
   std::string outputFolder;        // --output-dir
+  // A document run: the result may replace the input document; a run on model files: files in
+  // the output folder may be replaced.
   bool force = false;
 };
 

@@ -1,7 +1,10 @@
-// The command line of runs on model files: --source and --destination name the base and the
-// edited mesh's files, --morph the morph files, --output-dir where the results go.
+// The command line of runs on model files: OBJ runs, where --source and --destination name the
+// base and the edited mesh's files, --morph the morph files and --output-dir where the results go;
+// glTF runs, on one or two glTF files given as the input, written to --output.
 #include "CommandLine.h"
 
+#include "GltfAsset.h"
+#include "GltfRunFiles.h"
 #include "ObjRunFiles.h"
 
 #include <algorithm>
@@ -71,6 +74,15 @@ void completeModelFileRun(CommandLine& line) {
 }
 
 std::unique_ptr<RunFiles> openRunFiles(const CommandLine& line) {
+  if (line.sourceFile.empty() && isGltfPath(line.input)) {
+    GltfRunPaths paths;
+    paths.first = line.input;
+    paths.second = line.secondInput;
+    paths.output = line.output;
+    paths.sourceName = line.request.sourceName;
+    paths.destinationName = line.request.destinationName;
+    return std::make_unique<GltfRunFiles>(std::move(paths));
+  }
   if (line.sourceFile.empty())
     return nullptr;
   obj::ObjRunRequest request;

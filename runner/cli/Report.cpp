@@ -1,6 +1,7 @@
 #include "Report.h"
 
 #include "DialogOptions.h"
+#include "Printable.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,8 +11,9 @@ namespace runner {
 
 namespace {
 
+// Names come from documents: shown escaped where they could work the terminal.
 std::string quoted(const std::string& text) {
-  return "\"" + text + "\"";
+  return "\"" + printable(text) + "\"";
 }
 
 std::string fixed(double value, int decimals) {
@@ -72,20 +74,22 @@ std::string filesRead(const InputSummary& files) {
   std::string t = "Files read (" + files.format + "):\n";
   size_t width = 0;
   for (const auto& [role, file] : files.files)
-    width = std::max(width, role.size());
+    width = std::max(width, printable(role).size());
   for (const auto& [role, file] : files.files)
-    t += "  " + padded(role, width) + "  " + file + "\n";
+    t += "  " + padded(printable(role), width) + "  " + printable(file) + "\n";
   for (const std::string& note : files.notes)
-    t += "  Note: " + note + "\n";
+    t += "  Note: " + printable(note) + "\n";
   return t + "\n";
 }
 
 std::string filesWritten(const RunReport& report) {
   if (!report.written)
-    return "Not written (dry run)" + (report.output.empty() ? "" : ": " + report.output) + "\n";
-  std::string t;
+    return "Not written (dry run)" +
+           (report.output.empty() ? "" : ": " + printable(report.output)) + "\n";
+  std::string t, last;
   for (const auto& [morph, file] : report.files->outputs)
-    t += "Written: " + file + "\n";
+    if (file != last) // a glTF run writes every morph into one file
+      t += "Written: " + printable(last = file) + "\n";
   return t.empty() ? "Nothing written: no morph was transferred\n" : t;
 }
 
@@ -94,7 +98,7 @@ std::string filesWritten(const RunReport& report) {
 std::string textReport(const RunReport& report) {
   const TransferOutcome& o = *report.outcome;
   std::string t;
-  t += "Tovalinder transfer: " + report.input + "\n\n";
+  t += "Tovalinder transfer: " + printable(report.input) + "\n\n";
   if (report.files)
     t += filesRead(*report.files);
   t += "  Source         " + quoted(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
@@ -112,7 +116,7 @@ std::string textReport(const RunReport& report) {
     t += "Elements made (" + std::to_string(o.elements.size()) + "):\n";
     size_t width = 0;
     for (const ElementOutcome& e : o.elements)
-      width = std::max(width, e.newName.size() + 2);
+      width = std::max(width, quoted(e.newName).size());
     for (const ElementOutcome& e : o.elements) {
       t += "  " + padded(quoted(e.newName), width) + "  from " + quoted(e.picked) + "; ";
       t += e.oldRemoved ? "old element removed" : "old element kept as " + quoted(e.oldNameAfter);
@@ -159,21 +163,21 @@ std::string textReport(const RunReport& report) {
   if (!o.hostMisuses.empty())
     t += "Note: the host noticed " +
          plural(static_cast<long>(o.hostMisuses.size()), "faulty call", "faulty calls") +
-         " by the plug-in, the first: " + o.hostMisuses.front() + "\n";
+         " by the plug-in, the first: " + printable(o.hostMisuses.front()) + "\n";
 
   t += "\nTime:";
   for (const auto& [stage, seconds] : report.timings)
     t += " " + stage + " " + fixed(seconds, 3) + " s,";
   t.back() = '\n';
   for (const std::string& picture : report.pictures)
-    t += "Picture: " + picture + "\n";
+    t += "Picture: " + printable(picture) + "\n";
   if (!report.dialogPage.empty())
-    t += "Dialog page: " + report.dialogPage + "\n";
+    t += "Dialog page: " + printable(report.dialogPage) + "\n";
   if (report.files)
     t += filesWritten(report);
   else
-    t += report.written ? "Written: " + report.output + "\n"
-                        : "Not written (dry run): " + report.output + "\n";
+    t += report.written ? "Written: " + printable(report.output) + "\n"
+                        : "Not written (dry run): " + printable(report.output) + "\n";
   return t;
 }
 

@@ -1,48 +1,152 @@
 #include "AtomicFile.h"
 
-#include <cstdio>
-#include <random>
+#include "CleanupOnSignal.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include <cstdio>
+#include <streambuf>
+#include <vector>
 
 namespace runner {
 
-AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {}
+namespace {
+
+const size_t kLongestFileName = 255; // bytes, on the usual file systems
+const size_t kBufferSize = 1 << 16;
+
+bool continuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+} // namespace
+
+// A stream buffer over the open temporary; large writes go straight to the file.
+class AtomicFile::Buffer : public std::streambuf {
+public:
+  explicit Buffer(native::FileHandle& file) : file_(file), space_(kBufferSize) {
+    setp(space_.data(), space_.data() + space_.size());
+  }
+  bool failed() const { return failed_; }
+  bool drain() {
+    const std::ptrdiff_t pending = pptr() - pbase();
+    if (pending > 0 && !failed_ && !native::writeAll(file_, pbase(), static_cast<size_t>(pending)))
+      failed_ = true;
+    setp(space_.data(), space_.data() + space_.size());
+    return !failed_;
+  }
+
+protected:
+  int_type overflow(int_type c) override {
+    if (!drain())
+      return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof()))
+      sputc(traits_type::to_char_type(c));
+    return traits_type::not_eof(c);
+  }
+  std::streamsize xsputn(const char* data, std::streamsize count) override {
+    if (count < static_cast<std::streamsize>(space_.size()))
+      return std::streambuf::xsputn(data, count);
+    if (!drain() || !native::writeAll(file_, data, static_cast<size_t>(count))) {
+      failed_ = true;
+      return 0;
+    }
+    return count;
+  }
+  int sync() override { return drain() ? 0 : -1; }
+
+public:
+  // Gives the memory back once the file is closed; later writes fail.
+  void release() {
+    std::vector<char>().swap(space_);
+    setp(nullptr, nullptr);
+    failed_ = true;
+  }
+
+private:
+  native::FileHandle& file_;
+  std::vector<char> space_;
+  bool failed_ = false;
+};
+
+std::string temporaryNameFor(const std::string& target, std::uint64_t bits) {
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(bits));
+  const size_t slash = target.find_last_of("/\\");
+  const size_t leafStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t room = kLongestFileName - (sizeof suffix - 3); // 21 bytes of suffix
+  size_t leafEnd = target.size();
+  if (leafEnd - leafStart > room) {
+    leafEnd = leafStart + room;
+    while (leafEnd > leafStart && continuationByte(target[leafEnd]))
+      --leafEnd; // a shortened name still ends on a whole character
+  }
+  return target.substr(0, leafEnd) + suffix;
+}
+
+AtomicFile::AtomicFile(std::string target)
+    : target_(std::move(target)), buffer_(std::make_unique<Buffer>(file_)),
+      stream_(std::make_unique<std::ostream>(buffer_.get())) {}
 
 AtomicFile::~AtomicFile() {
   discard();
 }
 
 bool AtomicFile::open() {
-  std::random_device random;
-  temporary_ = target_ + ".tmp" + std::to_string(random() % 1000000u);
-  stream_.open(temporary_, std::ios::binary | std::ios::trunc);
-  pending_ = stream_.is_open();
-  return pending_;
+  if (pending_)
+    return true;
+  const std::optional<unsigned> keepMode = native::permissionsOf(target_);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    temporary_ = temporaryNameFor(target_, native::unpredictableBits());
+    // A signal waits until the new file is on record: none can come in between.
+    const cleanup::SignalsHeld held;
+    if (native::createExclusive(temporary_, keepMode, file_, error_)) {
+      ticket_ = cleanup::rememberFile(temporary_);
+      pending_ = true;
+      finished_ = false;
+      stream_->clear();
+      return true;
+    }
+    if (native::kindAt(temporary_, false) == native::FileKind::Missing)
+      break; // not a name clash: trying again will not help
+  }
+  return false;
+}
+
+std::ostream& AtomicFile::stream() {
+  return *stream_;
+}
+
+bool AtomicFile::finish() {
+  if (!pending_)
+    return false;
+  if (finished_)
+    return true;
+  stream_->flush();
+  bool written = !stream_->bad() && !stream_->fail() && buffer_->drain();
+  if (!written)
+    error_ = "could not write (disk full?)";
+  else if (!native::flushToDisk(file_))
+    error_ = "could not flush to the disk", written = false;
+  if (!native::closeFile(file_) && written)
+    error_ = "could not close", written = false;
+  buffer_->release(); // a run may hold thousands of finished pictures
+  if (!written) {
+    discard();
+    return false;
+  }
+  finished_ = true;
+  return true;
 }
 
 bool AtomicFile::commit() {
-  if (!pending_)
+  if (!finish())
     return false;
-  stream_.flush();
-  const bool written = static_cast<bool>(stream_);
-  stream_.close();
-  if (!written || stream_.fail()) {
+  if (!native::replaceFile(temporary_, target_)) {
+    error_ = "could not rename the temporary file over it";
     discard();
     return false;
   }
-#ifdef _WIN32
-  const bool renamed =
-      MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-  const bool renamed = std::rename(temporary_.c_str(), target_.c_str()) == 0;
-#endif
-  if (!renamed) {
-    discard();
-    return false;
-  }
+  cleanup::forget(ticket_);
+  ticket_ = -1;
   pending_ = false;
   return true;
 }
@@ -50,10 +154,12 @@ bool AtomicFile::commit() {
 void AtomicFile::discard() {
   if (!pending_)
     return;
-  if (stream_.is_open())
-    stream_.close();
-  std::remove(temporary_.c_str());
+  native::closeFile(file_);
+  native::removeFile(temporary_);
+  cleanup::forget(ticket_);
+  ticket_ = -1;
   pending_ = false;
+  finished_ = false;
 }
 
 } // namespace runner

@@ -44,6 +44,25 @@ void appendBase64(std::string& out, const std::uint8_t* data, std::size_t size) 
   }
 }
 
+std::string encodeBase64(const std::uint8_t* data, std::size_t size) {
+  std::string out;
+  appendBase64(out, data, size);
+  return out;
+}
+
+bool decodeBase64(const std::string& text, std::vector<std::uint8_t>& out) {
+  std::size_t size = 0;
+  out.clear();
+  if (!base64Size(text, size))
+    return false;
+  out.resize(size);
+  if (!decodeBase64(text, out.data())) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
 bool base64Size(const std::string& text, std::size_t& size) {
   if (text.size() % 4 != 0)
     return false;

@@ -31,18 +31,18 @@ enum class DataLayout {
 
 // How far a read or a write has come, in units of work (bytes read; values written): done grows
 // to total, which may grow too while a read learns of a side file.
-using Progress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+using DocumentProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
 // Reads a document file into an empty document. Throws DocumentError.
 void readDocument(const std::string& path, sim::Document& document,
-                  const Progress& progress = Progress());
+                  const DocumentProgress& progress = DocumentProgress());
 
 // Writes the document as one commit: the side file (if any) under a name of its own, recorded in
 // the JSON, then the JSON to a temporary file renamed over the target. The target holds the old
 // document or the new one, whole, whatever happens; side files no document uses any more are
 // removed after. Throws DocumentError.
 void writeDocument(const std::string& path, const sim::Document& document, DataLayout layout,
-                   const Progress& progress = Progress());
+                   const DocumentProgress& progress = DocumentProgress());
 
 // The side file the document at path names (its full path beside the document), or "" when the
 // file is no document of ours or has none. A write to path removes this file once it is no

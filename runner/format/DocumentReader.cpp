@@ -28,7 +28,7 @@ public:
 
 class Assembly : public DocumentAssembly {
 public:
-  Assembly(const std::string& path, sim::Document& document, const Progress& progress,
+  Assembly(const std::string& path, sim::Document& document, const DocumentProgress& progress,
            const InputFile& documentFile)
       : path_(path), document_(document), progress_(progress), documentFile_(documentFile),
         documentBytes_(documentFile.size()),
@@ -78,7 +78,7 @@ private:
 
   const std::string& path_;
   sim::Document& document_;
-  const Progress& progress_;
+  const DocumentProgress& progress_;
   const InputFile& documentFile_;
   std::uint64_t documentBytes_, jsonBytes_ = 0, sideBytes_ = 0;
   SideFile side_;
@@ -113,7 +113,7 @@ void Assembly::binary(const Scalar& file, const Scalar& bytes) {
   flush(false);
 }
 
-void readOnce(const std::string& path, sim::Document& document, const Progress& progress) {
+void readOnce(const std::string& path, sim::Document& document, const DocumentProgress& progress) {
   InputFile file;
   std::string why;
   if (!file.open(path, InputFile::Kind::Document, why))
@@ -134,7 +134,8 @@ void readOnce(const std::string& path, sim::Document& document, const Progress& 
 
 } // namespace
 
-void readDocument(const std::string& path, sim::Document& document, const Progress& progress) {
+void readDocument(const std::string& path, sim::Document& document,
+                  const DocumentProgress& progress) {
   for (int attempt = 1;; ++attempt) {
     try {
       readOnce(path, document, progress);

@@ -3,6 +3,7 @@
 // names it is renamed over the target: the one moment the document changes. Side files that no
 // longer serve are removed after, while the folder's other writers wait.
 #include "AtomicFile.h"
+#include "CleanupOnSignal.h"
 #include "DirectoryLock.h"
 #include "DocumentFile.h"
 #include "DocumentText.h"
@@ -70,12 +71,34 @@ Blocks measure(const sim::Document& document, bool readable, bool hash) {
   return blocks;
 }
 
-void placeMarker(const std::string& marker) {
+// Places a marker; answers its ticket in the record of files a signal removes.
+int placeMarker(const std::string& marker) {
   AtomicFile file(marker);
   const int injected = writeStep("marker " + fileName(marker));
+  const cleanup::SignalsHeld held;
   if (injected || !file.open() || !file.commit())
-    throw DocumentError(marker + ": cannot create the file" +
-                        (injected ? ": " + errorText(injected) : std::string()));
+    throw DocumentError(
+        marker + ": could not create the file: " + (injected ? errorText(injected) : file.error()));
+  return cleanup::rememberFile(marker);
+}
+
+// The permission bits a new side file takes: those of the side file it supersedes, else of the
+// document it belongs to, so that a write never leaves the data more open than it was.
+void keepPermissions(const std::string& temporary, const std::string& displaced,
+                     const std::string& document) {
+#ifndef _WIN32
+  std::error_code error;
+  for (const std::string& model : {displaced, document}) {
+    if (model.empty() || !std::filesystem::is_regular_file(model, error))
+      continue;
+    const auto bits = std::filesystem::status(model, error).permissions();
+    if (!error)
+      std::filesystem::permissions(temporary, bits, error);
+    return;
+  }
+#else
+  (void)temporary, (void)displaced, (void)document;
+#endif
 }
 
 bool exists(const std::string& path) {
@@ -86,9 +109,13 @@ bool exists(const std::string& path) {
 class PairWrite {
 public:
   PairWrite(const std::string& path, const sim::Document& document, DataLayout layout,
-            const Progress& progress)
+            const DocumentProgress& progress)
       : path_(path), document_(document), layout_(resolve(layout, document)), progress_(progress),
         names_(path), lock_(names_.directory(), kLockWaitSeconds) {}
+  ~PairWrite() {
+    for (int ticket : {sideTicket_, sideMarkerTicket_, displacedMarkerTicket_})
+      cleanup::forget(ticket);
+  }
 
   void run() {
     writeStep("lock");
@@ -123,11 +150,13 @@ private:
   const std::string& path_;
   const sim::Document& document_;
   const DataLayout layout_;
-  const Progress& progress_;
+  const DocumentProgress& progress_;
   SideFileNames names_;
   DirectoryLock lock_;
   std::string displaced_, side_;
   bool sideExisted_ = false;
+  // Files a signal removes while the document is not committed: the new side file, the markers.
+  int sideTicket_ = -1, sideMarkerTicket_ = -1, displacedMarkerTicket_ = -1;
 };
 
 void PairWrite::write() {
@@ -145,11 +174,13 @@ void PairWrite::write() {
     // A side file under this name already holds these bytes: it is neither new nor ours to
     // remove.
     if (side_ != displaced_ && !sideExisted_)
-      placeMarker(names_.marker(side_));
+      sideMarkerTicket_ = placeMarker(names_.marker(side_));
   }
   std::optional<AtomicFile> side;
   if (sideLayout && ((injected = writeStep("open side")) || !side.emplace(side_).open()))
     fail(side_, "cannot create the file", injected);
+  if (side)
+    keepPermissions(side->temporary(), displaced_, path_);
   DocumentText text(json.stream(), side ? &side->stream() : nullptr, layout_, progress_,
                     blocks.values);
   text.head(fileName(side_), blocks.bytes);
@@ -164,18 +195,30 @@ void PairWrite::write() {
     fail(side_, "could not write the file (disk full?)");
   if ((injected = writeStep("finish")) || !text.finish())
     fail(path_, "could not write the file (disk full?)", injected ? injected : writeFault);
-  if (side && ((injected = writeStep("commit side")) || !side->commit()))
-    fail(side_, "could not write the file (disk full?)", injected);
+  if (side) {
+    const cleanup::SignalsHeld held;
+    if ((injected = writeStep("commit side")) || !side->commit())
+      fail(side_, "could not write the file (disk full?)", injected);
+    if (!sideExisted_)
+      sideTicket_ = cleanup::rememberFile(side_);
+  }
   if (!displaced_.empty() && displaced_ != side_)
-    placeMarker(names_.marker(displaced_));
+    displacedMarkerTicket_ = placeMarker(names_.marker(displaced_));
+  const cleanup::SignalsHeld held;
   if ((injected = writeStep("commit")) || !json.commit())
     fail(path_, "could not write the file (disk full?)", injected);
+  // Committed: the new side file is the document's now, and the old one is for the next write to
+  // remove if this one cannot.
+  for (int* ticket : {&sideTicket_, &displacedMarkerTicket_}) {
+    cleanup::forget(*ticket);
+    *ticket = -1;
+  }
 }
 
 } // namespace
 
 void writeDocument(const std::string& path, const sim::Document& document, DataLayout layout,
-                   const Progress& progress) {
+                   const DocumentProgress& progress) {
   PairWrite(path, document, layout, progress).run();
 }
 

@@ -7,14 +7,6 @@
 
 namespace runner {
 
-namespace {
-
-std::string at(const std::string& place, size_t index) {
-  return place + "[" + std::to_string(index) + "]";
-}
-
-} // namespace
-
 std::vector<int> ObjectBuilder::faceSizes(RawObject& raw, const std::string& place,
                                           const Column<std::int32_t>& points) {
   if (points.nested || (!raw.sizes.present && points.values.empty())) {
@@ -49,8 +41,8 @@ void ObjectBuilder::readCornerColumn(RawColumn<float>& raw, const std::string& p
   const size_t faceCount = sizes.size();
   if (c.nested) {
     if (c.rows.size() != faceCount)
-      fail(place, "has " + std::to_string(c.rows.size()) + " entries for " +
-                      std::to_string(faceCount) + " faces");
+      fail(place,
+           "has " + std::to_string(c.rows.size()) + " entries for " + counted(faceCount, "face"));
     for (size_t f = 0; f < faceCount; ++f) {
       const size_t size = static_cast<size_t>(sizes[f]);
       if (c.rows[f] != perPoint * size)
@@ -85,7 +77,7 @@ void ObjectBuilder::readFaces(RawObject& raw, const std::string& place, sim::Obj
       if (p < 0 || static_cast<size_t>(p) >= vertexCount)
         fail(points.nested ? at(at(pointsPlace, f), c) : at(pointsPlace, corner + c),
              "face " + std::to_string(f) + " uses vertex " + std::to_string(p) +
-                 ", but the object has " + std::to_string(vertexCount) + " vertices");
+                 ", but the object has " + counted(vertexCount, "vertex"));
     }
     object.faceIds[f] = static_cast<MQDWORD>(f + 1);
     corner += size;

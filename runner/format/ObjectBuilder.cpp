@@ -20,10 +20,6 @@ const std::uint64_t kReadPiece = std::uint64_t{64} << 20;
 static_assert(std::is_same<int, std::int32_t>::value, "corner and face arrays hold int32 values");
 static_assert(sizeof(MQPoint) == 12 && sizeof(MQCoordinate) == 8, "points and UVs are packed");
 
-std::string at(const std::string& place, size_t index) {
-  return place + "[" + std::to_string(index) + "]";
-}
-
 // a + b in decimal, right even where the sum does not fit in 64 bits.
 std::string decimalSum(std::uint64_t a, std::uint64_t b) {
   const std::string x = std::to_string(a), y = std::to_string(b);
@@ -59,6 +55,15 @@ bool hasDuplicate(const std::vector<std::uint32_t>& ids) {
 }
 
 } // namespace
+
+std::string counted(size_t count, const std::string& what) {
+  const std::string many = what == "vertex" ? "vertices" : what + "s";
+  return std::to_string(count) + " " + (count == 1 ? what : many);
+}
+
+std::string at(const std::string& place, size_t index) {
+  return place + "[" + std::to_string(index) + "]";
+}
 
 bool RawObject::usesSideFile() const {
   auto offset = [](const ColumnShape& c) { return c.isBlock && c.block.offset.present(); };
@@ -175,8 +180,8 @@ std::vector<T> ObjectBuilder::flatColumn(RawColumn<T>& raw, const std::string& p
   if (c.nested)
     fail(place, std::string("expected one number per ") + per + ", not an array of arrays");
   if (c.values.size() != expected)
-    fail(place, "has " + std::to_string(c.values.size()) + " entries for " +
-                    std::to_string(expected) + " " + per + (expected == 1 ? "" : "s"));
+    fail(place,
+         "has " + std::to_string(c.values.size()) + " entries for " + counted(expected, per));
   return std::move(c.values);
 }
 
@@ -217,8 +222,7 @@ std::vector<int> ObjectBuilder::indexList(RawColumn<std::int32_t>& raw, const st
   for (size_t i = 0; i < c.values.size(); ++i)
     if (c.values[i] < 0 || static_cast<size_t>(c.values[i]) >= count)
       fail(at(place, i), std::string(what) + " " + std::to_string(c.values[i]) +
-                             " does not exist: the object has " + std::to_string(count) + " " +
-                             what + (count == 1 ? "" : "s"));
+                             " does not exist: the object has " + counted(count, what));
   return std::move(c.values);
 }
 

@@ -14,6 +14,11 @@
 
 namespace runner {
 
+// "1 vertex", "3 vertices", "2 faces".
+std::string counted(size_t count, const std::string& what);
+// A place in the document and an index: "faces.points[3]".
+std::string at(const std::string& place, size_t index);
+
 // The document's binary side file, once the document named it.
 struct SideFile {
   InputFile file;

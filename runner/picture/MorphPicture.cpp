@@ -1,7 +1,5 @@
 #include "MorphPicture.h"
 
-#include "AtomicFile.h"
-
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
 #include <stb/stb_image_write.h>
@@ -249,23 +247,6 @@ std::string renderMorphPicturePng(const MorphPictureInput& in, int& width, int& 
         canvas.mark(in.newElement->positions[v], view, kPanel + 1, rewritten ? magenta : cyan);
     }
   return canvas.png();
-}
-
-bool writeMorphPicture(const std::string& path, const MorphPictureInput& input,
-                       std::string& error) {
-  int width = 0, height = 0;
-  const std::string png = renderMorphPicturePng(input, width, height);
-  AtomicFile file(path);
-  if (png.empty() || !file.open()) {
-    error = path + ": cannot create the picture";
-    return false;
-  }
-  file.stream().write(png.data(), static_cast<std::streamsize>(png.size()));
-  if (!file.commit()) {
-    error = path + ": could not write the picture";
-    return false;
-  }
-  return true;
 }
 
 } // namespace runner

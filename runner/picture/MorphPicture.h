@@ -23,10 +23,7 @@ struct MorphPictureInput {
   const std::vector<char>* changed = nullptr; // by Destination vertex: rewritten after the run
 };
 
-// Writes the picture (atomically). Returns false with a message when it cannot be written.
-bool writeMorphPicture(const std::string& path, const MorphPictureInput& input, std::string& error);
-
-// The PNG bytes of the picture, for tests.
+// The PNG bytes of the picture (empty when it cannot be made).
 std::string renderMorphPicturePng(const MorphPictureInput& input, int& width, int& height);
 
 } // namespace runner

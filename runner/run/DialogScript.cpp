@@ -93,8 +93,9 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
   if (pick) {
     // Select all, then invert: nothing is picked; then pick the asked-for items one by one.
     script.clickButton(kSelectAllCaption).clickButton(kInvertSelectionCaption);
+    // A name several items bear picks each of them, as a person would click every one.
     for (const std::string& name : choices.elements)
-      script.selectItem(name);
+      script.selectEveryItem(name);
   }
   for (size_t i = 0; i < kDialogOptionCount; ++i)
     if (!kDialogOptions[i].listFilter && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
@@ -126,6 +127,8 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
       seen->rateText = rate->text;
     if (kept.wantPicture)
       seen->pictureHtml = sim::dialogPictureHtml(dialog);
+    if (!kept.cancel && kept.beforeOk)
+      kept.beforeOk(seen->picked.size());
   });
   script.clickButton(choices.cancel ? kCancelCaption : kOkCaption);
   return script;

@@ -7,6 +7,7 @@
 #include "DialogOptions.h"
 #include "SimWidgets.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ struct DialogChoices {
   std::optional<std::string> rateText;
   bool cancel = false;
   bool wantPicture = false; // keep the dialog's picture as shown just before OK/Cancel
+  // Called just before OK is pressed, with the number of items picked (e.g. to show progress).
+  std::function<void(size_t picked)> beforeOk;
 };
 
 // What the scripted user saw.

@@ -1,5 +1,6 @@
 #include "TransferRun.h"
 
+#include "ListHint.h"
 #include "SimCheck.h"
 #include "SimWidgets.h"
 
@@ -188,6 +189,8 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
   const auto started = std::chrono::steady_clock::now();
   plugin.runCommand(document.handle());
   outcome.dialogAndTransferSeconds = secondsSince(started);
+  if (request.afterCommand)
+    request.afterCommand();
   for (const sim::MessageBoxRecord& box : sim::messageBoxes())
     outcome.hostMessages.push_back(box.message);
   outcome.hostMisuses = sim::misuses();
@@ -199,11 +202,10 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
   if (runs.empty())
     throw RunError(kExitFailure, "the plug-in's command showed no options dialog");
   if (!outcome.view.notListed.empty())
-    throw RunError(kExitBadInput,
-                   "the dialog does not list " + listOf(outcome.view.notListed) + "; it lists " +
-                       listOf(outcome.view.listed) +
-                       " (the list shows the Source's elements with as many vertices as the "
-                       "Source unless --no-elements-only or --no-same-vertex-count-only is given)");
+    throw RunError(kExitBadInput, "the dialog does not list " + listOf(outcome.view.notListed) +
+                                      "; it lists " + listOf(outcome.view.listed) +
+                                      whyNotListed(document, *outcome.source, *outcome.destination,
+                                                   outcome.view.notListed, request.dialog));
   if (!outcome.view.problem.empty())
     throw RunError(kExitFailure, "the options dialog: " + outcome.view.problem);
   if (!failures.empty())

@@ -10,6 +10,7 @@
 #include "RunAnalysis.h"
 #include "SimHost.h"
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -35,6 +36,7 @@ public:
 struct TransferRequest {
   std::optional<std::string> sourceName, destinationName;
   DialogChoices dialog;
+  std::function<void()> afterCommand; // called once the plug-in's command has returned
 };
 
 struct ElementOutcome {

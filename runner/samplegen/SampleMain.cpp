@@ -1,7 +1,9 @@
 // tovalinder-sample: writes the sample character document, or a larger one for measurements.
 #include "DocumentFile.h"
+#include "GltfAsset.h"
 #include "MorphSetExport.h"
 #include "SampleCharacter.h"
+#include "SampleGltf.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@ namespace {
 const char kUsage[] =
     "Usage: tovalinder-sample [--vertices N] [--morphs M] [--layout L] OUTPUT.json\n"
     "       tovalinder-sample [--vertices N] [--morphs M] --obj FOLDER\n"
+    "       tovalinder-sample [--vertices N] [--morphs M] [--dense] SOURCE.glb [EDITED.glb]\n"
     "\n"
     "Writes a character-like document: the Source \"Body\" with M morph elements\n"
     "(\"elem:<morph>-Body\"), and an edited copy \"BodyEdited\" with a new edge loop,\n"
@@ -21,11 +24,17 @@ const char kUsage[] =
     "  --vertices N   about N vertices in the body (default 2100, the bundled sample)\n"
     "  --morphs M     number of morph elements (default 5)\n"
     "  --layout L     readable, base64, binary (side file OUTPUT.<hash>.bin) or auto (default)\n"
+    "  --dense        glTF: morph targets as plain arrays, never sparse\n"
+    "\n"
+    "glTF: the Source mesh \"Body\" with its morphs as targets, plus closed lips, and the\n"
+    "edited copy with a new UV island round its new loop: in EDITED.glb (also named\n"
+    "\"Body\") when given, else as \"BodyEdited\" in SOURCE.glb.\n"
     "  --obj FOLDER   write the same as OBJ files instead: FOLDER/Body.obj, one file per\n"
     "                 morph in FOLDER/shapes/, and FOLDER/BodyEdited.obj\n"
     "\n"
     "Examples: tovalinder-sample --vertices 100000 --morphs 50 big.json\n"
-    "          tovalinder-sample --obj character\n";
+    "          tovalinder-sample --obj character\n"
+    "          tovalinder-sample character.glb edited.glb\n";
 
 bool number(const char* text, int& out) {
   char* end = nullptr;
@@ -41,7 +50,8 @@ bool number(const char* text, int& out) {
 int main(int argc, char** argv) {
   int vertices = 0, morphs = 5;
   runner::DataLayout layout = runner::DataLayout::Automatic;
-  std::string output, objFolder;
+  std::string output, edited, objFolder;
+  bool dense = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -64,10 +74,15 @@ int main(int argc, char** argv) {
         std::cerr << "tovalinder-sample: unknown layout \"" << name << "\"\n";
         return 2;
       }
+    } else if (arg == "--dense") {
+      dense = true;
     } else if (arg == "--obj" && hasValue && objFolder.empty()) {
       objFolder = argv[++i];
     } else if (!arg.empty() && arg[0] != '-' && output.empty()) {
       output = arg;
+    } else if (!arg.empty() && arg[0] != '-' && edited.empty() && runner::isGltfPath(output) &&
+               runner::isGltfPath(arg)) {
+      edited = arg;
     } else {
       std::cerr << "tovalinder-sample: cannot use \"" << arg << "\" here\n" << kUsage;
       return 2;
@@ -83,6 +98,10 @@ int main(int argc, char** argv) {
   options.morphs = morphs;
   try {
     sim::Document document;
+    if (runner::isGltfPath(output)) {
+      runner::writeSampleGltf(options, output, edited, !dense);
+      return 0;
+    }
     runner::buildSampleDocument(document, options);
     if (objFolder.empty())
       runner::writeDocument(output, document, layout);

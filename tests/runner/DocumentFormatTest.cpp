@@ -166,7 +166,7 @@ TEST(DocumentFiles, ReadingAndWritingTellHowFarTheyHaveCome) {
   buildSampleDocument(sample, small);
   for (DataLayout layout : {DataLayout::Readable, DataLayout::Base64, DataLayout::SideFile}) {
     std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
-    const Progress record = [&](std::uint64_t done, std::uint64_t total) {
+    const DocumentProgress record = [&](std::uint64_t done, std::uint64_t total) {
       calls.emplace_back(done, total);
     };
     ScratchFolder dir;

@@ -195,6 +195,20 @@ TEST_F(ScriptedDialog, ImpossibleActionsFailTheRunLoudly) {
   EXPECT_TRUE(dialog->calls.empty());
 }
 
+TEST_F(ScriptedDialog, SelectingEveryItemOfANameClicksEachOneThatBearsIt) {
+  dialog->list->AddItem(u"smile"); // a second "smile", at position 3
+  EXPECT_EQ(run(sim::UserScript().selectItem("smile")), 0);
+  EXPECT_NE(takeFailure().find("2 items \"smile\""), std::string::npos);
+  EXPECT_EQ(run(sim::UserScript().selectEveryItem("smile").clickButton("OK")), 1);
+  EXPECT_EQ(selection(), (std::vector<bool>{true, true, false, true})) << "blink was selected";
+  EXPECT_EQ(run(sim::UserScript().selectEveryItem("frown")), 0);
+  EXPECT_NE(takeFailure().find("0 items \"frown\""), std::string::npos);
+  // One click per item, in list order: a single-select list keeps the last one clicked.
+  dialog->list->SetBoolProperty("multiselect", false);
+  EXPECT_EQ(run(sim::UserScript().selectEveryItem("smile").clickButton("OK")), 1);
+  EXPECT_EQ(selection(), (std::vector<bool>{false, false, false, true}));
+}
+
 TEST_F(ScriptedDialog, DisabledControlsCannotBeUsed) {
   dialog->check->SetBoolProperty("enabled", false);
   EXPECT_EQ(run(sim::UserScript().clickCheckBox("モーフ左右反転(&T)")), 0);

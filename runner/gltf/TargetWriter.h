@@ -1,0 +1,54 @@
+// Morph targets written into a glTF file's JSON tree and buffer, touching nothing else: a target
+// named like one already on the mesh replaces it in place, others are appended; targets are never
+// reordered (expressions and animations address them by index); mesh and node weights and
+// extras.targetNames are kept in step. Deltas go into new accessors, sparse where most are zero,
+// appended to the binary chunk (or to a new embedded buffer when the file has none).
+#pragma once
+
+#include "AccessorWriter.h"
+#include "GltfAsset.h"
+#include "GltfMesh.h"
+
+#include <string>
+#include <vector>
+
+namespace runner {
+
+struct NewTarget {
+  std::string name;
+  std::vector<float> positions; // deltas, 3 per vertex of the mesh (as MeshGeometry numbers them)
+  std::vector<float> normals;   // deltas, 3 per vertex; empty: no NORMAL deltas written
+};
+
+struct TargetWriteTally {
+  int replaced = 0, appended = 0, sparseAccessors = 0, denseAccessors = 0;
+};
+
+// Writes targets into mesh `mesh.summary.index` of the asset one at a time (so that only one
+// target's deltas need be held), then keeps everything in step. Throws DocumentError.
+class TargetWriter {
+public:
+  TargetWriter(GltfAsset& asset, const MeshGeometry& mesh, bool allowSparse = true);
+  void write(const NewTarget& target);
+  TargetWriteTally finish();
+
+private:
+  struct PrimitiveVertices {
+    bool triangles = false;
+    size_t first = 0, count = 0;
+  };
+
+  GltfAsset& asset_;
+  const MeshGeometry& mesh_;
+  bool allowSparse_;
+  AccessorWriter writer_;
+  std::vector<PrimitiveVertices> layout_;
+  std::vector<std::string> names_;
+  TargetWriteTally tally_;
+};
+
+// All at once.
+TargetWriteTally writeTargets(GltfAsset& asset, const MeshGeometry& mesh,
+                              const std::vector<NewTarget>& targets, bool allowSparse = true);
+
+} // namespace runner

@@ -1,0 +1,256 @@
+#include "GltfRunFiles.h"
+
+#include "GltfMeshChoice.h"
+#include "HostMesh.h"
+#include "NormalDeltas.h"
+#include "TargetWriter.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace runner {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The base name the plug-in gives an object name: after the first ":", before a first "-" that
+// stands at position 2 or later.
+std::string baseNameOf(std::string name) {
+  const size_t colon = name.find(':');
+  if (colon != std::string::npos)
+    name.erase(0, colon + 1);
+  const size_t dash = name.find('-');
+  if (dash != std::string::npos && dash >= 2)
+    name.resize(dash);
+  return name;
+}
+
+// At most `bytes` bytes of a UTF-8 name, cut where a character begins.
+std::string cutName(std::string name, size_t bytes) {
+  if (name.size() <= bytes)
+    return name;
+  size_t end = bytes;
+  while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+    --end;
+  name.resize(end);
+  return name;
+}
+
+// Host names only steer the run (the file keeps its own names), so long ones are cut to leave
+// an element name room within the host's name length.
+const size_t kObjectNameBytes = 160;
+
+// An element's morph name ends at its first "-": a target's own dashes become underscores.
+std::string morphNameOf(const std::string& target, size_t bytes) {
+  std::string name = target.empty() ? std::string("target") : target;
+  for (char& c : name)
+    if (c == '-')
+      c = '_';
+  return cutName(name, bytes);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (fs::exists(a, error) && fs::exists(b, error))
+    return fs::equivalent(a, b, error);
+  return fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal();
+}
+
+bool sameBits(const float* a, const float* b) {
+  return std::memcmp(a, b, 12) == 0;
+}
+
+} // namespace
+
+GltfRunFiles::GltfRunFiles(GltfRunPaths paths) : paths_(std::move(paths)) {}
+
+void GltfRunFiles::checkOutputs() const {
+  const std::string& destinationFile = paths_.second.empty() ? paths_.first : paths_.second;
+  for (const std::string& input : {paths_.first, paths_.second})
+    if (!input.empty() && sameFile(input, paths_.output))
+      throw RunError(kExitUsage, "the output \"" + paths_.output + "\" is the input \"" + input +
+                                     "\": write the result to another file");
+  if (isBinaryGltfPath(destinationFile) != isBinaryGltfPath(paths_.output) ||
+      !isGltfPath(paths_.output))
+    throw RunError(kExitUsage, "the output \"" + paths_.output + "\" must be a " +
+                                   (isBinaryGltfPath(destinationFile) ? ".glb or .vrm" : ".gltf") +
+                                   " file like the Destination's file \"" + destinationFile + "\"");
+}
+
+void GltfRunFiles::checkReferencedFiles() const {
+  for (const GltfAsset& asset : assets_)
+    for (const char* list : {"buffers", "images"}) {
+      if (!asset.json.contains(list))
+        continue;
+      for (const GltfJson& item : asset.json[list]) {
+        if (!item.is_object() || !item.contains("uri") || !item["uri"].is_string())
+          continue;
+        const std::string uri = item["uri"].get<std::string>();
+        if (uri.rfind("data:", 0) == 0)
+          continue;
+        const fs::path file = fs::path(asset.path).parent_path() / fs::u8path(uri);
+        if (sameFile(file.string(), paths_.output))
+          throw RunError(kExitUsage, "the output \"" + paths_.output + "\" is a file that \"" +
+                                         asset.path + "\" refers to: write the result elsewhere");
+      }
+    }
+}
+
+void GltfRunFiles::read(sim::Document& document, RunObjects& objects) {
+  assets_.push_back(loadGltf(paths_.first));
+  if (!paths_.second.empty())
+    assets_.push_back(loadGltf(paths_.second));
+  checkReferencedFiles();
+  const std::vector<MeshSummary> sourceMeshes = listMeshes(assets_.front());
+  const std::vector<MeshSummary> destinationMeshes =
+      assets_.size() > 1 ? listMeshes(assets_.back()) : sourceMeshes;
+  // A fault anywhere in a file refuses it, whichever meshes the run uses and before a name that
+  // does not fit is reported.
+  std::optional<RunError> unchosen;
+  const MeshSummary *source = nullptr, *destination = nullptr;
+  try {
+    source = &chooseSourceMesh(sourceMeshes, paths_.sourceName, assets_[0].path);
+    destination = &chooseDestinationMesh(destinationMeshes, paths_.destinationName,
+                                         assets_.back().path, *source, assets_.size() == 1);
+  } catch (const RunError& e) {
+    unchosen = e;
+  }
+  destination_.asset = assets_.size() - 1;
+  for (size_t a = 0; a < assets_.size(); ++a)
+    for (const MeshSummary& mesh : a == 0 ? sourceMeshes : destinationMeshes) {
+      MeshGeometry geometry = readMesh(assets_[a], mesh);
+      const bool isSource = source && a == 0 && mesh.index == source->index;
+      if (destination && a == destination_.asset && mesh.index == destination->index)
+        destination_.mesh = isSource ? geometry : std::move(geometry);
+      if (isSource)
+        source_.mesh = std::move(geometry);
+    }
+  if (unchosen)
+    throw *unchosen;
+  sameMesh_ = assets_.size() == 1 && source->index == destination->index;
+  source_.weld = weldVertices(source_.mesh);
+  // Only whether the Source's targets have NORMAL deltas matters from here on.
+  for (MorphTarget& t : source_.mesh.targets) {
+    sourceNormals_ = sourceNormals_ || !t.normals.empty();
+    std::vector<float>().swap(t.normals);
+  }
+  destination_.weld = sameMesh_ ? source_.weld : weldVertices(destination_.mesh);
+  fillDocument(document, objects);
+}
+
+void GltfRunFiles::fillDocument(sim::Document& document, RunObjects& objects) {
+  source_.object = document.addObject(cutName(source_.mesh.summary.name, kObjectNameBytes));
+  fillHostObject(*source_.object, source_.mesh, source_.weld, nullptr);
+  const std::string base = baseNameOf(source_.object->name);
+  const size_t morphBytes = sim::kNameBytes - base.size() - 16; // "elem:", "-", "_<n>"
+  for (size_t t = 0; t < source_.mesh.targets.size(); ++t) {
+    const std::string morph = morphNameOf(source_.mesh.targets[t].name, morphBytes);
+    std::string name = "elem:" + morph + "-" + base;
+    for (int n = 2; targetOfElement_.count(name); ++n)
+      name = "elem:" + morph + "_" + std::to_string(n) + "-" + base;
+    sim::Object* element = document.addObject(name);
+    fillElementObject(*element, *source_.object, source_.mesh, source_.weld,
+                      source_.mesh.targets[t]);
+    element->depth = 1;
+    element->visible = 0;
+    targetOfElement_[name] = t;
+  }
+  if (sameMesh_) {
+    destination_.object = source_.object;
+  } else {
+    destination_.object =
+        document.addObject(cutName(destination_.mesh.summary.name, kObjectNameBytes));
+    // The Destination's own IDs never name a Source vertex or face by chance.
+    destination_.object->nextVertexUniqueId = source_.object->nextVertexUniqueId;
+    destination_.object->nextFaceUniqueId = source_.object->nextFaceUniqueId;
+    fillHostObject(*destination_.object, destination_.mesh, destination_.weld, nullptr);
+    shareFaceIds(*source_.object, *destination_.object);
+  }
+  for (sim::Object* object : document.objects())
+    object->selected = 0;
+  source_.object->selected = 1;
+  destination_.object->selected = 1;
+  objects.source = source_.object;
+  objects.destination = destination_.object;
+}
+
+std::vector<float> GltfRunFiles::transferredDeltas(const sim::Object& newElement, size_t target,
+                                                   const TransferOutcome& outcome) const {
+  const size_t count = destination_.mesh.vertexCount();
+  std::vector<float> deltas(count * 3, 0.0f);
+  // Offsets travel through the host as positions (base + delta), which rounds a delta far
+  // smaller than its position. Where a vertex took exactly its Source vertex's offset, that
+  // Source vertex's own delta is written.
+  const bool exactOffsets = !outcome.settings.mirrorMorph && outcome.rate == 1.0f;
+  const Correspondence& pairs = outcome.correspondence;
+  const MorphTarget& morph = source_.mesh.targets[target];
+  for (size_t v = 0; v < count; ++v) {
+    const int h = destination_.weld.hostOf[v];
+    const MQPoint p = hostPosition(newElement, h), d = hostPosition(*destination_.object, h);
+    float* out = &deltas[v * 3];
+    out[0] = p.x - d.x, out[1] = p.y - d.y, out[2] = p.z - d.z;
+    const auto hs = static_cast<size_t>(h);
+    if (!exactOffsets || hs >= pairs.sourceVertex.size() || pairs.fate[hs] != VertexFate::Matched ||
+        pairs.sourceVertex[hs] < 0)
+      continue;
+    const size_t s = source_.weld.firstOf[static_cast<size_t>(pairs.sourceVertex[hs])];
+    const float* base = &source_.mesh.positions[s * 3];
+    const float* delta = &morph.positions[s * 3];
+    const float carried[3] = {(base[0] + delta[0]) - base[0], (base[1] + delta[1]) - base[1],
+                              (base[2] + delta[2]) - base[2]};
+    if (sameBits(out, carried))
+      std::memcpy(out, delta, 12);
+  }
+  return deltas;
+}
+
+void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
+  std::optional<NormalDeltas> normalDeltas;
+  if (sourceNormals_)
+    normalDeltas.emplace(destination_.mesh, destination_.weld);
+  GltfAsset& asset = assets_[destination_.asset];
+  TargetWriter writer(asset, destination_.mesh, paths_.sparse);
+  for (const ElementOutcome& e : outcome.elements) {
+    const auto it = targetOfElement_.find(e.picked);
+    if (it == targetOfElement_.end() || !e.newElement ||
+        hostVertexCount(*e.newElement) != destination_.weld.hostCount())
+      continue;
+    NewTarget target;
+    target.name = source_.mesh.targets[it->second].name;
+    target.positions = transferredDeltas(*e.newElement, it->second, outcome);
+    if (normalDeltas)
+      target.normals = normalDeltas->deltas(target.positions);
+    writer.write(target);
+    written_.push_back(target.name);
+  }
+  writer.finish();
+  saveGltf(asset, paths_.output);
+}
+
+InputSummary GltfRunFiles::summary() const {
+  InputSummary s;
+  s.format = "glTF";
+  for (const Side* side : {&source_, &destination_}) {
+    const char* role = side == &source_ ? "Source" : "Destination";
+    const std::string file = assets_.empty() ? std::string() : assets_[side->asset].path;
+    const MeshGeometry& m = side->mesh;
+    s.files.emplace_back(role, file);
+    std::string targets;
+    for (const std::string& name : m.summary.targetNames)
+      targets += (targets.empty() ? ": " : ", ") + name;
+    s.notes.push_back(std::string(role) + " mesh \"" + m.summary.name + "\" (meshes[" +
+                      std::to_string(m.summary.index) + "]): " + std::to_string(m.vertexCount()) +
+                      " glTF vertices welded to " + std::to_string(side->weld.firstOf.size()) +
+                      ", " + std::to_string(m.triangleMaterials.size()) + " triangles, " +
+                      std::to_string(m.targets.size()) + " morph targets" + targets);
+    for (const std::string& skipped : m.skipped)
+      s.notes.push_back(file + ": " + skipped + " skipped: not triangles");
+  }
+  for (const std::string& name : written_)
+    s.outputs.emplace_back(name, paths_.output);
+  s.notes.push_back("vertex weights: glTF has no scalar vertex weight, so none are carried");
+  return s;
+}
+
+} // namespace runner

@@ -1,0 +1,56 @@
+// Run files for glTF: the Source mesh with its morph targets and the Destination mesh, from one
+// file or two, welded into host objects ("elem:<target>-<Source>" elements beside the Source);
+// the result written back into the Destination's file as morph targets. glTF has no vertex unique
+// IDs, so these runs pair vertices by position.
+#pragma once
+
+#include "GltfAsset.h"
+#include "GltfMesh.h"
+#include "RunFiles.h"
+#include "VertexWeld.h"
+
+#include <map>
+#include <optional>
+
+namespace runner {
+
+struct GltfRunPaths {
+  std::string first, second; // second empty: both meshes in the first file
+  std::string output;
+  std::optional<std::string> sourceName, destinationName;
+  bool sparse = true; // sparse accessors where most deltas are zero
+};
+
+class GltfRunFiles : public RunFiles {
+public:
+  explicit GltfRunFiles(GltfRunPaths paths);
+  void read(sim::Document& document, RunObjects& objects) override;
+  void checkOutputs() const override;
+  void write(const sim::Document& document, const TransferOutcome& outcome) override;
+  InputSummary summary() const override;
+  bool hasUniqueIds() const override { return false; }
+
+  // The deltas written for a new element (3 per Destination glTF vertex); for tests.
+  std::vector<float> transferredDeltas(const sim::Object& newElement, size_t sourceTarget,
+                                       const TransferOutcome& outcome) const;
+
+private:
+  struct Side {
+    size_t asset = 0;
+    MeshGeometry mesh;
+    VertexWeld weld;
+    sim::Object* object = nullptr;
+  };
+  void checkReferencedFiles() const;
+  void fillDocument(sim::Document& document, RunObjects& objects);
+
+  GltfRunPaths paths_;
+  std::vector<GltfAsset> assets_;
+  Side source_, destination_;
+  bool sameMesh_ = false;
+  bool sourceNormals_ = false;                    // the Source's targets carry NORMAL deltas
+  std::map<std::string, size_t> targetOfElement_; // host element name -> Source target
+  std::vector<std::string> written_;              // targets written, in order
+};
+
+} // namespace runner

@@ -1,0 +1,78 @@
+#include "ListHint.h"
+
+namespace runner {
+
+namespace {
+
+// The base name of an object name: after the first ":" if any, and before the first "-" when
+// that stands at position 2 or later (Body-L gives Body, obj:Body-L gives Body).
+std::string baseName(const std::string& name) {
+  const size_t colon = name.find(':');
+  std::string base = colon == std::string::npos ? name : name.substr(colon + 1);
+  const size_t dash = base.find('-');
+  if (dash != std::string::npos && dash >= 2)
+    base.resize(dash);
+  return base;
+}
+
+// An element of a base: "elem:" + morph + "-" + base, the base after the first "-".
+bool isElementOf(const std::string& name, const std::string& base) {
+  if (name.compare(0, 5, "elem:") != 0)
+    return false;
+  const size_t dash = name.find('-');
+  return dash != std::string::npos && name.compare(dash + 1, std::string::npos, base) == 0;
+}
+
+bool filterOn(const DialogChoices& choices, size_t option) {
+  return choices.options[option].value_or(kDialogOptions[option].initiallyChecked);
+}
+
+std::string quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+std::string reasonFor(const sim::Document& document, const sim::Object& source,
+                      const sim::Object& destination, const std::string& name,
+                      const DialogChoices& choices) {
+  if (name == source.name || name == destination.name)
+    return quoted(name) + " is the " + (name == source.name ? "Source" : "Destination") +
+           ", which the list never shows";
+  const sim::Object* object = nullptr;
+  for (const sim::Object* o : document.objects())
+    if (!object && o != &source && o != &destination && o->name == name)
+      object = o;
+  if (!object)
+    return std::string(); // no filter would list it
+  std::string facts, flags;
+  if (filterOn(choices, kSameVertexCountOnly) && object->vertexCount() != source.vertexCount()) {
+    facts = "it has " + std::to_string(object->vertexCount()) + " vertices, the Source " +
+            std::to_string(source.vertexCount());
+    flags = std::string("--no-") + kDialogOptions[kSameVertexCountOnly].flag;
+  }
+  const std::string base = baseName(source.name);
+  if (filterOn(choices, kElementsOnly) && !isElementOf(name, base)) {
+    facts += (facts.empty() ? "" : ", and ") + std::string("its name is not elem:<morph>-") + base;
+    flags +=
+        (flags.empty() ? "" : " and ") + std::string("--no-") + kDialogOptions[kElementsOnly].flag;
+  }
+  if (flags.empty())
+    return std::string();
+  return quoted(name) + " is hidden by the list filters: " + facts + "; " + flags + " show" +
+         (flags.find(' ') == std::string::npos ? "s" : "") + " it";
+}
+
+} // namespace
+
+std::string whyNotListed(const sim::Document& document, const sim::Object& source,
+                         const sim::Object& destination, const std::vector<std::string>& names,
+                         const DialogChoices& choices) {
+  std::string reasons;
+  for (const std::string& name : names) {
+    const std::string reason = reasonFor(document, source, destination, name, choices);
+    if (!reason.empty())
+      reasons += "; " + reason;
+  }
+  return reasons;
+}
+
+} // namespace runner
