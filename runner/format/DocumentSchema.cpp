@@ -116,8 +116,8 @@ DocumentEvents::Target DocumentEvents::target(const Frame& frame) {
   case Node::Faces:
     return {W::Column, nullptr, frame.node};
   case Node::Block: {
-    BlockSpec& spec = column_.shape->block;
-    Scalar* scalars[] = {&spec.type, &spec.count, &spec.base64, &spec.offset};
+    BlockHeader& header = column_.shape->block;
+    Scalar* scalars[] = {&header.type, &header.count, &header.base64, &header.offset};
     return {W::Scalar, scalars[frame.field]};
   }
   default:

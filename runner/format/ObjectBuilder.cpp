@@ -76,29 +76,29 @@ void ObjectBuilder::fail(const std::string& place, const std::string& what) cons
   throw DocumentError(path_ + ": " + (place.empty() ? "" : place + ": ") + what);
 }
 
-std::uint32_t ObjectBuilder::blockCount(const BlockSpec& spec, const std::string& place,
+std::uint32_t ObjectBuilder::blockCount(const BlockHeader& header, const std::string& place,
                                         const char* type) const {
-  if (spec.type.kind != ValueKind::Text)
+  if (header.type.kind != ValueKind::Text)
     fail(place, std::string("a data block needs \"type\": \"") + type + "\"");
-  if (spec.type.text != type)
+  if (header.type.text != type)
     fail(place + ".type", std::string("this array holds ") + type + " values, not " +
-                              quotedText(spec.type.text, 40));
+                              quotedText(header.type.text, 40));
   std::uint32_t count = 0;
-  if (!spec.count.isInteger() || !toNumber(spec.count, count))
+  if (!header.count.isInteger() || !toNumber(header.count, count))
     fail(place + ".count", "a data block needs its value count as an unsigned integer");
-  if (spec.base64.present() == spec.offset.present())
+  if (header.base64.present() == header.offset.present())
     fail(place, "a data block needs either \"base64\" or \"offset\"");
   return count;
 }
 
 // Checks that the file holds the block's data before any memory is taken for it.
-void ObjectBuilder::checkBlockData(const BlockSpec& spec, const std::string& place,
+void ObjectBuilder::checkBlockData(const BlockHeader& header, const std::string& place,
                                    std::uint32_t count, std::uint64_t bytes) const {
-  if (spec.base64.present()) {
+  if (header.base64.present()) {
     size_t size = 0;
-    if (spec.base64.kind != ValueKind::Text || !base64Size(spec.base64.text, size))
+    if (header.base64.kind != ValueKind::Text || !base64Size(header.base64.text, size))
       fail(place + ".base64", "not valid base64");
-    if (size != bytes && !decodeBase64(spec.base64.text, nullptr))
+    if (size != bytes && !decodeBase64(header.base64.text, nullptr))
       fail(place + ".base64", "not valid base64");
     if (size != bytes)
       fail(place + ".base64", "holds " + std::to_string(size) + " bytes, but " +
@@ -107,23 +107,23 @@ void ObjectBuilder::checkBlockData(const BlockSpec& spec, const std::string& pla
   }
   if (!side_.open)
     fail(place + ".offset", "the document names no \"binary\" file to read blocks from");
-  if (spec.offset.kind != ValueKind::Unsigned &&
-      !(spec.offset.kind == ValueKind::Negative && spec.offset.number.negative == 0))
-    fail(place + ".offset", "expected a byte offset, found " + describe(spec.offset));
-  const std::uint64_t start = spec.offset.number.unsigned_;
+  if (header.offset.kind != ValueKind::Unsigned &&
+      !(header.offset.kind == ValueKind::Negative && header.offset.number.negative == 0))
+    fail(place + ".offset", "expected a byte offset, found " + describe(header.offset));
+  const std::uint64_t start = header.offset.number.unsigned_;
   if (start > side_.size || side_.size - start < bytes)
     fail(place, "needs bytes " + std::to_string(start) + ".." + decimalSum(start, bytes) + " of " +
                     side_.shownName + ", which has " + std::to_string(side_.size) + " bytes");
 }
 
-void ObjectBuilder::fillBlock(const BlockSpec& spec, const std::string& place, void* out,
+void ObjectBuilder::fillBlock(const BlockHeader& header, const std::string& place, void* out,
                               std::uint64_t bytes) {
-  if (spec.base64.present()) {
-    if (!decodeBase64(spec.base64.text, static_cast<std::uint8_t*>(out)))
+  if (header.base64.present()) {
+    if (!decodeBase64(header.base64.text, static_cast<std::uint8_t*>(out)))
       fail(place + ".base64", "not valid base64");
     return;
   }
-  const std::uint64_t start = spec.offset.number.unsigned_;
+  const std::uint64_t start = header.offset.number.unsigned_;
   for (std::uint64_t done = 0; done < bytes;) {
     const std::uint64_t piece = std::min(kReadPiece, bytes - done);
     std::string why;
@@ -138,27 +138,28 @@ void ObjectBuilder::fillBlock(const BlockSpec& spec, const std::string& place, v
 }
 
 template <typename Record>
-void ObjectBuilder::blockInto(const BlockSpec& spec, const std::string& place, std::uint32_t count,
-                              std::vector<Record>& out) {
+void ObjectBuilder::blockInto(const BlockHeader& header, const std::string& place,
+                              std::uint32_t count, std::vector<Record>& out) {
   static_assert(sizeof(Record) % sizeof(float) == 0, "records of floats");
   const std::uint64_t bytes = std::uint64_t{count} * 4;
-  checkBlockData(spec, place, count, bytes);
+  checkBlockData(header, place, count, bytes);
   out.resize(count / (sizeof(Record) / sizeof(float)));
-  fillBlock(spec, place, out.data(), bytes);
+  fillBlock(header, place, out.data(), bytes);
 }
 
-template void ObjectBuilder::blockInto(const BlockSpec&, const std::string&, std::uint32_t,
+template void ObjectBuilder::blockInto(const BlockHeader&, const std::string&, std::uint32_t,
                                        std::vector<MQPoint>&);
-template void ObjectBuilder::blockInto(const BlockSpec&, const std::string&, std::uint32_t,
+template void ObjectBuilder::blockInto(const BlockHeader&, const std::string&, std::uint32_t,
                                        std::vector<MQCoordinate>&);
 
 template <typename T>
-void ObjectBuilder::block(const BlockSpec& spec, const std::string& place, std::vector<T>& out) {
-  const std::uint32_t count = blockCount(spec, place, blockTypeName<T>());
+void ObjectBuilder::block(const BlockHeader& header, const std::string& place,
+                          std::vector<T>& out) {
+  const std::uint32_t count = blockCount(header, place, blockTypeName<T>());
   const std::uint64_t bytes = std::uint64_t{count} * 4;
-  checkBlockData(spec, place, count, bytes);
+  checkBlockData(header, place, count, bytes);
   out.resize(count);
-  fillBlock(spec, place, out.data(), bytes);
+  fillBlock(header, place, out.data(), bytes);
 }
 
 template <typename T>

@@ -48,16 +48,18 @@ private:
   [[noreturn]] void fail(const std::string& place, const std::string& what) const;
   template <typename T> Column<T> take(RawColumn<T>& raw, const std::string& place);
   template <typename T>
-  void block(const BlockSpec& spec, const std::string& place, std::vector<T>& out);
+  void block(const BlockHeader& header, const std::string& place, std::vector<T>& out);
   // A float32 block of count values straight into an array of packed float records.
   template <typename Record>
-  void blockInto(const BlockSpec& spec, const std::string& place, std::uint32_t count,
+  void blockInto(const BlockHeader& header, const std::string& place, std::uint32_t count,
                  std::vector<Record>& out);
   void positionsFrom(Column<float>&& p, const std::string& place, sim::Object& object);
-  std::uint32_t blockCount(const BlockSpec& spec, const std::string& place, const char* type) const;
-  void checkBlockData(const BlockSpec& spec, const std::string& place, std::uint32_t count,
+  std::uint32_t blockCount(const BlockHeader& header, const std::string& place,
+                           const char* type) const;
+  void checkBlockData(const BlockHeader& header, const std::string& place, std::uint32_t count,
                       std::uint64_t bytes) const;
-  void fillBlock(const BlockSpec& spec, const std::string& place, void* out, std::uint64_t bytes);
+  void fillBlock(const BlockHeader& header, const std::string& place, void* out,
+                 std::uint64_t bytes);
   template <typename T>
   std::vector<T> flatColumn(RawColumn<T>& raw, const std::string& place, size_t expected,
                             const char* per);

@@ -12,7 +12,8 @@
 
 namespace runner {
 
-struct BlockSpec {
+// The members of a block object: {"type", "count", "base64" or "offset"}.
+struct BlockHeader {
   Scalar type, count, base64, offset;
 };
 
@@ -20,7 +21,7 @@ struct BlockSpec {
 struct ColumnShape {
   bool present = false;
   bool isBlock = false;
-  BlockSpec block;
+  BlockHeader block;
   std::vector<std::uint32_t> rows; // an array of arrays: the length of each
   bool nested = false;
   bool hasEntries = false; // an array: whether its first entry decided flat or nested
