@@ -82,25 +82,6 @@ int placeMarker(const std::string& marker) {
   return cleanup::rememberFile(marker);
 }
 
-// The permission bits a new side file takes: those of the side file it supersedes, else of the
-// document it belongs to, so that a write never leaves the data more open than it was.
-void keepPermissions(const std::string& temporary, const std::string& displaced,
-                     const std::string& document) {
-#ifndef _WIN32
-  std::error_code error;
-  for (const std::string& model : {displaced, document}) {
-    if (model.empty() || !std::filesystem::is_regular_file(model, error))
-      continue;
-    const auto bits = std::filesystem::status(model, error).permissions();
-    if (!error)
-      std::filesystem::permissions(temporary, bits, error);
-    return;
-  }
-#else
-  (void)temporary, (void)displaced, (void)document;
-#endif
-}
-
 bool exists(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::exists(path, ignored);
@@ -176,11 +157,12 @@ void PairWrite::write() {
     if (side_ != displaced_ && !sideExisted_)
       sideMarkerTicket_ = placeMarker(names_.marker(side_));
   }
+  // The new side file is no more open than the one it supersedes, else than the document.
+  const std::string& permissionsFrom = native::permissionsOf(displaced_) ? displaced_ : path_;
   std::optional<AtomicFile> side;
-  if (sideLayout && ((injected = writeStep("open side")) || !side.emplace(side_).open()))
+  if (sideLayout &&
+      ((injected = writeStep("open side")) || !side.emplace(side_, permissionsFrom).open()))
     fail(side_, "cannot create the file", injected);
-  if (side)
-    keepPermissions(side->temporary(), displaced_, path_);
   DocumentText text(json.stream(), side ? &side->stream() : nullptr, layout_, progress_,
                     blocks.values);
   text.head(fileName(side_), blocks.bytes);
