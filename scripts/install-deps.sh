@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs, when any is missing; with --tests also those
-# only the tests use.
+# only the tests use; with --peer the peer tool the end-to-end benchmark can run beside the runner
+# (bench/run-end-to-end.py --peer), never needed by the build or the tests.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libstb-dev libxxhash-dev libeigen3-dev robin-map-dev
@@ -12,6 +13,11 @@ test_packages=(assimp-utils assimp-testmodels)
 if [ "${1:-}" = "--tests" ]; then
   packages+=("${test_packages[@]}")
   command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
+fi
+# The peer tool for the end-to-end benchmark's comparison row.
+peer_packages=(blender python3-numpy)
+if [ "${1:-}" = "--peer" ]; then
+  packages+=("${peer_packages[@]}")
 fi
 missing=()
 for p in "${packages[@]}"; do
