@@ -46,7 +46,7 @@ PEER_CASE = "100k x 50 binary"
 
 
 def run_timed(command, stdout_path):
-    """Runs a command; returns (wall seconds, peak resident GB) of that child alone."""
+    """Runs a command; returns wall seconds and peak resident GB (10^9 bytes) of that child."""
     with open(stdout_path, "wb") as out:
         start = time.perf_counter()
         child = subprocess.Popen(command, stdout=out, stderr=subprocess.PIPE)
@@ -57,7 +57,7 @@ def run_timed(command, stdout_path):
         child.stderr.close()
     if child.returncode != 0:
         sys.exit("failed (%d): %s\n%s" % (child.returncode, " ".join(command), err))
-    return wall, usage.ru_maxrss / 1024.0 / 1024.0
+    return wall, usage.ru_maxrss * 1024 / 1e9  # kilobytes of 1024 bytes
 
 
 # The side file a document names, in the "binary" member at its head.
@@ -160,7 +160,8 @@ def run_peer(script, vertices, morphs, repeat):
             sys.exit("peer script printed no SCALE line:\n" + result.stdout[-2000:] +
                      result.stderr[-2000:])
         figures = {"source": int(m.group(1)), "destination": int(m.group(2)),
-                   "morphs": int(m.group(3)), "bound": m.group(4), "bind": float(m.group(5)), "eval": float(m.group(6))}
+                   "morphs": int(m.group(3)), "bound": m.group(4), "bind": float(m.group(5)),
+                   "eval": float(m.group(6))}
         figures["bind + eval"] = figures["bind"] + figures["eval"]
         if best is None or figures["bind + eval"] < best["bind + eval"]:
             best = figures
@@ -173,19 +174,24 @@ def memory_rates(bin_dir):
     if not os.path.exists(program):
         return None
     words = subprocess.run([program], capture_output=True, text=True, check=True).stdout.split()
-    return {"copy": float(words[1]), "fill": float(words[3])}
+    return dict(zip(words[0::2], map(float, words[1::2])))
 
 
 def print_floors(results, rates):
-    """What reading and writing would take if the bytes moved at memory speed, once."""
+    """What reading and writing would take if the bytes moved at memory speed, once, and what
+    getting the run's peak memory fresh from the kernel takes."""
     print()
-    print("Memory: copy %.2f GB/s, fill %.2f GB/s (best of 5 passes over 512 MB)."
-          % (rates["copy"], rates["fill"]))
+    print("Memory: copy %.2f GB/s, fill %.2f GB/s, fresh from the kernel %.2f GB/s (best of 5 "
+          "passes over 512 MB)." % (rates["copy"], rates["fill"], rates.get("fresh", 0)))
     for case, r in results:
         read_bytes, written = r["input bytes"], r["new"]["written bytes"]
-        print("%s: input %.0f MB, written %.0f MB; copied once at memory speed: read %.2f s, "
-              "write %.2f s" % (case[0], read_bytes / 1e6, written / 1e6,
-                               read_bytes / 1e9 / rates["copy"], written / 1e9 / rates["copy"]))
+        line = ("%s: input %.0f MB, written %.0f MB; copied once at memory speed: read %.2f s, "
+                "write %.2f s" % (case[0], read_bytes / 1e6, written / 1e6,
+                                 read_bytes / 1e9 / rates["copy"], written / 1e9 / rates["copy"]))
+        if rates.get("fresh"):
+            line += "; its peak memory fresh from the kernel: %.2f s" % (
+                r["new"]["peak"] / rates["fresh"])
+        print(line)
 
 
 def fmt(value, unit):
@@ -276,7 +282,7 @@ def main():
     finally:
         if not args.keep:
             shutil.rmtree(work, ignore_errors=True)
-    print("Best of %d run(s) per figure; seconds are wall time, stages from the runner's JSON report."
+    print("Best of %d run(s) per figure; seconds are wall time, stages from the runner's report."
           % repeat)
     print_table(results, peer, args)
     if rates:

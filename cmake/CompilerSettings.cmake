@@ -17,3 +17,9 @@ if(TOVALINDER_FUZZ)
   # Coverage feedback for libFuzzer from every library; the fuzz programs link libFuzzer itself.
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
+
+if(TOVALINDER_COVERAGE)
+  # Unoptimized, so that every line counted maps to code that ran.
+  add_compile_options(--coverage -O0)
+  add_link_options(--coverage)
+endif()

@@ -1,24 +1,28 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs, when any is missing; with --tests also those
-# only the tests use; with --peer the peer tool the end-to-end benchmark can run beside the runner
-# (bench/run-end-to-end.py --peer), never needed by the build or the tests.
+# only the tests use, with --coverage the coverage report's; with --peer the peer tool the
+# end-to-end benchmark can run beside the runner (bench/run-end-to-end.py --peer), never needed by
+# the build or the tests.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libstb-dev libxxhash-dev libeigen3-dev robin-map-dev
           mingw-w64 g++-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 wine wine64 clang-format python3)
+          binutils-mingw-w64-x86-64 wine wine64 clang-format clang-tidy python3)
 # A second OBJ reader to check the runner's OBJ outputs, real OBJ and glTF files nobody here
 # wrote, and node for the glTF validator.
 test_packages=(assimp-utils assimp-testmodels)
-if [ "${1:-}" = "--tests" ]; then
-  packages+=("${test_packages[@]}")
-  command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
-fi
 # The peer tool for the end-to-end benchmark's comparison row.
 peer_packages=(blender python3-numpy)
-if [ "${1:-}" = "--peer" ]; then
-  packages+=("${peer_packages[@]}")
-fi
+for option in "$@"; do
+  case "$option" in
+  --tests)
+    packages+=("${test_packages[@]}")
+    command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
+    ;;
+  --coverage) packages+=(gcovr) ;;
+  --peer) packages+=("${peer_packages[@]}") ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

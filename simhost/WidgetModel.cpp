@@ -193,6 +193,8 @@ void describeInto(std::ostringstream& out, int id, int depth) {
   out << std::string(static_cast<size_t>(depth) * 2, ' ') << w->type;
   if (!w->title.empty())
     out << " title=\"" << toUtf8(w->title) << '"';
+  if (w->canResize)
+    out << " resizable";
   if (!w->text.empty() || w->type == "edit")
     out << " text=\"" << toUtf8(w->text) << '"';
   if (!w->alignment.empty())

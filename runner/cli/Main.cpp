@@ -2,6 +2,7 @@
 // simulated host, with its options dialog worked by a scripted user.
 #include "CleanupOnSignal.h"
 #include "CommandLine.h"
+#include "HeapTuning.h"
 #include "Printable.h"
 #include "Report.h"
 #include "Run.h"
@@ -28,6 +29,7 @@ int fail(int code, const std::string& message, bool json) {
 } // namespace
 
 int main(int argc, char** argv) {
+  restartWithTunedHeap(argv);
   bool json = false;
   try {
     const CommandLine line = parseCommandLine(argc, argv);

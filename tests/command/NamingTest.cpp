@@ -1,5 +1,6 @@
 // The element naming rules, on documents of the simulated host.
 #include "SimHost.h"
+#include "StrictHost.h"
 #include "host/HostTable.h"
 #include "transfer/ElementNaming.h"
 
@@ -47,16 +48,11 @@ TEST(IsElementOf, ComparesToTheLastByte) {
   EXPECT_FALSE(isElementOf(std::string("elem:s-Bo\0dz", 12), base));
 }
 
-class DocumentNames : public ::testing::Test {
+class DocumentNames : public testing_support::StrictHost {
 protected:
   void SetUp() override {
+    StrictHost::SetUp();
     ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
-    sim::clearMisuses();
-    sim::setStrict(true);
-  }
-  void TearDown() override {
-    EXPECT_TRUE(sim::misuses().empty()) << sim::misuses().front();
-    sim::setStrict(false);
   }
   sim::Document document;
 };

@@ -5,6 +5,7 @@
 
 #include "SimCheck.h"
 #include "SimHost.h"
+#include "StrictHost.h"
 #include "entry/Tovalinder.h"
 #include "host/HostTable.h"
 #include "transfer/TransferSettings.h"
@@ -14,22 +15,19 @@
 #include <string>
 #include <vector>
 
-class Stages : public ::testing::Test {
+class Stages : public testing_support::StrictHost {
 protected:
   void SetUp() override {
+    StrictHost::SetUp();
     ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
-    sim::clearMisuses();
-    sim::setStrict(true);
     transferSettings() = TransferSettings();
     plugin.document = document.handle();
   }
   void TearDown() override {
-    EXPECT_TRUE(sim::misuses().empty()) << sim::misuses().front();
     for (const std::string& finding : sim::checkDocument(document))
       ADD_FAILURE() << "document check: " << finding;
-    sim::setStrict(false);
     transferSettings() = TransferSettings();
-    sim::freeDetachedObjects();
+    StrictHost::TearDown();
   }
 
   // An object of n vertices on a line, with one face over the first three.

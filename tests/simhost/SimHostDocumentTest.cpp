@@ -2,6 +2,7 @@
 // selection by slot, and strict mode recording misuse instead of crashing.
 #include "HostFunctions.h"
 #include "SimHost.h"
+#include "StrictHost.h"
 
 #include <gtest/gtest.h>
 
@@ -9,22 +10,8 @@
 
 namespace {
 
-class SimHostDocument : public ::testing::Test {
+class SimHostDocument : public testing_support::StrictHost {
 protected:
-  void SetUp() override {
-    sim::clearMisuses();
-    sim::setStrict(true);
-  }
-  void TearDown() override {
-    sim::setStrict(false);
-    sim::clearMisuses();
-    sim::freeDetachedObjects();
-  }
-  std::vector<std::string> takeMisuses() {
-    std::vector<std::string> recorded = sim::misuses();
-    sim::clearMisuses();
-    return recorded;
-  }
   sim::Document document;
 };
 

@@ -3,6 +3,7 @@
 // the answers a plain scan of the slots gives.
 #include "HostFunctions.h"
 #include "SimHost.h"
+#include "StrictHost.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +16,8 @@ const std::string kJapanese = "\xE6\x97\xA5";  // 日, three bytes
 const std::string kAccent = "\xC3\xA9";        // é, two bytes
 const std::string kEmoji = "\xF0\x9F\x98\x80"; // four bytes
 
-class SimHostNames : public ::testing::Test {
+class SimHostNames : public testing_support::StrictHost {
 protected:
-  void SetUp() override {
-    sim::clearMisuses();
-    sim::setStrict(true);
-  }
-  void TearDown() override {
-    EXPECT_TRUE(sim::misuses().empty()) << sim::misuses().front();
-    sim::setStrict(false);
-    sim::freeDetachedObjects();
-  }
   // The name the host keeps when an object of the document is given this one.
   std::string kept(const std::string& name) {
     sim::Object* object = document.addObject("x");

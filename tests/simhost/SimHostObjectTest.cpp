@@ -2,16 +2,16 @@
 // face attributes, and strict mode catching indices outside what the host has.
 #include "HostFunctions.h"
 #include "SimHost.h"
+#include "StrictHost.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class SimHostObject : public ::testing::Test {
+class SimHostObject : public testing_support::StrictHost {
 protected:
   void SetUp() override {
-    sim::clearMisuses();
-    sim::setStrict(true);
+    StrictHost::SetUp();
     quad = document.addObject("Quad");
     for (int i = 0; i < 6; ++i)
       quad->addVertex(static_cast<float>(i), 0, 0);
@@ -20,14 +20,8 @@ protected:
     quad->addFace({4, 4, 2}); // duplicate point: two corners, one related face
     quad->addFace({});
   }
-  void TearDown() override {
-    sim::setStrict(false);
-    sim::clearMisuses();
-  }
   size_t misuseCount() {
-    const size_t n = sim::misuses().size();
-    sim::clearMisuses();
-    return n;
+    return takeMisuses().size();
   }
   sim::Document document;
   sim::Object* quad = nullptr;

@@ -89,7 +89,7 @@ TEST_F(DialogPicture, TheTreeTextListsEveryWidgetWithItsState) {
   TestDialog dialog(window);
   dialog.rateEdit->SetBoolProperty("enabled", false);
   EXPECT_EQ(sim::describeWidgetTree(dialog.GetID()),
-            "dialog title=\"Widget test\" on:keydown\n"
+            "dialog title=\"Widget test\" resizable on:keydown\n"
             "  frame vert vert=fill\n"
             "    frame horz columns=2 horz=fill\n"
             "      label text=\"Name\" fillrate_x=30\n"

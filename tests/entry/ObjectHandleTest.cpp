@@ -1,5 +1,6 @@
 // The object handle and the document helpers, on documents of the simulated host.
 #include "SimHost.h"
+#include "StrictHost.h"
 #include "host/HostTable.h"
 #include "objects/CMQObject.h"
 
@@ -9,17 +10,11 @@
 
 namespace {
 
-class ObjectHandle : public ::testing::Test {
+class ObjectHandle : public testing_support::StrictHost {
 protected:
   void SetUp() override {
+    StrictHost::SetUp();
     ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
-    sim::clearMisuses();
-    sim::setStrict(true);
-  }
-  void TearDown() override {
-    EXPECT_TRUE(sim::misuses().empty()) << sim::misuses().front();
-    sim::setStrict(false);
-    sim::freeDetachedObjects();
   }
   sim::Document document;
 };
