@@ -35,9 +35,9 @@ MQCheckBox* checkedBox(MQCheckBox* box) {
 
 } // namespace
 
-TovalinderDialog::TovalinderDialog(MQWindowBase& ownerWindow, Tovalinder* owner,
-                                   TransferSettings& settings)
-    : MQDialog(ownerWindow), settings(settings), owner(owner) {
+TovalinderDialog::TovalinderDialog(MQWindowBase& ownerWindow, Tovalinder* ownerPlugin,
+                                   TransferSettings& settingsRecord)
+    : MQDialog(ownerWindow), settings(settingsRecord), owner(ownerPlugin) {
   // Host names arrive in the user's multibyte encoding; only the character types follow the
   // user's locale, so numbers keep the point.
   std::setlocale(LC_CTYPE, "");

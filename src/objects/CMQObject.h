@@ -24,7 +24,8 @@ struct CornerUv {
 class CMQObject {
 public:
   CMQObject() = default;
-  CMQObject(MQObject object, MQDocument document) : object(object), document(document) {}
+  CMQObject(MQObject hostObject, MQDocument hostDocument)
+      : object(hostObject), document(hostDocument) {}
   CMQObject(const CMQObject&) = default;
   CMQObject& operator=(const CMQObject&) = default;
   virtual ~CMQObject() { reset(); }
