@@ -60,11 +60,31 @@ def run_timed(command, stdout_path):
     return wall, usage.ru_maxrss * 1024 / 1e9  # kilobytes of 1024 bytes
 
 
+# The side file a document names, in the "binary" member at its head.
+SIDE_FILE = re.compile(rb'"binary": \{"file": "((?:[^"\\]|\\.)*)"')
+
+
+def document_files(doc):
+    """The document and the side file it names, if any."""
+    with open(doc, "rb") as f:
+        m = SIDE_FILE.search(f.read(4096))
+    files = [doc]
+    if m:
+        files.append(os.path.join(os.path.dirname(doc), json.loads(b'"' + m.group(1) + b'"')))
+    return files
+
+
 def digest(paths):
+    """Of the document and its side file; the side file's name is left out, since builds name it
+    differently (NAME.bin, or after the document and its content)."""
     h = hashlib.sha256()
-    for p in paths:
+    for i, p in enumerate(paths):
         with open(p, "rb") as f:
+            first = True
             for block in iter(lambda: f.read(1 << 20), b""):
+                if i == 0 and first:
+                    block = SIDE_FILE.sub(b'"binary": {"file": ""', block, count=1)
+                first = False
                 h.update(block)
     return h.hexdigest()
 
@@ -91,7 +111,7 @@ def measure(bin_dir, doc, layout, out_dir, repeat):
             figures["read + write"] = stages["read"] + stages["write"]
         for k, v in figures.items():
             best[k] = min(best.get(k, v), v)
-    written = [p for p in [out, out[:-len(".json")] + ".bin"] if os.path.exists(p)]
+    written = document_files(out)
     best["digest"] = digest(written)
     best["written bytes"] = sum(os.path.getsize(p) for p in written)
     for p in written:
@@ -146,10 +166,6 @@ def run_peer(script, vertices, morphs, repeat):
         if best is None or figures["bind + eval"] < best["bind + eval"]:
             best = figures
     return best
-
-
-def side_files(doc):
-    return [p for p in [doc, doc[:-len(".json")] + ".bin"] if os.path.exists(p)]
 
 
 def memory_rates(bin_dir):
@@ -257,7 +273,7 @@ def main():
             if args.baseline:
                 base, _ = measure(args.baseline, doc, layout, os.path.join(work, "base"), repeat)
             results.append((case, {"new": new, "base": base, "report": report,
-                                   "input bytes": sum(map(os.path.getsize, side_files(doc)))}))
+                                   "input bytes": sum(map(os.path.getsize, document_files(doc)))}))
         peer = None
         if args.peer:
             print("peer: running ...", file=sys.stderr)

@@ -2,6 +2,8 @@
 # Windows builds give bit-identical results: no contraction into fused multiply-add, no fast-math.
 add_compile_options(-Wall -Wextra -Werror -ffp-contract=off -fno-fast-math)
 
+include(${CMAKE_CURRENT_LIST_DIR}/SystemHeaders.cmake)
+
 if(TOVALINDER_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
                       -fno-omit-frame-pointer)

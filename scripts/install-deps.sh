@@ -5,8 +5,8 @@
 # the build or the tests.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev nlohmann-json3-dev libstb-dev libeigen3-dev robin-map-dev mingw-w64
-          g++-mingw-w64-x86-64-posix
+          libbenchmark-dev nlohmann-json3-dev libstb-dev libxxhash-dev libeigen3-dev robin-map-dev
+          mingw-w64 g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 wine wine64 clang-format clang-tidy python3)
 # A second OBJ reader to check the runner's OBJ outputs, real OBJ and glTF files nobody here
 # wrote, and node for the glTF validator.

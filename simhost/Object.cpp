@@ -5,7 +5,7 @@
 
 namespace sim {
 
-Object::Object(std::string name) : name(std::move(name)) {}
+Object::Object(std::string objectName) : name(std::move(objectName)) {}
 
 int Object::addVertex(MQPoint position) {
   positions.push_back(position);

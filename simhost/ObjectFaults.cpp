@@ -178,8 +178,10 @@ bool anyNonFinite(const float* values, size_t count) {
 
 template <typename T> bool anyNonFinite(const std::vector<T>& values) {
   static_assert(sizeof(T) % sizeof(float) == 0, "float records");
+  // For T = float the quotient is 1, which is what is meant.
+  const size_t floatsPerRecord = sizeof(T) / sizeof(float); // NOLINT(bugprone-sizeof-expression)
   return anyNonFinite(reinterpret_cast<const float*>(values.data()),
-                      values.size() * (sizeof(T) / sizeof(float)));
+                      values.size() * floatsPerRecord);
 }
 
 } // namespace

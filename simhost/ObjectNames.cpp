@@ -93,7 +93,7 @@ Object* Document::findObject(const std::string& name) const {
 }
 
 std::string Document::unusedObjectName(const std::string& proposal) const {
-  const std::string whole = cutName(proposal);
+  std::string whole = cutName(proposal);
   if (!findObject(whole))
     return whole;
   for (unsigned long n = 2;; ++n) {

@@ -90,7 +90,10 @@ public:
   ObjectName(ObjectName&&) = default;
   SIMHOST_API ObjectName& operator=(std::string text);
   ObjectName& operator=(const ObjectName& other) { return *this = std::string(other); }
-  ObjectName& operator=(ObjectName&& other) { return *this = std::string(std::move(other)); }
+  // Not noexcept: every assignment goes through the name rules, which may allocate.
+  ObjectName& operator=(ObjectName&& other) { // NOLINT(performance-noexcept-move-constructor)
+    return *this = std::string(std::move(other));
+  }
   ObjectName& operator=(const char* text) { return *this = std::string(text); }
   void clear() { *this = std::string(); }
 
@@ -221,7 +224,7 @@ private:
     int offset = -1;
     Place() = default;
     Place(const Place&) {}
-    Place& operator=(const Place&) { return *this; }
+    Place& operator=(const Place&) { return *this; } // NOLINT(bugprone-unhandled-self-assignment)
   };
   Place place_;
   // Tables answering the reference counts, related faces and unique-ID lookups, built on the

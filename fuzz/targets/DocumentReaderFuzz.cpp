@@ -1,17 +1,21 @@
-// The runner's document reader on files made of the fuzz bytes (the first byte picks a layout
-// for the round trip, the rest is the file). Invariants: a file is either read or refused with a
-// DocumentError that names the file, never with anything else; a document that was read writes
-// and reads back unchanged in any layout (names aside, which the writer makes valid UTF-8), and
-// a second round trip changes nothing at all; every document read is one a host could hold (the
-// document checker finds nothing).
+// The runner's document reader on files made of the fuzz bytes: the first byte picks a layout
+// for the round trip and, when its top bit is set, splits the rest at its first NUL into the
+// document and a side file "side.bin" beside it; otherwise the rest is the document. Inputs up
+// to 300 kB, so that nesting tens of thousands of levels deep is reached. Invariants: a file is
+// either read or refused with a one-line DocumentError that names the file, never with anything
+// else; a document that was read writes and reads back unchanged in any layout (names aside,
+// which the writer makes valid UTF-8), and a second round trip changes nothing at all; every
+// document read is one a host could hold (the document checker finds nothing).
 #include "DocumentFile.h"
 #include "FuzzInput.h"
 #include "SimCheck.h"
 #include "SimHost.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <process.h>
@@ -64,9 +68,11 @@ bool read(const std::string& path, sim::Document& document) {
     runner::readDocument(path, document);
     return true;
   } catch (const runner::DocumentError& error) {
-    fuzzing::check(std::string(error.what()).find(fs::path(path).filename().string()) !=
-                       std::string::npos,
+    const std::string what = error.what();
+    fuzzing::check(what.find(fs::path(path).filename().string()) != std::string::npos,
                    "a refusal names the file");
+    fuzzing::check(what.find('\n') == std::string::npos && what.size() < 2000,
+                   "a refusal is one line of sensible length");
     return false;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
@@ -76,7 +82,26 @@ bool read(const std::string& path, sim::Document& document) {
   }
 }
 
+void writeBytes(const fs::path& path, const uint8_t* data, size_t size) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+}
+
 } // namespace
+
+// Deep nesting needs long inputs: unless the command line says otherwise, up to 300 kB.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  static std::vector<char*> arguments(*argv, *argv + *argc);
+  for (char* argument : arguments)
+    if (std::strncmp(argument, "-max_len=", 9) == 0)
+      return 0;
+  static char maxLength[] = "-max_len=300000";
+  arguments.push_back(maxLength);
+  arguments.push_back(nullptr);
+  *argc = static_cast<int>(arguments.size() - 1);
+  *argv = arguments.data();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0)
@@ -86,10 +111,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                         runner::DataLayout::Automatic};
   const runner::DataLayout layout = layouts[data[0] % 4];
   const std::string input = (workFolder() / "input.json").string();
-  {
-    std::ofstream file(input, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(data + 1), std::streamsize(size - 1));
-  }
+  const uint8_t* end = data + size;
+  const uint8_t* split =
+      (data[0] & 0x80) ? static_cast<const uint8_t*>(std::memchr(data + 1, 0, size - 1)) : nullptr;
+  writeBytes(input, data + 1, size_t((split ? split : end) - (data + 1)));
+  if (split)
+    writeBytes(workFolder() / "side.bin", split + 1, size_t(end - split - 1));
+  else
+    fs::remove(workFolder() / "side.bin");
   sim::Document first;
   if (!read(input, first))
     return 0;

@@ -46,9 +46,11 @@ std::vector<FileGroup> plannedOutputs(const CommandLine& line, const RunFiles* f
   std::vector<FileGroup> outputs;
   if (!line.dryRun && !files) {
     FileGroup document{"the output document", {line.output}, true};
-    // The automatic layout writes a side file for large documents.
-    if (line.layout == DataLayout::SideFile || line.layout == DataLayout::Automatic)
-      document.paths.push_back(sideFileName(line.output));
+    // A new side file has a name of its own (the document's and its content's); the one the
+    // output names now is removed once the new document is in place.
+    const std::string replaced = referencedSideFile(line.output);
+    if (!replaced.empty())
+      document.paths.push_back(replaced);
     outputs.push_back(document);
   } else if (!line.dryRun && !line.output.empty()) {
     // A model file written whole (glTF); the format itself checks it against its inputs.

@@ -52,7 +52,7 @@ void pairByPositionFor(const RunFiles& files, TransferRequest& request) {
 }
 
 void readInput(const CommandLine& line, RunFiles* files, sim::Document& document,
-               TransferRequest& request) {
+               TransferRequest& request, Progress& progress) {
   try {
     if (files) {
       RunObjects objects;
@@ -66,7 +66,9 @@ void readInput(const CommandLine& line, RunFiles* files, sim::Document& document
     const std::string wrongKind = unreadableKind(line.input);
     if (!wrongKind.empty())
       throw DocumentError(line.input + ": " + wrongKind);
-    readDocument(line.input, document);
+    readDocument(line.input, document, [&progress](std::uint64_t done, std::uint64_t total) {
+      progress.bytes(done, total);
+    });
   } catch (const DocumentError& e) {
     throw RunError(kExitBadInput, e.what());
   }
@@ -156,7 +158,7 @@ int runCommandLine(const CommandLine& line) {
   auto stage = std::chrono::steady_clock::now();
   progress.stage("reading " + baseName(report.input));
   auto document = std::make_unique<sim::Document>();
-  readInput(line, files.get(), *document, request);
+  readInput(line, files.get(), *document, request, progress);
   report.timings.emplace_back("read", secondsSince(stage));
 
   stage = std::chrono::steady_clock::now();
@@ -185,7 +187,10 @@ int runCommandLine(const CommandLine& line) {
       if (files)
         files->write(*document, outcome);
       else
-        writeDocument(line.output, *document, line.layout);
+        writeDocument(line.output, *document, line.layout,
+                      [&progress](std::uint64_t done, std::uint64_t total) {
+                        progress.items(done, total); // numbers written
+                      });
     } catch (const DocumentError& e) {
       throw RunError(kExitFailure, e.what());
     }

@@ -82,8 +82,11 @@ std::string temporaryNameFor(const std::string& target, std::uint64_t bits) {
   return target.substr(0, leafEnd) + suffix;
 }
 
-AtomicFile::AtomicFile(std::string target)
-    : target_(std::move(target)), buffer_(std::make_unique<Buffer>(file_)),
+AtomicFile::AtomicFile(std::string target) : AtomicFile(target, target) {}
+
+AtomicFile::AtomicFile(std::string target, std::string permissionsFrom)
+    : target_(std::move(target)), permissionsFrom_(std::move(permissionsFrom)),
+      buffer_(std::make_unique<Buffer>(file_)),
       stream_(std::make_unique<std::ostream>(buffer_.get())) {}
 
 AtomicFile::~AtomicFile() {
@@ -93,7 +96,7 @@ AtomicFile::~AtomicFile() {
 bool AtomicFile::open() {
   if (pending_)
     return true;
-  const std::optional<unsigned> keepMode = native::permissionsOf(target_);
+  const std::optional<unsigned> keepMode = native::permissionsOf(permissionsFrom_);
   for (int attempt = 0; attempt < 8; ++attempt) {
     temporary_ = temporaryNameFor(target_, native::unpredictableBits());
     // A signal waits until the new file is on record: none can come in between.

@@ -1,9 +1,10 @@
 // A file written under a temporary name beside its target and renamed over it on commit; a file
 // never committed is removed, so readers only ever see a complete file or none. The temporary is
 // created exclusively under an unpredictable name (never through a link), carries the permission
-// bits of the file it replaces (or the usual ones for a new file), is flushed to the disk before
-// the rename, and is removed when a signal stops the program (CleanupOnSignal.h). A link at the
-// target is replaced itself; the file it pointed to is left as it was.
+// bits of the file it replaces (or of another file named for them, or the usual ones for a new
+// file), is flushed to the disk before the rename, and is removed when a signal stops the program
+// (CleanupOnSignal.h). A link at the target is replaced itself; the file it pointed to is left as
+// it was.
 #pragma once
 
 #include "NativeFiles.h"
@@ -17,6 +18,9 @@ namespace runner {
 class AtomicFile {
 public:
   explicit AtomicFile(std::string target);
+  // The new file takes the permission bits of permissionsFrom (when that is a regular file)
+  // rather than the target's: for a target under a new name that supersedes another file.
+  AtomicFile(std::string target, std::string permissionsFrom);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -40,6 +44,7 @@ public:
 private:
   class Buffer;
   std::string target_;
+  std::string permissionsFrom_;
   std::string temporary_;
   std::string error_;
   native::FileHandle file_;

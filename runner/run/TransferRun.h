@@ -33,7 +33,7 @@ enum ExitCode {
 // A reason to stop, with the exit code it leads to.
 class RunError : public std::runtime_error {
 public:
-  RunError(int code, const std::string& what) : std::runtime_error(what), code(code) {}
+  RunError(int exitCode, const std::string& what) : std::runtime_error(what), code(exitCode) {}
   int code;
 };
 

@@ -23,7 +23,7 @@ const char kUsage[] =
     "\n"
     "  --vertices N   about N vertices in the body (default 2100, the bundled sample)\n"
     "  --morphs M     number of morph elements (default 5)\n"
-    "  --layout L     readable, base64, binary (side file OUTPUT.bin) or auto (default)\n"
+    "  --layout L     readable, base64, binary (side file OUTPUT.<hash>.bin) or auto (default)\n"
     "  --dense        glTF: morph targets as plain arrays, never sparse\n"
     "\n"
     "glTF: the Source mesh \"Body\" with its morphs as targets, plus closed lips, and the\n"

@@ -4,20 +4,9 @@
 
 #include <gtest/gtest.h>
 
-extern "C" MQDWORD MQCheckVersion(MQDWORD);
-extern "C" const char* MQGetPlugInName();
 extern "C" MQBOOL MQModifyObject(int, MQDocument);
 
 namespace {
-
-// Runs first in this program: the handshake alone constructs nothing.
-TEST(PluginObject, A_HandshakeAloneConstructsNothing) {
-  EXPECT_EQ(MQCheckVersion(0x4300), 0x430u);
-  EXPECT_FALSE(pluginObjectConstructed());
-  const char* name = MQGetPlugInName();
-  EXPECT_TRUE(pluginObjectConstructed());
-  EXPECT_EQ(MQGetPlugInName(), name);
-}
 
 TEST(PluginObject, IndexOtherThanZeroLeavesTheDocumentField) {
   Tovalinder& plugin = pluginObject();

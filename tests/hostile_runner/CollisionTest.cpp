@@ -1,6 +1,7 @@
 // Outputs that name an input or each other: refused before anything is written (exit 2), the
 // folder left exactly as it was, however the name is spelled (.., a linked folder, a hard or
 // symbolic link); with --force the result may replace the input document as a whole.
+#include "DocumentFile.h"
 #include "HostileSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,8 @@ using runner_test::writeFile;
 
 namespace {
 
-// scene.json with its numbers in scene.bin, made by the runner itself; a sub folder, a link to
-// the folder, and hard and symbolic links to the document.
+// scene.json with its numbers in its side file (sceneSide()), made by the runner itself; a sub
+// folder, a link to the folder, and hard and symbolic links to the document.
 void setUpScene(const ScratchFolder& dir) {
   writeFile(dir.file("small.json"), smallDocument());
   ASSERT_EQ(runRunner(dir, {"small.json", "-o", "scene.json", "--layout", "binary",
@@ -32,6 +33,19 @@ void setUpScene(const ScratchFolder& dir) {
   std::filesystem::create_symlink("scene.json", dir.file("link.json"));
 }
 
+// The file name of the side file a document names ("" for none).
+std::string sideOf(const std::string& document) {
+  return std::filesystem::path(runner::referencedSideFile(document)).filename().string();
+}
+
+// The name of scene.json's side file: named after the document and its content, so the same in
+// every folder set up alike.
+std::string sceneSide() {
+  ScratchFolder dir;
+  setUpScene(dir);
+  return sideOf(dir.file("scene.json"));
+}
+
 struct Case {
   std::vector<std::string> args;
   std::string message;
@@ -42,6 +56,7 @@ struct Case {
 TEST(HostileRunner, OutputsNamingAnInputOrEachOtherAreRefusedAndNothingChanges) {
   const std::string force = "give --force to replace the input";
   const std::string destroy = "writing it would destroy the input; choose another name";
+  const std::string side = sceneSide();
   const std::vector<Case> cases = {
       {{"-o", "scene.json"},
        "the output document \"scene.json\" is the input document \"scene.json\": " + force},
@@ -49,27 +64,18 @@ TEST(HostileRunner, OutputsNamingAnInputOrEachOtherAreRefusedAndNothingChanges) 
       {{"-o", "here/scene.json"}, force},
       {{"-o", "hard.json"}, force},
       {{"-o", "link.json"}, force},
-      {{"-o", "scene.v2"},
-       "the side file \"scene.bin\" of the output document \"scene.v2\" is the "
-       "side file \"scene.bin\" of the input document \"scene.json\": " +
-           destroy},
-      {{"-o", "scene.v2", "--force"}, destroy},
-      {{"-o", "scene", "--layout", "binary", "--force"}, destroy},
-      {{"-o", "scene.bin", "--layout", "readable"},
-       "the output document \"scene.bin\" is the side "
-       "file \"scene.bin\" of the input document"},
-      {{"-o", "x.bin", "--layout", "binary"},
-       "the output document \"x.bin\" and its own side file "
-       "are the same file"},
+      {{"-o", side, "--layout", "readable"},
+       "the output document \"" + side + "\" is the side file \"" + side +
+           "\" of the input document"},
+      {{"-o", side, "--force"}, destroy},
       {{"--show-dialog", "scene.json", "--dry-run", "--force"},
        "the dialog page \"scene.json\" is the input document \"scene.json\": " + destroy},
-      {{"--show-dialog", "here/scene.bin", "--dry-run"},
-       "the dialog page \"here/scene.bin\" is "
-       "the side file \"scene.bin\""},
+      {{"--show-dialog", "here/" + side, "--dry-run"},
+       "the dialog page \"here/" + side + "\" is the side file \"" + side + "\""},
       {{"-o", "out.json", "--show-dialog", "out.json"},
        "the output document \"out.json\" and the "
        "dialog page \"out.json\" are the same file"},
-      {{"-o", "out.json", "--show-dialog", "sub/../out.bin"}, "are the same file"},
+      {{"-o", "out.json", "--show-dialog", "sub/../out.json"}, "are the same file"},
       {{"--pictures", "scene.json", "--dry-run"}, "the pictures folder \"scene.json\" is a file"},
   };
   for (const Case& c : cases) {
@@ -99,19 +105,47 @@ TEST(HostileRunner, APictureNamingTheInputIsRefusedOnceItsNameIsKnown) {
   EXPECT_EQ(changesBesides(before, snapshot(dir), {}), "");
 }
 
+TEST(HostileRunner, NamesThatOnceSharedTheInputsSideFileNowWriteBesideIt) {
+  // Under the earlier rule (side file NAME.bin) each of these wrote over scene.bin.
+  const std::vector<std::vector<std::string>> cases = {{"-o", "scene.v2"},
+                                                       {"-o", "scene", "--layout", "binary"},
+                                                       {"-o", "x.bin", "--layout", "binary"}};
+  for (const std::vector<std::string>& c : cases) {
+    ScratchFolder dir;
+    setUpScene(dir);
+    const Snapshot before = snapshot(dir);
+    std::vector<std::string> args = {"scene.json"};
+    args.insert(args.end(), c.begin(), c.end());
+    const Outcome r = runRunner(dir, args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string out = dir.file(c[1]);
+    EXPECT_EQ(changesBesides(before, snapshot(dir), {c[1], sideOf(out)}), "") << c[1];
+    for (const std::string& document : {dir.file("scene.json"), out}) {
+      sim::Document back;
+      EXPECT_NO_THROW(runner::readDocument(document, back)) << document;
+    }
+  }
+}
+
 TEST(HostileRunner, ForceReplacesTheInputDocumentAsAWholeAndItReadsBack) {
   for (const char* layout : {"binary", "readable"}) {
     ScratchFolder dir;
     setUpScene(dir);
     const Snapshot before = snapshot(dir);
     const std::string old = readFile(dir.file("scene.json"));
+    const std::string oldSide = sideOf(dir.file("scene.json"));
     const Outcome r = runRunner(dir, {"scene.json", "-o", "scene.json", "--force", "--layout",
                                       layout, "--keep-object-names"});
     ASSERT_EQ(r.status, 0) << r.err;
+    // The old side file went with the document it served; a new one has a name of its own.
+    const std::string newSide = sideOf(dir.file("scene.json"));
+    EXPECT_NE(newSide, oldSide);
+    EXPECT_FALSE(std::filesystem::exists(dir.file(oldSide)));
     EXPECT_NE(readFile(dir.file("scene.json")), old);
     // The hard link keeps the old document: only the name given was replaced.
     EXPECT_EQ(readFile(dir.file("hard.json")), old);
-    EXPECT_EQ(changesBesides(before, snapshot(dir), {"scene.json", "scene.bin", "link.json"}), "");
+    EXPECT_EQ(changesBesides(before, snapshot(dir), {"scene.json", oldSide, newSide, "link.json"}),
+              "");
     EXPECT_TRUE(temporaries(dir).empty());
     // It holds the new element beside the old one, and reads back.
     EXPECT_NE(readFile(dir.file("scene.json")).find("\"#elem:m-A\""), std::string::npos);

@@ -64,8 +64,11 @@ TEST(FileBlocks, ADocumentsPartsAreItsFileAndTheSideFileItNames) {
   a->addVertex(0, 0, 0);
   writeDocument(dir.file("blocks.json"), document, DataLayout::SideFile);
   writeDocument(dir.file("plain.json"), document, DataLayout::Readable);
+  // The side file is named after the document and its content.
+  const std::string side = referencedSideFile(dir.file("blocks.json"));
+  EXPECT_EQ(side.rfind(dir.file("blocks.json."), 0), 0u) << side;
   EXPECT_EQ(documentParts(dir.file("blocks.json")),
-            (std::vector<std::string>{dir.file("blocks.json"), dir.file("blocks.bin")}));
+            (std::vector<std::string>{dir.file("blocks.json"), side}));
   EXPECT_EQ(documentParts(dir.file("plain.json")),
             std::vector<std::string>{dir.file("plain.json")});
   // Wherever the key stands and however it is spelt.

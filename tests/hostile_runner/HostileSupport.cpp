@@ -234,13 +234,13 @@ std::vector<std::string> temporaries(const ScratchFolder& folder) {
 std::string reversedOrderDocument(int side) {
   std::string positions, reversed, faces, reversedFaces, element;
   const int n = side * side;
-  auto point = [](int i, int side, const char* z) {
+  auto point = [side](int i, const char* z) {
     return "[" + std::to_string(i % side) + "," + std::to_string(i / side) + "," + z + "]";
   };
   for (int i = 0; i < n; ++i) {
-    positions += (i ? "," : "") + point(i, side, "0");
-    reversed += (i ? "," : "") + point(n - 1 - i, side, "0");
-    element += (i ? "," : "") + point(i, side, "0.5");
+    positions += (i ? "," : "") + point(i, "0");
+    reversed += (i ? "," : "") + point(n - 1 - i, "0");
+    element += (i ? "," : "") + point(i, "0.5");
   }
   for (int y = 0; y + 1 < side; ++y)
     for (int x = 0; x + 1 < side; ++x) {

@@ -43,6 +43,9 @@ TEST(HostileRunner, OutputsThatAreNoFilesAreRefusedSayingWhatTheyAre) {
     std::filesystem::create_directory(dir.file("folder"));
     ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0644), 0);
     ASSERT_EQ(mkfifo(dir.file("fifo.bin").c_str(), 0644), 0);
+    // An earlier output that names the pipe as its side file: the file a write would replace.
+    writeFile(dir.file("fifo.v2"), R"({"format": "tovalinder-document", "version": 1,
+        "binary": {"file": "fifo.bin", "bytes": 0}, "objects": []})");
     // The null device's numbers, in the scratch folder (only a privileged user may make one).
     if (c.device && mknod(dir.file("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
       continue;

@@ -2,6 +2,7 @@
 // afterwards no temporary is left, the previous outputs are whole, and the pictures and the
 // dialog page exist only when the run succeeded. Temporaries are created exclusively under
 // unpredictable names, never through a link, never more open than the file they replace.
+#include "DocumentFile.h"
 #include "HostileSupport.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +97,11 @@ TEST(HostileRunner, PicturesAndTheDialogPageAreWrittenOnlyWhenTheRunSucceeds) {
 TEST(HostileRunner, TemporariesAreCreatedExclusivelyUnderUnpredictableNames) {
   ScratchFolder dir, logs;
   setUpPrevious(dir);
-  chmod(dir.file("out.bin").c_str(), 0600);
+  // A previous result in the binary layout whose numbers only their owner may read.
+  sim::Document previous;
+  runner::readDocument(dir.file("in.json"), previous);
+  runner::writeDocument(dir.file("out.json"), previous, runner::DataLayout::SideFile);
+  chmod(runner::referencedSideFile(dir.file("out.json")).c_str(), 0600);
   std::vector<std::string> names;
   for (int run = 0; run < 2; ++run) {
     Launch launch = fullRun("");
@@ -109,12 +114,19 @@ TEST(HostileRunner, TemporariesAreCreatedExclusivelyUnderUnpredictableNames) {
       EXPECT_EQ(path.substr(path.size() - 4), ".tmp") << path;
       EXPECT_EQ(excl, "excl=1") << path;
       EXPECT_EQ(nofollow, "nofollow=1") << path;
-      if (path.rfind("out.bin.", 0) == 0) {
-        EXPECT_EQ(mode, "mode=600") << "more open than the file it replaces";
+      // The new side file is created no more open than the one it supersedes.
+      if (path.rfind("out.json.", 0) == 0 && path.find(".bin.") != std::string::npos) {
+        EXPECT_EQ(mode, "mode=600") << path;
       }
       names.push_back(path);
     }
-    EXPECT_EQ(created, 8u) << "page, five pictures, document and side file";
+    // The page, five pictures, the document and its side file; on the first run also the
+    // markers of the new side file and of the one it supersedes (the second run writes the same
+    // side file again and has no marker to place).
+    EXPECT_EQ(created, run == 0 ? 10u : 8u);
+    struct stat side {};
+    ASSERT_EQ(stat(runner::referencedSideFile(dir.file("out.json")).c_str(), &side), 0);
+    EXPECT_EQ(side.st_mode & 0777, 0600u);
   }
   // Same targets, other names: nothing about a run's temporaries can be guessed beforehand.
   for (size_t i = 0; i < names.size(); ++i)

@@ -1,14 +1,19 @@
 // Document files: exact round trips in every layout, the defaults a file may leave out, and a
 // precise message for every fault, with nothing written when a write fails.
 #include "DocumentFile.h"
+#include "FloatText.h"
 #include "RunnerTestSupport.h"
 #include "SampleCharacter.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <random>
 
 using namespace runner;
 using namespace runner_test;
@@ -74,8 +79,15 @@ TEST(DocumentFiles, EveryLayoutRoundTripsBitForBit) {
       roundTrip(*document, layout, dir, back);
       EXPECT_EQ(sim::describe(back), sim::describe(*document))
           << "layout " << static_cast<int>(layout);
-      const bool sideFile = layout == DataLayout::SideFile;
-      EXPECT_EQ(dir.listing(), sideFile ? "doc.bin doc.json" : "doc.json");
+      // The side file is named after the document and a hash of its bytes.
+      const std::string side = referencedSideFile(dir.file("doc.json"));
+      if (layout == DataLayout::SideFile) {
+        ASSERT_EQ(side.size(), dir.file("doc.json").size() + 21) << side;
+        EXPECT_EQ(dir.listing(), "doc.json " + std::filesystem::path(side).filename().string());
+      } else {
+        EXPECT_EQ(side, "");
+        EXPECT_EQ(dir.listing(), "doc.json");
+      }
     }
   }
 }
@@ -105,6 +117,75 @@ TEST(DocumentFiles, ReadableLayoutIsShortAndPlain) {
   // Defaults are left out.
   for (const char* key : {"uniqueIds", "weights", "materials", "uvs", "creases", "selected\": ["})
     EXPECT_EQ(text.find(key), std::string::npos) << key;
+}
+
+// The text the documents have always had: "%.Ng" with the least N from 6 to 9 that strtod,
+// rounded to float, reads back as the same value; the fast formatter must give it exactly.
+std::string printfText(float value) {
+  if (value == 0.0f)
+    return std::signbit(value) ? "-0.0" : "0";
+  char text[32];
+  for (int digits = 6; digits <= 9; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+    const float back = static_cast<float>(std::strtod(text, nullptr));
+    if (std::memcmp(&back, &value, sizeof value) == 0)
+      break;
+  }
+  return text;
+}
+
+TEST(DocumentFiles, NumbersAreWrittenAsTheyAlwaysWere) {
+  std::vector<float> values = {0.1f,    1.0f,        -2.5e-8f,    3.4028235e38f, 1.17549435e-38f,
+                               1e-45f,  16777217.0f, 123456.789f, 1e6f,          1e-5f,
+                               0.0001f, 100000.0f};
+  std::mt19937 random(7);
+  for (int i = 0; i < 300000; ++i) {
+    const std::uint32_t bits = random();
+    const float value = fromBits(bits);
+    if (std::isfinite(value))
+      values.push_back(value);
+    values.push_back(std::round(std::uniform_real_distribution<float>(-2, 2)(random) * 1e4f) /
+                     1e4f); // the four decimals of hand-made documents
+  }
+  for (std::uint32_t bits = 0x3F800000u; bits < 0x3F800000u + 20000; ++bits)
+    values.push_back(fromBits(bits)); // every float from 1 upwards for a stretch
+  size_t differing = 0;
+  for (float value : values) {
+    char text[kNumberTextSize];
+    const std::string fast(text, floatText(value, text));
+    if (fast != printfText(value) && ++differing <= 5)
+      ADD_FAILURE() << fast << " instead of " << printfText(value);
+  }
+  EXPECT_EQ(differing, 0u) << "of " << values.size();
+}
+
+TEST(DocumentFiles, ReadingAndWritingTellHowFarTheyHaveCome) {
+  sim::Document sample;
+  SampleOptions small;
+  small.segments = 8, small.rings = 12, small.armSegments = 6, small.armRings = 4, small.morphs = 2;
+  buildSampleDocument(sample, small);
+  for (DataLayout layout : {DataLayout::Readable, DataLayout::Base64, DataLayout::SideFile}) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
+    const DocumentProgress record = [&](std::uint64_t done, std::uint64_t total) {
+      calls.emplace_back(done, total);
+    };
+    ScratchFolder dir;
+    writeDocument(dir.file("doc.json"), sample, layout, record);
+    for (int pass = 0; pass < 2; ++pass) {
+      ASSERT_FALSE(calls.empty());
+      for (size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_LE(calls[i].first, calls[i].second);
+        if (i) {
+          EXPECT_GE(calls[i].first, calls[i - 1].first);
+        }
+      }
+      EXPECT_EQ(calls.back().first, calls.back().second) << "layout " << int(layout);
+      calls.clear();
+      sim::Document back;
+      if (pass == 0)
+        readDocument(dir.file("doc.json"), back, record);
+    }
+  }
 }
 
 TEST(DocumentFiles, LeftOutValuesTakeTheirDefaults) {
@@ -169,6 +250,12 @@ TEST(DocumentFiles, FaultsAreNamedPrecisely) {
           "uniqueIds": [5, 6, 5]}}]})",
        "objects[0] (\"A\").vertices.uniqueIds[2]: duplicate unique ID 5, already the ID of "
        "vertex 0"},
+      {head + R"({"name": "A", )" + R"("vertices": {"positions": [[0,0,0],[1,0,0],[0,1,0]],
+          "uniqueIds": [4000000000, 7, 4000000000]}}]})",
+       "objects[0] (\"A\").vertices.uniqueIds[2]: duplicate unique ID 4000000000, already the ID "
+       "of vertex 0"},
+      {head + R"({"name": "A", "vertices": {"positions": [[0,0,0]], "uniqueIds": [4294967295]}}]})",
+       "uniqueIds[0]: unique ID 4294967295 leaves no ID for a new vertex"},
       {head + R"({"name": "A", )" + R"("vertices": {"positions": [[0,0,0]], "uniqueIds": [0]}}]})",
        "uniqueIds[0]: unique ID 0"},
       {head + R"({"name": "A", )" + tri + R"(, "faces": {"points": [[0,1,2],[2,1,0]],
@@ -192,6 +279,12 @@ TEST(DocumentFiles, FaultsAreNamedPrecisely) {
       {head + R"({"name": "A", "vertices": {"positions": {"type": "float32", "count": 3,
           "base64": "AAAAAA=="}}}]})",
        "positions.base64: holds 4 bytes, but 3 values need 12"},
+      {head + R"({"name": "A", "vertices": {"positions": {"type": "float32", "count": 4,
+          "base64": "AAAAAAAAAAAAAAAAAAAAAA=="}}}]})",
+       "vertices.positions: holds 4 numbers, not a multiple of 3 (x, y, z)"},
+      {head + R"({"name": "A", )" + tri + R"(, "faces": {"sizes": [3], "points": [0,1,2],
+          "uvs": {"type": "float32", "count": 4, "base64": "AAAAAAAAAAAAAAAAAAAAAA=="}}}]})",
+       "faces.uvs: holds 4 numbers, but the faces have 3 points in all (u and v of each point)"},
       {head + R"({"name": "A", "vertices": {"positions": {"type": "int32", "count": 0,
           "base64": ""}}}]})",
        "positions.type: this array holds float32 values"},
@@ -227,14 +320,15 @@ TEST(DocumentFiles, SideFileFaultsAreNamed) {
   const std::string path = dir.file("doc.json");
   writeDocument(path, original, DataLayout::SideFile);
   // Cut the side file short: the document no longer matches it.
-  const std::string bytes = readFile(dir.file("doc.bin"));
-  writeFile(dir.file("doc.bin"), bytes.substr(0, bytes.size() - 4));
+  const std::string sidePath = referencedSideFile(path);
+  const std::string bytes = readFile(sidePath);
+  writeFile(sidePath, bytes.substr(0, bytes.size() - 4));
   sim::Document back;
   try {
     readDocument(path, back);
     ADD_FAILURE() << "accepted a short side file";
   } catch (const DocumentError& e) {
-    EXPECT_NE(std::string(e.what()).find("doc.bin has " + std::to_string(bytes.size() - 4) +
+    EXPECT_NE(std::string(e.what()).find(sidePath + " has " + std::to_string(bytes.size() - 4) +
                                          " bytes, not the " + std::to_string(bytes.size())),
               std::string::npos)
         << e.what();

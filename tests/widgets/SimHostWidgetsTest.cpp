@@ -3,6 +3,7 @@
 #include "PluginUnderTest.h"
 #include "SimHost.h"
 #include "SimWidgets.h"
+#include "StrictHost.h"
 
 #include <gtest/gtest.h>
 
@@ -50,26 +51,24 @@ int recordingProc(MQDocument, MQValueList values, void* pointer) {
   return 0;
 }
 
-class HostWidgets : public ::testing::Test {
+class HostWidgets : public testing_support::StrictHost {
 protected:
   void SetUp() override {
+    StrictHost::SetUp();
     ASSERT_TRUE(module.loaded());
     g_widgetValue = module.function<MQWidget_Value_fn>("MQWidget_Value");
     ASSERT_NE(g_widgetValue, nullptr);
     g_calls.clear();
     g_finishPointer = nullptr;
     g_deleteOnCall = 0;
-    sim::clearMisuses();
     sim::clearWidgetRecords();
-    sim::setStrict(true);
   }
   void TearDown() override {
     for (int id : sim::liveWidgets())
       if (id != sim::kMainWindowId)
         remove(id);
-    sim::setStrict(false);
-    sim::clearMisuses();
     sim::clearWidgetRecords();
+    StrictHost::TearDown();
   }
 
   void send(int id, int message, std::vector<void*> pairs) {
@@ -109,12 +108,6 @@ protected:
     send(dialog, MQWIDGET_MSG_RUN, {key("type"), key("modal"), key("result"), &result});
     return result;
   }
-  std::vector<std::string> takeMisuses() {
-    std::vector<std::string> found = sim::misuses();
-    sim::clearMisuses();
-    return found;
-  }
-
   testing_support::LoadedModule module{testing_support::simHostFile()};
 };
 
