@@ -1,8 +1,8 @@
 // Times (processor time) the correspondence and transfer stages on generated documents in the
 // simulated host and prints, per case, the stage's wall time and the memory it added at its peak,
 // beside the same figures for the straightforward versions (given a minute and 4 GB; a run that
-// exceeds either is reported as such). Each run happens in a child process of its own, so that its
-// peak memory is its own.
+// exceeds either is reported as such), and for the transfer the host calls per Destination face
+// and element. Each run happens in a child process of its own, so that its peak memory is its own.
 #include "Oracle.h"
 #include "Scenes.h"
 #include "host/HostTable.h"
@@ -53,9 +53,17 @@ double cpuSeconds() {
 
 struct Measure {
   double seconds = 0;
-  long peakMb = 0; // added by the stage at its peak, above what the document already took
-  int status = 0;  // 0 finished, 1 over time, 2 over memory, 3 failed
+  long peakMb = 0;         // added by the stage at its peak, above what the document already took
+  int status = 0;          // 0 finished, 1 over time, 2 over memory, 3 failed
+  double callsPerFace = 0; // host calls per Destination face and element (transfer stages)
 };
+
+// Destination faces times elements of the plug-in object as bound to a scene.
+double faceElements() {
+  const Tovalinder& plugin = pluginObject();
+  const sim::Object* destination = sim::objectFromHandle(plugin.destination.object);
+  return destination ? double(destination->faceCount()) * double(plugin.elements.size()) : 0.0;
+}
 
 // Builds the document with prepare, then times stage; both in a child process.
 Measure measure(const std::function<void()>& prepare, const std::function<void()>& stage,
@@ -82,11 +90,17 @@ Measure measure(const std::function<void()>& prepare, const std::function<void()
       const rlimit seconds{static_cast<rlim_t>(cpuSeconds()) + kOracleSeconds + 1, RLIM_INFINITY};
       setrlimit(RLIMIT_CPU, &seconds);
     }
+    sim::resetCallCounts();
     const double start = cpuSeconds();
     stage();
     const double end = cpuSeconds();
     Measure m;
     m.seconds = end - start;
+    double calls = 0;
+    for (const auto& call : sim::callCounts())
+      calls += double(call.second);
+    if (faceElements() > 0)
+      m.callsPerFace = calls / faceElements();
     m.peakMb = (statusKb("VmHWM:") - base) / 1024;
     if (write(pipeEnds[1], &m, sizeof m) != static_cast<ssize_t>(sizeof m))
       _exit(1);
@@ -108,10 +122,14 @@ Measure measure(const std::function<void()>& prepare, const std::function<void()
 }
 
 std::string describe(const Measure& m) {
-  char text[64];
+  char text[96];
   switch (m.status) {
   case 0:
-    std::snprintf(text, sizeof text, "%9.3f s %6ld MB", m.seconds, m.peakMb);
+    if (m.callsPerFace > 0)
+      std::snprintf(text, sizeof text, "%9.3f s %6ld MB %5.1f calls/face/element", m.seconds,
+                    m.peakMb, m.callsPerFace);
+    else
+      std::snprintf(text, sizeof text, "%9.3f s %6ld MB", m.seconds, m.peakMb);
     return text;
   case 1:
     return "   > 60 s (stopped)  ";
@@ -331,6 +349,18 @@ int main(int argc, char** argv) {
   for (int n : quick ? std::vector<int>{10000} : std::vector<int>{10000, 100000, 1000000})
     runCase(
         "mirror map " + std::to_string(n) + " v", [=] { return mirrorScene(n); },
+        [](Tovalinder& p) { p.buildMirrorMap(); }, [](oracle::Run& r) { r.buildMirrorMap(); },
+        true);
+
+  // One vertex far out must not crowd the others together.
+  for (int n : quick ? std::vector<int>{10000} : std::vector<int>{10000, 100000})
+    runCase(
+        "mirror map " + std::to_string(n) + " v, one at x = 3e38",
+        [=] {
+          scenes::Scene scene = mirrorScene(n);
+          scene.destination.vertices[0].position.x = 3e38f;
+          return scene;
+        },
         [](Tovalinder& p) { p.buildMirrorMap(); }, [](oracle::Run& r) { r.buildMirrorMap(); },
         true);
 

@@ -218,36 +218,6 @@ std::vector<RunContext*>& runContexts() {
   return contexts;
 }
 
-// A number a person can type into a number field (empty allowed: the field was cleared).
-bool typeableNumber(const std::string& text) {
-  size_t i = 0, n = text.size();
-  if (n == 0)
-    return true;
-  if (text[i] == '+' || text[i] == '-')
-    ++i;
-  size_t digits = 0;
-  while (i < n && std::isdigit(static_cast<unsigned char>(text[i])))
-    ++i, ++digits;
-  if (i < n && text[i] == '.') {
-    ++i;
-    while (i < n && std::isdigit(static_cast<unsigned char>(text[i])))
-      ++i, ++digits;
-  }
-  if (digits == 0)
-    return false;
-  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-      ++i;
-    size_t exponentDigits = 0;
-    while (i < n && std::isdigit(static_cast<unsigned char>(text[i])))
-      ++i, ++exponentDigits;
-    if (exponentDigits == 0)
-      return false;
-  }
-  return i == n;
-}
-
 bool captionMatches(const std::u16string& caption, const std::u16string& wanted) {
   return caption == wanted || displayedCaption(caption) == wanted;
 }
@@ -537,6 +507,35 @@ private:
 };
 
 } // namespace
+
+bool typeableNumber(const std::string& text) {
+  size_t i = 0, n = text.size();
+  if (n == 0)
+    return true;
+  if (text[i] == '+' || text[i] == '-')
+    ++i;
+  size_t digits = 0;
+  while (i < n && std::isdigit(static_cast<unsigned char>(text[i])))
+    ++i, ++digits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && std::isdigit(static_cast<unsigned char>(text[i])))
+      ++i, ++digits;
+  }
+  if (digits == 0)
+    return false;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-'))
+      ++i;
+    size_t exponentDigits = 0;
+    while (i < n && std::isdigit(static_cast<unsigned char>(text[i])))
+      ++i, ++exponentDigits;
+    if (exponentDigits == 0)
+      return false;
+  }
+  return i == n;
+}
 
 struct ScriptPlayer {
   static const std::vector<UserScript::Action>& actions(const UserScript& script) {

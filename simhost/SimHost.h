@@ -48,7 +48,7 @@
 //    recorded (see misuses()).
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 #include <map>
 #include <memory>

@@ -21,9 +21,7 @@
 //  - A list box without "multiselect" keeps at most one item selected: selecting one deselects
 //    the others.
 //  - A numeric edit ("numeric" = "double") accepts from the user only what a person can type into
-//    a number field: empty, or an optional sign, digits with at most one point (at least one
-//    digit), an optional exponent "e"/"E" with optional sign and digits. The plug-in itself may set
-//    any text.
+//    a number field (typeableNumber below). The plug-in itself may set any text.
 //  - Events: for each handler registered on a widget for the event's name (those registered with
 //    "prior" = true first, each group in registration order) the host calls "proc" with the
 //    document set by setEventDocument, a value list and the handler's "pointer". Every list holds
@@ -220,6 +218,11 @@ private:
   friend struct ScriptPlayer;
   std::vector<Action>* actions_;
 };
+
+// The host's rule for what a person can type into a number field ("numeric" = "double"): empty
+// (the field was cleared), or an optional sign, digits with at most one point (at least one
+// digit), and an optional exponent "e"/"E" with an optional sign and digits.
+SIMHOST_API bool typeableNumber(const std::string& text);
 
 // The script that the next modal run plays (first queued, first played). A message box does not
 // take one.

@@ -7,7 +7,9 @@
 // (first partner stays, the lowest-indexed candidate wins, a vertex on the plane pairs with
 // itself).
 #include "FuzzInput.h"
-#include "transfer/VertexCorrespondence.h"
+#include "transfer/MirrorPartners.h"
+#include "transfer/SequenceDiff.h"
+#include "transfer/Tolerances.h"
 
 #include <cmath>
 #include <limits>

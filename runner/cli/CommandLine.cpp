@@ -1,9 +1,8 @@
 #include "CommandLine.h"
 
-#include "DialogOptions.h"
 #include "GltfAsset.h"
-
-#include <cmath>
+#include "dialog/DialogOptions.h"
+#include "dialog/TextConversion.h"
 
 namespace runner {
 
@@ -92,10 +91,13 @@ std::string usageText() {
       "                          own picks: every unlocked element\n"
       "      --rate PERCENT      the Rate field (default 100: the whole morph)\n"
       "      --cancel            press Cancel instead of OK\n";
-  for (size_t i = 0; i < kDialogOptionCount; ++i) {
-    const DialogOption& o = kDialogOptions[i];
-    if (i == kElementsOnly)
+  bool filtersBegun = false;
+  for (size_t i : dialog::optionsInSettingsOrder()) {
+    const dialog::DialogOption& o = dialog::kDialogOptions[i];
+    if (o.kind == dialog::OptionKind::ListFilter && !filtersBegun) {
+      filtersBegun = true;
       text += "  List filters:\n";
+    }
     text += std::string("      --[no-]") + o.flag + " (" + (o.initiallyChecked ? "on" : "off") +
             " by default)\n          " + o.meaning + "\n          [" + o.caption + "]\n";
   }
@@ -225,8 +227,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       line.request.dialog.cancel = true;
     } else {
       bool known = false;
-      for (size_t o = 0; o < kDialogOptionCount && !known; ++o) {
-        const std::string flag = kDialogOptions[o].flag;
+      for (size_t o = 0; o < dialog::kDialogOptionCount && !known; ++o) {
+        const std::string flag = dialog::kDialogOptions[o].flag;
         if (arg == "--" + flag || arg == "--no-" + flag) {
           noValue();
           line.request.dialog.options[o] = arg == "--" + flag;
@@ -243,9 +245,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   if (line.request.dialog.rateText && !isTypableNumber(*line.request.dialog.rateText))
     throw usage("--rate \"" + *line.request.dialog.rateText +
                 "\": the Rate field takes a number such as 100, 50, -20 or 12.5");
-  // The plug-in keeps the rate as a single-precision number; beyond it every offset would be
-  // infinite and no vertex would move.
-  if (line.request.dialog.rateText && !std::isfinite(rateFromText(*line.request.dialog.rateText)))
+  // The plug-in keeps the rate as a single-precision number and reads one beyond it as 0: no
+  // vertex would move, which is not what the user asked for.
+  if (line.request.dialog.rateText && !textconv::rateIsFinite(*line.request.dialog.rateText))
     throw usage("--rate \"" + *line.request.dialog.rateText +
                 "\": the Rate field cannot carry it (the largest is about 3.4e40 percent)");
   if (line.output.empty() && line.sourceFile.empty())

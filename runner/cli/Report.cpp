@@ -1,7 +1,7 @@
 #include "Report.h"
 
-#include "DialogOptions.h"
 #include "Printable.h"
+#include "dialog/DialogOptions.h"
 
 #include <nlohmann/json.hpp>
 
@@ -41,9 +41,9 @@ std::string plural(long n, const char* one, const char* many) {
 
 std::string optionsOn(const TransferOutcome& o) {
   std::string text;
-  for (size_t i = 0; i < kDialogOptionCount; ++i)
-    if (!kDialogOptions[i].listFilter && o.view.states[i])
-      text += (text.empty() ? "" : ", ") + std::string(kDialogOptions[i].flag);
+  for (size_t i : dialog::optionsInSettingsOrder())
+    if (dialog::kDialogOptions[i].field && o.view.states[i])
+      text += (text.empty() ? "" : ", ") + std::string(dialog::kDialogOptions[i].flag);
   return text.empty() ? "(none)" : text;
 }
 
@@ -209,8 +209,8 @@ std::string jsonReport(const RunReport& report) {
                       {"vertices", o.destination->vertexCount()},
                       {"faces", o.destination->faceCount()}};
   nlohmann::ordered_json options;
-  for (size_t i = 0; i < kDialogOptionCount; ++i)
-    options[kDialogOptions[i].flag] = o.view.states[i];
+  for (size_t i : dialog::optionsInSettingsOrder())
+    options[dialog::kDialogOptions[i].flag] = o.view.states[i];
   j["dialog"] = {{"listed", o.view.listed},
                  {"picked", o.view.picked},
                  {"rateText", o.view.rateText},
@@ -257,6 +257,11 @@ std::string jsonReport(const RunReport& report) {
   for (const auto& [stage, seconds] : report.timings)
     timings[stage] = seconds;
   j["seconds"] = timings;
+  // What the plug-in asked of the host during its command: function name and number of calls.
+  nlohmann::ordered_json calls = nlohmann::ordered_json::object();
+  for (const auto& [function, count] : o.hostCalls)
+    calls[function] = count;
+  j["hostCalls"] = calls;
   return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 

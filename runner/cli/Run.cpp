@@ -1,6 +1,5 @@
 #include "Run.h"
 
-#include "DialogOptions.h"
 #include "DocumentFile.h"
 #include "FileChecks.h"
 #include "MorphPicture.h"
@@ -11,6 +10,7 @@
 #include "StagedOutputs.h"
 #include "SurfaceMode.h"
 #include "TransferRun.h"
+#include "dialog/DialogOptions.h"
 
 #include <cctype>
 #include <chrono>
@@ -42,7 +42,8 @@ std::string baseName(const std::string& path) {
 // Files without vertex unique IDs pair by position: the dialog's box is unticked, and asking
 // for the IDs is a mistake worth saying.
 void pairByPositionFor(const RunFiles& files, TransferRequest& request) {
-  std::optional<bool>& uniqueIds = request.dialog.options[kUseUniqueIds];
+  std::optional<bool>& uniqueIds =
+      request.dialog.options[dialog::optionIndex(&TransferSettings::useUniqueIds)];
   if (uniqueIds.value_or(false))
     throw RunError(kExitUsage, "--use-unique-ids: " + files.summary().format +
                                    " files carry no vertex unique IDs, so this run pairs the "
@@ -162,7 +163,7 @@ int runCommandLine(const CommandLine& line) {
 
   stage = std::chrono::steady_clock::now();
   PluginModule plugin(line.plugin.empty() ? defaultPluginPath() : line.plugin);
-  if (!plugin.start())
+  if (!plugin.start(sim::moduleFileName()))
     throw RunError(kExitFailure, plugin.error());
   report.timings.emplace_back("plug-in start", secondsSince(stage));
 

@@ -54,8 +54,15 @@ const sim::Widget* editAfter(const std::vector<sim::Widget>& widgets, const char
   return nullptr;
 }
 
+using dialog::kDialogOptionCount;
+using dialog::kDialogOptions;
+
 bool wanted(const DialogChoices& choices, size_t option) {
   return choices.options[option].value_or(kDialogOptions[option].initiallyChecked);
+}
+
+bool isListFilter(size_t option) {
+  return kDialogOptions[option].kind == dialog::OptionKind::ListFilter;
 }
 
 } // namespace
@@ -66,14 +73,14 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
   script.inspect([seen](int dialog) {
     const auto widgets = dialogWidgets(dialog);
     seen->shown = true;
-    if (const sim::Widget* edit = editAfter(widgets, "Source"))
+    if (const sim::Widget* edit = editAfter(widgets, dialog::kSourceLabel))
       seen->sourceName = edit->text;
-    if (const sim::Widget* edit = editAfter(widgets, "Destination"))
+    if (const sim::Widget* edit = editAfter(widgets, dialog::kDestinationLabel))
       seen->destinationName = edit->text;
   });
   // Filters first: changing one refills the list and forgets its selection.
   for (size_t i = 0; i < kDialogOptionCount; ++i)
-    if (kDialogOptions[i].listFilter && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
+    if (isListFilter(i) && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
       script.clickCheckBox(kDialogOptions[i].caption);
   const std::vector<std::string> asked = choices.elements;
   const bool pick = choices.pickElements;
@@ -92,20 +99,20 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
   });
   if (pick) {
     // Select all, then invert: nothing is picked; then pick the asked-for items one by one.
-    script.clickButton(kSelectAllCaption).clickButton(kInvertSelectionCaption);
+    script.clickButton(dialog::kSelectAllCaption).clickButton(dialog::kInvertSelectionCaption);
     // A name several items bear picks each of them, as a person would click every one.
     for (const std::string& name : choices.elements)
       script.selectEveryItem(name);
   }
-  for (size_t i = 0; i < kDialogOptionCount; ++i)
-    if (!kDialogOptions[i].listFilter && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
+  for (size_t i : dialog::optionsInSettingsOrder())
+    if (!isListFilter(i) && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
       script.clickCheckBox(kDialogOptions[i].caption);
   if (choices.rateText)
-    script.typeText(kRateLabel, *choices.rateText);
+    script.typeText(dialog::kRateLabel, *choices.rateText);
   const DialogChoices kept = choices;
   script.inspect([seen, kept](int dialog) {
     const auto widgets = dialogWidgets(dialog);
-    for (size_t i = 0; i < kDialogOptionCount; ++i) {
+    for (size_t i : dialog::optionsInSettingsOrder()) {
       const sim::Widget* box = checkBox(widgets, kDialogOptions[i].caption);
       if (!box) {
         seen->problem =
@@ -123,14 +130,14 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
       for (const sim::WidgetItem& item : list->items)
         if (item.selected)
           seen->picked.push_back(item.text);
-    if (const sim::Widget* rate = editAfter(widgets, kRateLabel))
+    if (const sim::Widget* rate = editAfter(widgets, dialog::kRateLabel))
       seen->rateText = rate->text;
     if (kept.wantPicture)
       seen->pictureHtml = sim::dialogPictureHtml(dialog);
     if (!kept.cancel && kept.beforeOk)
       kept.beforeOk(seen->picked.size());
   });
-  script.clickButton(choices.cancel ? kCancelCaption : kOkCaption);
+  script.clickButton(choices.cancel ? dialog::kCancelCaption : dialog::kOkCaption);
   return script;
 }
 

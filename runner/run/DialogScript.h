@@ -4,8 +4,8 @@
 // scripted user and widget tree (SimWidgets.h).
 #pragma once
 
-#include "DialogOptions.h"
 #include "SimWidgets.h"
+#include "dialog/DialogOptions.h"
 
 #include <functional>
 #include <optional>
@@ -17,7 +17,8 @@ namespace runner {
 struct DialogChoices {
   bool pickElements = false;         // false: leave the list as the dialog fills it
   std::vector<std::string> elements; // the list items to pick when pickElements
-  std::optional<bool> options[14];   // per kDialogOptions entry; unset: as the dialog opens
+  std::optional<bool> options[dialog::kDialogOptionCount]; // per table entry; unset: as the
+                                                           // dialog opens
   std::optional<std::string> rateText;
   bool cancel = false;
   bool wantPicture = false; // keep the dialog's picture as shown just before OK/Cancel
@@ -29,9 +30,9 @@ struct DialogChoices {
 struct DialogView {
   bool shown = false;
   std::string sourceName, destinationName;
-  std::vector<std::string> listed; // list items once the filters were set
-  std::vector<std::string> picked; // items selected when OK or Cancel was pressed
-  bool states[14] = {};
+  std::vector<std::string> listed;              // list items once the filters were set
+  std::vector<std::string> picked;              // items selected when OK or Cancel was pressed
+  bool states[dialog::kDialogOptionCount] = {}; // per table entry
   std::string rateText;
   std::vector<std::string> notListed; // asked-for elements the list does not hold
   std::string problem;                // the dialog did not do what the user asked

@@ -23,6 +23,8 @@ bool isElementOf(const std::string& name, const std::string& base) {
   return dash != std::string::npos && name.compare(dash + 1, std::string::npos, base) == 0;
 }
 
+using dialog::kDialogOptions;
+
 bool filterOn(const DialogChoices& choices, size_t option) {
   return choices.options[option].value_or(kDialogOptions[option].initiallyChecked);
 }
@@ -43,17 +45,19 @@ std::string reasonFor(const sim::Document& document, const sim::Object& source,
       object = o;
   if (!object)
     return std::string(); // no filter would list it
+  const size_t sameCountFilter = dialog::sameVertexCountFilterIndex();
+  const size_t elementsFilter = dialog::elementsOnlyFilterIndex();
   std::string facts, flags;
-  if (filterOn(choices, kSameVertexCountOnly) && object->vertexCount() != source.vertexCount()) {
+  if (filterOn(choices, sameCountFilter) && object->vertexCount() != source.vertexCount()) {
     facts = "it has " + std::to_string(object->vertexCount()) + " vertices, the Source " +
             std::to_string(source.vertexCount());
-    flags = std::string("--no-") + kDialogOptions[kSameVertexCountOnly].flag;
+    flags = std::string("--no-") + kDialogOptions[sameCountFilter].flag;
   }
   const std::string base = baseName(source.name);
-  if (filterOn(choices, kElementsOnly) && !isElementOf(name, base)) {
+  if (filterOn(choices, elementsFilter) && !isElementOf(name, base)) {
     facts += (facts.empty() ? "" : ", and ") + std::string("its name is not elem:<morph>-") + base;
     flags +=
-        (flags.empty() ? "" : " and ") + std::string("--no-") + kDialogOptions[kElementsOnly].flag;
+        (flags.empty() ? "" : " and ") + std::string("--no-") + kDialogOptions[elementsFilter].flag;
   }
   if (flags.empty())
     return std::string();

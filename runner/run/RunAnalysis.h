@@ -1,24 +1,19 @@
 // What a run did, measured by the runner from the documents: for every Destination vertex
 // whether it was matched to a Source vertex, added (and given an interpolated morph or left), or
 // skipped; for every new element how many vertices actually moved and how many faces could not
-// be paired with a face of its Source element. The vertex pairing follows the plug-in's rules
-// (unique ID, or the shortest edit script over positions, optionally through the left/right
-// mirror) so that the figures describe the run, and the moved-vertex counts are read from the
-// resulting objects themselves.
+// be paired with a face of its Source element. The pairing of vertices and faces is the
+// plug-in's own (its functions on plain arrays, run on snapshots of the documents), so the
+// figures say what the plug-in did, in the plug-in's bounded memory; the moved-vertex counts are
+// read from the resulting objects themselves.
 #pragma once
 
 #include "SimHost.h"
+#include "transfer/TransferSettings.h"
 
 #include <string>
 #include <vector>
 
 namespace runner {
-
-struct RunSettings {
-  bool useUniqueIds = true, selectedVerticesOnly = false, morphAddedVertices = true,
-       mirrorMorph = false, copyCoordinates = true, copyWeights = true, copyMaterials = true,
-       copyUvs = true, copyEdges = true;
-};
 
 enum class VertexFate { Unused, NotSelected, Matched, Interpolated, AddedLeftAlone };
 
@@ -34,7 +29,7 @@ struct Correspondence {
 };
 
 Correspondence analyseCorrespondence(const sim::Object& source, const sim::Object& destination,
-                                     const RunSettings& settings);
+                                     const TransferSettings& settings);
 
 struct FaceTally {
   bool passRan = false; // the face pass runs when materials, UVs or creases are copied
@@ -44,7 +39,7 @@ struct FaceTally {
 // Faces of the new element (a clone of the Destination) that find no face of the old element.
 FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElement,
                        const sim::Object& destination, const Correspondence& correspondence,
-                       const RunSettings& settings);
+                       const TransferSettings& settings);
 
 struct MotionTally {
   int moved = 0;        // vertices whose position differs from the Destination's

@@ -3,9 +3,10 @@
 #include "ListHint.h"
 #include "SimCheck.h"
 #include "SimWidgets.h"
+#include "dialog/DialogOptions.h"
+#include "dialog/TextConversion.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <set>
@@ -94,18 +95,12 @@ std::pair<sim::Object*, sim::Object*> selectedPair(const sim::Document& document
   return {selected.front(), selected.back()};
 }
 
-RunSettings settingsFrom(const DialogView& view) {
-  RunSettings s;
-  s.useUniqueIds = view.states[kUseUniqueIds];
-  s.selectedVerticesOnly = view.states[kSelectedVerticesOnly];
-  s.morphAddedVertices = view.states[kMorphAddedVertices];
-  s.mirrorMorph = view.states[kMirrorMorph];
-  s.copyCoordinates = view.states[kCopyCoordinates];
-  s.copyWeights = view.states[kCopyWeights];
-  s.copyMaterials = view.states[kCopyMaterials];
-  s.copyUvs = view.states[kCopyUvs];
-  s.copyEdges = view.states[kCopyEdges];
-  return s;
+TransferSettings settingsFrom(const DialogView& view) {
+  TransferSettings settings;
+  for (size_t i = 0; i < dialog::kDialogOptionCount; ++i)
+    if (dialog::kDialogOptions[i].field)
+      settings.*dialog::kDialogOptions[i].field = view.states[i];
+  return settings;
 }
 
 // The document must be one a host could hold, and sound where the input was: a fault is the
@@ -132,30 +127,15 @@ void checkResult(const sim::Document& document, const sim::DocumentSnapshot& inp
 } // namespace
 
 float rateFromText(const std::string& text) {
-  return static_cast<float>(std::strtod(text.c_str(), nullptr) / 100.0);
+  return textconv::rateFromText(text);
 }
 
 bool isTypableNumber(const std::string& text) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-    ++i;
-  size_t digits = 0, points = 0;
-  for (; i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.');
-       ++i)
-    text[i] == '.' ? ++points : ++digits;
-  if (digits == 0 || points > 1)
-    return false;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-      ++i;
-    size_t exponent = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
-      ++exponent;
-    if (exponent == 0)
-      return false;
-  }
-  return i == text.size();
+  return sim::typeableNumber(text);
+}
+
+std::string defaultPluginPath() {
+  return loader::besideProgram(TOVALINDER_PLUGIN_FILE_NAME);
 }
 
 void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRequest& request,
@@ -186,9 +166,11 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
   sim::clearModalRuns();
   sim::setEventDocument(document.handle());
   sim::queueModalScript(makeDialogScript(request.dialog, outcome.view));
+  sim::resetCallCounts();
   const auto started = std::chrono::steady_clock::now();
   plugin.runCommand(document.handle());
   outcome.dialogAndTransferSeconds = secondsSince(started);
+  outcome.hostCalls = sim::callCounts();
   if (request.afterCommand)
     request.afterCommand();
   for (const sim::MessageBoxRecord& box : sim::messageBoxes())

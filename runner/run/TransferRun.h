@@ -1,7 +1,8 @@
 // One morph transfer on a document, the way a modeler runs it in the host: Source and
 // Destination taken from the object-list selection (or selected by name), the real plug-in's
 // command run, its options dialog worked by the scripted user, and the outcome measured from the
-// document afterwards. Relies on the plug-in module, the simulated host and its widgets.
+// document afterwards. Relies on the host-side loader, the simulated host and its widgets, and
+// the plug-in's own Rate reading.
 #pragma once
 
 #include "AddedVertices.h"
@@ -11,12 +12,15 @@
 #include "SimHost.h"
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace runner {
+
+using loader::PluginModule;
 
 enum ExitCode {
   kExitOk = 0,
@@ -56,13 +60,14 @@ struct TransferOutcome {
   std::string sourceName, destinationName;           // before the run
   std::string sourceNameAfter, destinationNameAfter; // after it
   DialogView view;
-  RunSettings settings;
+  TransferSettings settings; // the options as the dialog showed them at OK
   float rate = 1.0f;
   Correspondence correspondence;
   std::vector<ElementOutcome> elements;
   AddedVerticesSummary addedVertices;    // what a mode other than the plug-in's own changed
   std::vector<std::string> hostMessages; // message boxes the host showed
   std::vector<std::string> hostMisuses;  // host calls the simulated host found faulty
+  std::map<std::string, unsigned long long> hostCalls; // host function -> calls by the plug-in
   double dialogAndTransferSeconds = 0, checkSeconds = 0;
 };
 
@@ -71,9 +76,11 @@ struct TransferOutcome {
 void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRequest& request,
                  TransferOutcome& outcome);
 
-// The rate the plug-in takes from a Rate text: its leading number divided by 100.
+// The rate the plug-in takes from a Rate text (the plug-in's own reading of it).
 float rateFromText(const std::string& text);
-// Whether a person can type this text into the dialog's number field.
+// Whether a person can type this text into the dialog's number field (the host's own rule).
 bool isTypableNumber(const std::string& text);
+// The plug-in's file beside the running program.
+std::string defaultPluginPath();
 
 } // namespace runner

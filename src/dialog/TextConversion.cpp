@@ -84,6 +84,38 @@ std::string toNarrowText(const std::u16string& wide) {
   return std::string(buffer.data(), length);
 }
 
+std::u16string fromUtf8(const std::string& utf8) {
+  std::u16string result;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const size_t length = lead < 0x80    ? 1
+                          : lead >= 0xF0 ? 4
+                          : lead >= 0xE0 ? 3
+                          : lead >= 0xC0 ? 2
+                                         : 0;
+    unsigned long code = length == 1 ? lead : lead & (0x7Fu >> length);
+    bool valid = length > 0 && i + length <= utf8.size();
+    for (size_t k = 1; valid && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      code = code << 6 | (next & 0x3Fu);
+    }
+    if (!valid || code > 0x10FFFF) {
+      result.push_back(u'\uFFFD');
+      ++i;
+      continue;
+    }
+    if (code >= 0x10000) {
+      result.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
+      result.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
+    } else {
+      result.push_back(static_cast<char16_t>(code));
+    }
+    i += length;
+  }
+  return result;
+}
+
 double leadingNumber(const std::string& text) {
   std::string local = text;
   const std::lconv* conventions = std::localeconv();
@@ -102,9 +134,20 @@ double leadingNumber(const std::string& text) {
   return std::strtod(local.c_str(), nullptr);
 }
 
+namespace {
+
+float rawRate(const std::string& text) {
+  return static_cast<float>(leadingNumber(text) / 100.0);
+}
+
+} // namespace
+
+bool rateIsFinite(const std::string& text) {
+  return std::isfinite(rawRate(text));
+}
+
 float rateFromText(const std::string& text) {
-  const float rate = static_cast<float>(leadingNumber(text) / 100.0);
-  return std::isfinite(rate) ? rate : 0.0f;
+  return rateIsFinite(text) ? rawRate(text) : 0.0f;
 }
 
 } // namespace textconv

@@ -2,7 +2,8 @@
 // and invert, the options, the two list filters, the attribute boxes and the Rate; Alt keys toggle
 // the options. Its initial states are fixed: every showing starts from them.
 // Relies on the widget layer (widgets/), the settings record and the catalogue rebuild of the
-// plug-in object (transfer/), and the text conversions (TextConversion.h).
+// plug-in object (transfer/), the table of options and texts (DialogOptions.h) and the text
+// conversions (TextConversion.h).
 #pragma once
 
 #include "widgets/MQWindow.h"
@@ -12,7 +13,8 @@ struct TransferSettings;
 
 class TovalinderDialog : public MQDialog {
 public:
-  TovalinderDialog(MQWindowBase& ownerWindow, Tovalinder* owner, TransferSettings& settings);
+  TovalinderDialog(MQWindowBase& ownerWindow, Tovalinder* ownerPlugin,
+                   TransferSettings& settingsRecord);
 
   // Clears the list box and adds one item per candidate, selected as the candidate is.
   void FillObjectList();
@@ -26,6 +28,10 @@ public:
   void ReadBack();
 
 private:
+  void MakeNameRows(MQFrame* grid);
+  void MakeRateRow(MQFrame* column);
+  void MakeCloseButtons(MQFrame* column);
+  void MakeCheckBoxes(MQFrame* column);
   void ToggleCheck(MQCheckBox* box);
 
   TransferSettings& settings;

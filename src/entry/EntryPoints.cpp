@@ -96,7 +96,9 @@ TOVALINDER_EXPORT MQBOOL MQExportFile(int /*index*/, const char* /*filename*/, M
   });
 }
 
-TOVALINDER_EXPORT MQBOOL MQCreate(int index, MQDocument doc) { return executeCommand(index, doc); }
+TOVALINDER_EXPORT MQBOOL MQCreate(int index, MQDocument doc) {
+  return executeCommand(index, doc);
+}
 
 TOVALINDER_EXPORT MQBOOL MQModifyObject(int index, MQDocument doc) {
   return executeCommand(index, doc);

@@ -5,7 +5,7 @@
 // object's run-time class; this module derives nothing from them.
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 class MQBasePlugin {
 public:

@@ -18,9 +18,13 @@ const char kMenuText[] = "Tovalinder";
 alignas(Tovalinder) unsigned char g_pluginStorage[sizeof(Tovalinder)];
 std::uint32_t g_pluginGuard = 0;
 
-Tovalinder* storedPlugin() { return std::launder(reinterpret_cast<Tovalinder*>(g_pluginStorage)); }
+Tovalinder* storedPlugin() {
+  return std::launder(reinterpret_cast<Tovalinder*>(g_pluginStorage));
+}
 
-void destroyPluginObject() { storedPlugin()->~Tovalinder(); }
+void destroyPluginObject() {
+  storedPlugin()->~Tovalinder();
+}
 
 } // namespace
 
@@ -34,7 +38,9 @@ Tovalinder& pluginObject() {
   return *storedPlugin();
 }
 
-bool pluginObjectConstructed() { return (g_pluginGuard & 1u) != 0; }
+bool pluginObjectConstructed() {
+  return (g_pluginGuard & 1u) != 0;
+}
 
 Tovalinder::~Tovalinder() {
   // Reverse order of the fields; handles only forget their references.
@@ -53,11 +59,17 @@ void Tovalinder::GetPlugInID(MQDWORD* product, MQDWORD* id) {
     *id = kPluginId;
 }
 
-const char* Tovalinder::GetPlugInName() { return kPluginName; }
+const char* Tovalinder::GetPlugInName() {
+  return kPluginName;
+}
 
-int Tovalinder::GetPlugInType() { return MQPLUGIN_TYPE_OBJECT; }
+int Tovalinder::GetPlugInType() {
+  return MQPLUGIN_TYPE_OBJECT;
+}
 
-const char* Tovalinder::EnumString(int index) { return index == 0 ? kMenuText : nullptr; }
+const char* Tovalinder::EnumString(int index) {
+  return index == 0 ? kMenuText : nullptr;
+}
 
 MQBOOL Tovalinder::Execute(int index, MQDocument doc) {
   if (index != 0)

@@ -6,6 +6,7 @@
 
 #include "entry/MQPluginClasses.h"
 #include "objects/CMQObject.h"
+#include "transfer/MeshSnapshot.h"
 
 #include <cstdint>
 #include <set>
@@ -44,6 +45,8 @@ public:
 
   // The command flow; always TRUE.
   MQBOOL runCommand();
+  // Empties the state of a run: the lists, the tables, the flag and the meshes read.
+  void resetRun();
 
   // Stages of the command, in the order the flow calls them.
   int selectSourceAndDestination();
@@ -60,6 +63,11 @@ public:
   // The Source vertex that corresponds to Destination vertex v, or -1.
   int findSourceVertex(int v) const;
 
+  // The Source's and the Destination's meshes with at least the given parts (MeshPart bits),
+  // each part asked of the host once per run.
+  const transfer::MeshSnapshot& sourceMesh(unsigned parts);
+  const transfer::MeshSnapshot& destinationMesh(unsigned parts);
+
   MQDocument document = nullptr;
   cmq::CMQObject source;
   cmq::CMQObject destination;
@@ -68,6 +76,10 @@ public:
   IntMap vertexMap;
   IntMap mirrorMap;
   bool faceAttributesSkipped = false;
+
+private:
+  transfer::MeshSnapshot sourceSnapshot_;
+  transfer::MeshSnapshot destinationSnapshot_;
 };
 
 // The plug-in object, constructed on first need; lives until the module is unloaded.

@@ -4,7 +4,7 @@
 // Relies on nothing; keeps no pointer into the list.
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 namespace valuelist {
 

@@ -5,45 +5,49 @@
 namespace host {
 namespace {
 
-constexpr int kSlotCount = MQ_HOST_FUNCTION_COUNT;
+constexpr int kFunctionCount = MQ_HOST_FUNCTION_COUNT;
 
-const char* const kSlotNames[kSlotCount] = {
-#define TOVALINDER_SLOT_NAME(name, called) #name,
-    MQ_HOST_FUNCTIONS(TOVALINDER_SLOT_NAME)
-#undef TOVALINDER_SLOT_NAME
+const char* const kFunctionNames[kFunctionCount] = {
+#define TOVALINDER_FUNCTION_NAME(name, called) #name,
+    MQ_HOST_FUNCTIONS(TOVALINDER_FUNCTION_NAME)
+#undef TOVALINDER_FUNCTION_NAME
 };
 
-void* g_slots[kSlotCount];
+void* g_addresses[kFunctionCount];
 bool g_bound = false;
 
 } // namespace
 
-const char* slotName(int slot) {
-  return slot >= 0 && slot < kSlotCount ? kSlotNames[slot] : nullptr;
+const char* functionName(int position) {
+  return position >= 0 && position < kFunctionCount ? kFunctionNames[position] : nullptr;
 }
 
 bool bindHostTable(const char* hostModuleFile) {
   ModuleHandle module = openModule(hostModuleFile);
   if (!module)
     return false;
-  void* found[kSlotCount];
-  for (int i = 0; i < kSlotCount; ++i) {
-    found[i] = findExport(module, kSlotNames[i]);
+  void* found[kFunctionCount];
+  for (int i = 0; i < kFunctionCount; ++i) {
+    found[i] = findExport(module, kFunctionNames[i]);
     if (!found[i]) {
       closeModule(module);
       return false;
     }
   }
-  for (int i = 0; i < kSlotCount; ++i)
-    g_slots[i] = found[i];
+  for (int i = 0; i < kFunctionCount; ++i)
+    g_addresses[i] = found[i];
   g_bound = true;
   // The host keeps its own module loaded, so the addresses stay valid after this release.
   closeModule(module);
   return true;
 }
 
-bool isHostTableBound() { return g_bound; }
+bool isHostTableBound() {
+  return g_bound;
+}
 
-void* slotAddress(Slot slot) { return g_slots[static_cast<int>(slot)]; }
+void* functionAddress(HostFunction function) {
+  return g_addresses[static_cast<int>(function)];
+}
 
 } // namespace host

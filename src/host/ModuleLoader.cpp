@@ -18,7 +18,9 @@ void* findExport(ModuleHandle module, const char* name) {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
 }
 
-void closeModule(ModuleHandle module) { FreeLibrary(static_cast<HMODULE>(module)); }
+void closeModule(ModuleHandle module) {
+  FreeLibrary(static_cast<HMODULE>(module));
+}
 
 #else
 
@@ -26,9 +28,13 @@ ModuleHandle openModule(const char* fileName) {
   return fileName ? dlopen(fileName, RTLD_NOW | RTLD_LOCAL) : nullptr;
 }
 
-void* findExport(ModuleHandle module, const char* name) { return dlsym(module, name); }
+void* findExport(ModuleHandle module, const char* name) {
+  return dlsym(module, name);
+}
 
-void closeModule(ModuleHandle module) { dlclose(module); }
+void closeModule(ModuleHandle module) {
+  dlclose(module);
+}
 
 #endif
 

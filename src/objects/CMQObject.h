@@ -4,7 +4,7 @@
 // host objects; callers check isValid() before using a handle they did not just make.
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 #include <string>
 #include <vector>

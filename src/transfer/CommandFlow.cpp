@@ -1,18 +1,26 @@
 // The command flow: the run's steps in their fixed order, the collection of the picked
 // elements, the removal of the old elements and the closing message.
+#include "dialog/DialogOptions.h"
 #include "dialog/RunOptionsDialog.h"
+#include "dialog/TextConversion.h"
 #include "entry/Tovalinder.h"
 #include "host/HostTable.h"
 #include "transfer/TransferSettings.h"
 #include "widgets/MQWindow.h"
 
-MQBOOL Tovalinder::runCommand() {
-  TransferSettings& settings = transferSettings();
+void Tovalinder::resetRun() {
   elements.clear();
   newElements.clear();
   vertexMap.clear();
   mirrorMap.clear();
   faceAttributesSkipped = false;
+  sourceSnapshot_ = transfer::MeshSnapshot();
+  destinationSnapshot_ = transfer::MeshSnapshot();
+}
+
+MQBOOL Tovalinder::runCommand() {
+  TransferSettings& settings = transferSettings();
+  resetRun();
   settings.accepted = false;
 
   if (!selectSourceAndDestination())
@@ -61,5 +69,6 @@ void Tovalinder::reportSkippedFaces() {
   if (!faceAttributesSkipped)
     return;
   MQWindow mainWindow;
-  ShowInformationMessage(mainWindow, u"Attributes of some faces were not copied.", u"Tovalinder");
+  ShowInformationMessage(mainWindow, textconv::fromUtf8(dialog::kSkippedFacesMessage),
+                         textconv::fromUtf8(dialog::kDialogTitle));
 }

@@ -4,7 +4,7 @@
 // Relies on the object handle's document queries (objects/CMQObject.h).
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 #include <string>
 

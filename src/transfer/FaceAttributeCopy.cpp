@@ -1,154 +1,142 @@
-// The face pass: pairs every Destination face with a face of each Source element (by unique ID,
-// else through the vertex pairs) and copies material, corner UVs and edge creases with the
-// corners aligned. A face that cannot be paired safely is left alone and flagged.
-#include "host/HostTable.h"
-#include "transfer/TransferPasses.h"
-#include "transfer/TransferSettings.h"
+#include "transfer/FaceAttributeCopy.h"
 
-#include <algorithm>
-#include <iterator>
-#include <tuple>
+#include "host/HostTable.h"
+#include "transfer/FacePairing.h"
+#include "transfer/HostElementFaces.h"
+#include "transfer/HostMeshReader.h"
 
 namespace transfer {
-
-int findFaceWithVertices(const cmq::CMQObject& object, const std::vector<int>& vertices,
-                         int objectVertexCount) {
-  std::vector<int> running;
-  bool started = false;
-  for (int v : vertices) {
-    // Never ask the host about a vertex the object does not have.
-    if (v < 0 || v >= objectVertexCount)
-      return -1;
-    std::vector<int> faces = object.relatedFaces(v);
-    std::sort(faces.begin(), faces.end());
-    faces.erase(std::unique(faces.begin(), faces.end()), faces.end());
-    if (!started) {
-      running = std::move(faces);
-      started = true;
-    } else {
-      std::vector<int> both;
-      std::set_intersection(running.begin(), running.end(), faces.begin(), faces.end(),
-                            std::back_inserter(both));
-      running = std::move(both);
-    }
-    // A vertex without faces, or no face left holding all vertices so far.
-    if (running.empty())
-      return -1;
-  }
-  if (running.empty())
-    return -1;
-  const int face = running.front();
-  return MQObj_GetFacePointCount(object.object, face) == static_cast<int>(vertices.size()) ? face
-                                                                                           : -1;
-}
-
-std::pair<int, int> findSourceFace(const cmq::CMQObject& newElement,
-                                   const cmq::CMQObject& sourceElement, int face,
-                                   const std::vector<int>& vertexPairs, int sourceVertexCount) {
-  const std::vector<int> points = newElement.facePoints(face);
-  std::vector<int> mapped;
-  mapped.reserve(points.size());
-  for (int p : points) {
-    const int s = p >= 0 && static_cast<size_t>(p) < vertexPairs.size()
-                      ? vertexPairs[static_cast<size_t>(p)]
-                      : kNoPair;
-    if (s == kNoPair || s == -1)
-      return {-1, 0};
-    mapped.push_back(s);
-  }
-  const int s = findFaceWithVertices(sourceElement, mapped, sourceVertexCount);
-  if (s == -1)
-    return {-1, 0};
-  const std::vector<int> sourcePoints = sourceElement.facePoints(s);
-  const auto first = std::find(sourcePoints.begin(), sourcePoints.end(), mapped.front());
-  const int m = first == sourcePoints.end() ? 0 : static_cast<int>(first - sourcePoints.begin());
-  return {s, m};
-}
-
 namespace {
 
-int wrap(int value, int n) {
-  return ((value % n) + n) % n;
+int wrap(int value, int count) {
+  return ((value % count) + count) % count;
 }
 
-// Copies the attributes of Source face l (rotation m) to face f of the new element; both faces
-// have n points.
-void copyFace(const cmq::CMQObject& element, const cmq::CMQObject& newElement, int l, int m, int f,
-              int n, const TransferSettings& settings) {
+// The Source corner that a Destination corner takes: corner + rotation, or rotation - corner
+// when mirrored (a mirrored face runs the other way round).
+int sourceCorner(int corner, int rotation, int count, bool mirror) {
+  return mirror ? wrap(rotation - corner, count) : wrap(corner + rotation, count);
+}
+
+// The Source edge that a Destination edge (from its corner to the next) takes: the edge between
+// the same two corners, edge + rotation, or rotation - 1 - edge when mirrored.
+int sourceEdge(int edge, int rotation, int count, bool mirror) {
+  return mirror ? wrap(rotation - 1 - edge, count) : wrap(edge + rotation, count);
+}
+
+// The points of a face of the new element, count of them as the host just answered.
+std::vector<int> newFacePoints(MQObject newElement, int face, int count) {
+  std::vector<int> points(static_cast<size_t>(std::max(0, count)), -1);
+  if (count > 0)
+    MQObj_GetFacePointArray(newElement, face, points.data());
+  // An entry the host left unfilled at the end is no point of the face.
+  while (!points.empty() && points.back() == -1)
+    points.pop_back();
+  return points;
+}
+
+template <typename Faces>
+FaceMatch pairFace(const FacePassInput& in, const ElementPair& pair, Faces& faces, int face,
+                   int count) {
+  if (!in.settings.mirrorMorph) {
+    const int byId =
+        MQObj_GetFaceIndexFromUniqueID(pair.element, MQObj_GetFaceUniqueID(pair.newElement, face));
+    if (byId != -1)
+      return matchByUniqueId(byId, faces.pointCount(byId), count);
+  }
+  const std::vector<int> points = newFacePoints(pair.newElement, face, count);
+  const FaceMatch match =
+      findSourceFace(faces, points.data(), static_cast<int>(points.size()), in.vertexPairs);
+  // Only a face of this face's size can take its corners and edges (a host that filled fewer
+  // points than it counted gives a smaller one).
+  return match.face >= 0 && faces.pointCount(match.face) == count ? match : FaceMatch{};
+}
+
+// Copies the attributes of the matched Source face to a face of the new element; both faces
+// have count points.
+void copyFace(const TransferSettings& settings, const ElementPair& pair, const FaceMatch& match,
+              int face, int count) {
   const bool mirror = settings.mirrorMorph;
   if (settings.copyMaterials)
-    MQObj_SetFaceMaterial(newElement.object, f, MQObj_GetFaceMaterial(element.object, l));
+    MQObj_SetFaceMaterial(pair.newElement, face, MQObj_GetFaceMaterial(pair.element, match.face));
   if (settings.copyUvs) {
-    const std::vector<cmq::CornerUv> corners = element.readCornerUvs(l);
-    if (static_cast<int>(corners.size()) == n) {
-      // Destination corner j takes Source corner j + m, mirrored m - j (orientation reversed).
-      std::vector<cmq::CornerUv> aligned(corners.size());
-      for (int j = 0; j < n; ++j)
-        aligned[static_cast<size_t>(j)] =
-            corners[static_cast<size_t>(mirror ? wrap(m - j, n) : wrap(j + m, n))];
-      newElement.writeCornerUvs(f, aligned);
-    }
+    std::vector<MQCoordinate> corners(static_cast<size_t>(count), MQCoordinate{0.0f, 0.0f});
+    MQObj_GetFaceCoordinateArray(pair.element, match.face, corners.data());
+    std::vector<MQCoordinate> aligned(corners.size());
+    for (int corner = 0; corner < count; ++corner)
+      aligned[static_cast<size_t>(corner)] =
+          corners[static_cast<size_t>(sourceCorner(corner, match.rotation, count, mirror))];
+    MQObj_SetFaceCoordinateArray(pair.newElement, face, aligned.data());
   }
-  if (settings.copyEdges) {
-    // Destination edge j runs from corner j to j + 1; the Source edge between the same two
-    // corners is j + m, mirrored m - 1 - j.
-    for (int j = 0; j < n; ++j) {
-      const int e = mirror ? wrap(m - 1 - j, n) : wrap(j + m, n);
-      MQObj_SetFaceEdgeCrease(newElement.object, f, j,
-                              MQObj_GetFaceEdgeCrease(element.object, l, e));
+  if (settings.copyEdges)
+    for (int edge = 0; edge < count; ++edge)
+      MQObj_SetFaceEdgeCrease(
+          pair.newElement, face, edge,
+          MQObj_GetFaceEdgeCrease(pair.element, match.face,
+                                  sourceEdge(edge, match.rotation, count, mirror)));
+}
+
+// The faces of one element pair; true when some face could not be paired.
+template <typename Faces>
+bool copyElementFaces(const FacePassInput& in, const ElementPair& pair, Faces& faces,
+                      const std::vector<int>& destinationFaces) {
+  const int newFaces = MQObj_GetFaceCount(pair.newElement);
+  bool skipped = false;
+  for (int face : destinationFaces) {
+    if (face >= newFaces) {
+      skipped = true;
+      continue;
     }
+    const int count = MQObj_GetFacePointCount(pair.newElement, face);
+    const FaceMatch match = pairFace(in, pair, faces, face, count);
+    if (match.face == -1) {
+      skipped = true;
+      continue;
+    }
+    copyFace(in.settings, pair, match, face, count);
   }
+  return skipped;
+}
+
+// The Destination faces whose attributes are copied: those with points, and only the selected
+// ones when only selected vertices take the morph.
+std::vector<int> facesToCopy(const FacePassInput& in) {
+  const bool selectedOnly = in.settings.selectedVerticesOnly;
+  const int destinationIndex =
+      selectedOnly ? MQDoc_GetObjectIndex(in.document, in.destinationObject) : -1;
+  std::vector<int> faces;
+  for (int face = 0; face < in.destination.faceCount(); ++face) {
+    if (in.destination.facePointCount(face) == 0)
+      continue;
+    if (selectedOnly && !MQDoc_IsSelectFace(in.document, destinationIndex, face))
+      continue;
+    faces.push_back(face);
+  }
+  return faces;
 }
 
 } // namespace
 
-void copyFaceAttributes(Tovalinder& plugin, const std::vector<int>& vertexPairs) {
-  const TransferSettings& settings = transferSettings();
-  const MQObject destination = plugin.destination.object;
-  const size_t pairs = std::min(plugin.elements.size(), plugin.newElements.size());
-  if (pairs == 0)
-    return;
-  std::vector<int> elementVertexCounts, newFaceCounts;
-  for (size_t k = 0; k < pairs; ++k) {
-    elementVertexCounts.push_back(MQObj_GetVertexCount(plugin.elements[k].object));
-    newFaceCounts.push_back(MQObj_GetFaceCount(plugin.newElements[k].object));
-  }
-  const int destinationIndex =
-      settings.selectedVerticesOnly ? MQDoc_GetObjectIndex(plugin.document, destination) : -1;
-  for (int f = 0; f < MQObj_GetFaceCount(destination); ++f) {
-    if (MQObj_GetFacePointCount(destination, f) == 0)
-      continue;
-    if (settings.selectedVerticesOnly && !MQDoc_IsSelectFace(plugin.document, destinationIndex, f))
-      continue;
-    for (size_t k = 0; k < pairs; ++k) {
-      const cmq::CMQObject& element = plugin.elements[k];
-      const cmq::CMQObject& newElement = plugin.newElements[k];
-      if (f >= newFaceCounts[k]) {
-        plugin.faceAttributesSkipped = true;
-        continue;
-      }
-      const int n = MQObj_GetFacePointCount(newElement.object, f);
-      int l = -1;
-      int m = 0;
-      if (!settings.mirrorMorph) {
-        l = MQObj_GetFaceIndexFromUniqueID(element.object,
-                                           MQObj_GetFaceUniqueID(newElement.object, f));
-        // A face of another size cannot take this face's corners or edges.
-        if (l != -1 && MQObj_GetFacePointCount(element.object, l) != n) {
-          plugin.faceAttributesSkipped = true;
-          continue;
-        }
-      }
-      if (l == -1)
-        std::tie(l, m) =
-            findSourceFace(newElement, element, f, vertexPairs, elementVertexCounts[k]);
-      if (l == -1) {
-        plugin.faceAttributesSkipped = true;
-        continue;
-      }
-      copyFace(element, newElement, l, m, f, n, settings);
+bool copyFaceAttributes(const FacePassInput& in) {
+  if (in.pairs.empty())
+    return false;
+  const std::vector<int> faces = facesToCopy(in);
+  bool skipped = false;
+  // Element by element, so that only one Source element's faces are held at a time. Mirrored
+  // faces all pair through their vertices: the element's faces are read at once. Otherwise most
+  // pair by unique ID, and the few that do not ask for what they need.
+  for (const ElementPair& pair : in.pairs) {
+    if (in.settings.mirrorMorph) {
+      MeshSnapshot snapshot;
+      readMesh(pair.element, kFaces, snapshot);
+      ElementFaces elementFaces(std::move(snapshot));
+      skipped = copyElementFaces(in, pair, elementFaces, faces) || skipped;
+    } else {
+      HostElementFaces elementFaces(pair.element, pair.elementVertices);
+      skipped = copyElementFaces(in, pair, elementFaces, faces) || skipped;
     }
   }
+  return skipped;
 }
 
 } // namespace transfer

@@ -5,4 +5,6 @@ namespace {
 TransferSettings g_transferSettings;
 } // namespace
 
-TransferSettings& transferSettings() { return g_transferSettings; }
+TransferSettings& transferSettings() {
+  return g_transferSettings;
+}

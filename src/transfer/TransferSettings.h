@@ -35,3 +35,11 @@ struct TransferSettings {
 };
 
 TransferSettings& transferSettings();
+
+namespace transfer {
+// Which settings open the face pass (and the recording of the vertex pairs it reads): copying
+// materials, UVs or creases.
+inline bool facePassRuns(const TransferSettings& settings) {
+  return settings.copyMaterials || settings.copyUvs || settings.copyEdges;
+}
+} // namespace transfer

@@ -1,69 +1,71 @@
-// The correspondence stage: the position diff into vertexMap, and the lookup that every later
-// stage asks for a Destination vertex's Source vertex.
+// The correspondence stages: the left/right mirror partners into mirrorMap, the position
+// alignment into vertexMap, and the lookup every later stage asks for a Destination vertex's
+// Source vertex. The work itself is done on the run's mesh snapshots by the pure functions.
 #include "transfer/VertexCorrespondence.h"
 
 #include "entry/Tovalinder.h"
 #include "host/HostTable.h"
+#include "transfer/HostMeshReader.h"
+#include "transfer/MirrorPartners.h"
+#include "transfer/Tolerances.h"
 #include "transfer/TransferSettings.h"
-
-#include <algorithm>
+#include "transfer/VertexPairing.h"
 
 namespace transfer {
-namespace {
-
-// The used vertices of an object in ascending order, with their positions read once.
-struct UsedVertices {
-  std::vector<int> indices;
-  std::vector<MQPoint> positions;
-};
-
-UsedVertices readUsedVertices(MQObject object) {
-  UsedVertices used;
-  const int n = MQObj_GetVertexCount(object);
-  for (int i = 0; i < n; ++i) {
-    if (MQObj_GetVertexRefCount(object, i) <= 0)
-      continue;
-    MQPoint p{0, 0, 0};
-    MQObj_GetVertex(object, i, &p);
-    used.indices.push_back(i);
-    used.positions.push_back(p);
-  }
-  return used;
-}
-
-} // namespace
 
 bool positionsMatch(const VertexRef& a, const VertexRef& b) {
   const Tovalinder& plugin = pluginObject();
   auto read = [&](const VertexRef& ref) {
-    MQPoint p{0, 0, 0};
+    MQPoint position{0, 0, 0};
     MQObj_GetVertex(ref.side == 1 ? plugin.source.object : plugin.destination.object, ref.index,
-                    &p);
-    return p;
+                    &position);
+    return position;
   };
   return samePosition(read(a), read(b));
 }
 
 } // namespace transfer
 
+const transfer::MeshSnapshot& Tovalinder::sourceMesh(unsigned parts) {
+  transfer::readMesh(source.object, parts, sourceSnapshot_);
+  return sourceSnapshot_;
+}
+
+const transfer::MeshSnapshot& Tovalinder::destinationMesh(unsigned parts) {
+  transfer::readMesh(destination.object, parts, destinationSnapshot_);
+  return destinationSnapshot_;
+}
+
+void Tovalinder::buildMirrorMap() {
+  if (!transferSettings().mirrorMorph)
+    return;
+  const transfer::MeshSnapshot& mesh = destinationMesh(transfer::kPositions | transfer::kUsedFlags);
+  const std::vector<int> partners = transfer::findMirrorPartners(mesh.positions, mesh.used);
+  mirrorMap.reserve(mirrorMap.size() + partners.size());
+  for (size_t v = 0; v < partners.size(); ++v)
+    if (partners[v] >= 0)
+      mirrorMap.insert(static_cast<int>(v), partners[v]);
+}
+
 void Tovalinder::buildVertexMap() {
   if (transferSettings().useUniqueIds)
     return;
-  const transfer::UsedVertices a = transfer::readUsedVertices(source.object);
-  const transfer::UsedVertices b = transfer::readUsedVertices(destination.object);
-  const std::vector<int> matched = transfer::alignSequences(a.positions, b.positions);
-  vertexMap.reserve(vertexMap.size() + b.indices.size());
-  for (size_t y = 0; y < b.indices.size(); ++y)
-    vertexMap.insert(b.indices[y],
-                     matched[y] < 0 ? -1 : a.indices[static_cast<size_t>(matched[y])]);
+  const unsigned parts = transfer::kPositions | transfer::kUsedFlags;
+  const transfer::MeshSnapshot& sourceVertices = sourceMesh(parts);
+  const transfer::MeshSnapshot& destinationVertices = destinationMesh(parts);
+  const std::vector<int> pairing = transfer::pairByPosition(sourceVertices, destinationVertices);
+  vertexMap.reserve(vertexMap.size() + pairing.size());
+  for (size_t v = 0; v < pairing.size(); ++v)
+    if (destinationVertices.used[v])
+      vertexMap.insert(static_cast<int>(v), pairing[v]);
 }
 
 int Tovalinder::findSourceVertex(int v) const {
   const TransferSettings& settings = transferSettings();
   if (settings.mirrorMorph)
-    v = mirrorMap.find(v, v);
+    v = transfer::lookedUpVertex(v, mirrorMap.find(v, -1));
   if (settings.useUniqueIds)
     return MQObj_GetVertexIndexFromUniqueID(source.object,
                                             MQObj_GetVertexUniqueID(destination.object, v));
-  return vertexMap.find(v, -1);
+  return vertexMap.find(v, transfer::kNoSourceVertex);
 }

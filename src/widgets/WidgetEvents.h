@@ -6,7 +6,7 @@
 // Relies on the id map (WidgetIdMap.h) and the value-list lookups (entry/ValueListLookup.h).
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 #include <string>
 #include <typeinfo>

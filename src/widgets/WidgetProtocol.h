@@ -5,7 +5,7 @@
 // them. Relies on the host function table (host/).
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 #include <cstddef>
 

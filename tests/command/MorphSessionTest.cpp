@@ -34,7 +34,7 @@ protected:
 
 TEST_F(MorphSession, HalfTheMorphWithTheAddedVertexInterpolated) {
   scene();
-  runCommand(sim::UserScript().typeText("Rate(&R)", "50").clickButton("OK"));
+  runCommand(sim::UserScript().typeText(dialog::kRateLabel, "50").clickButton(dialog::kOkCaption));
 
   const sim::Object& smile = newSmile();
   ASSERT_EQ(smile.vertexCount(), 7);
@@ -66,9 +66,9 @@ TEST_F(MorphSession, HalfTheMorphWithTheAddedVertexInterpolated) {
 TEST_F(MorphSession, PairingByPositionGivesTheSameMorph) {
   scene();
   runCommand(sim::UserScript()
-                 .clickCheckBox("同一頂点判定にユニークIDを使用する(&G)")
-                 .typeText("Rate(&R)", "100")
-                 .clickButton("OK"));
+                 .clickCheckBox(session::caption(&TransferSettings::useUniqueIds))
+                 .typeText(dialog::kRateLabel, "100")
+                 .clickButton(dialog::kOkCaption));
   const sim::Object& smile = newSmile();
   EXPECT_EQ(smile.positions[1].y, 0.5f);
   EXPECT_EQ(smile.positions[5].z, 2.0f);
@@ -83,7 +83,7 @@ TEST_F(MorphSession, OnlyCoordinatesLeavesTheOtherAttributesAndShowsNoMessage) {
                  .clickCheckBox("材質")
                  .clickCheckBox("UV")
                  .clickCheckBox("エッジ")
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
   const sim::Object& smile = newSmile();
   EXPECT_EQ(smile.positions[1].y, 0.5f);
   EXPECT_EQ(smile.weights[1], 1.0f);
@@ -109,7 +109,9 @@ TEST_F(MorphSession, MirroredMorphSwapsSides) {
   copy->copyGeometry(*body);
   copy->selected = 1;
 
-  runCommand(sim::UserScript().clickCheckBox("モーフ左右反転(&T)").clickButton("OK"));
+  runCommand(sim::UserScript()
+                 .clickCheckBox(session::caption(&TransferSettings::mirrorMorph))
+                 .clickButton(dialog::kOkCaption));
   const sim::Object* raised = document.findObject("elem:raise-Wing");
   ASSERT_NE(raised, nullptr);
   EXPECT_EQ(raised->positions[0].x, -1.5f) << "the left end takes the right's offset, x negated";

@@ -10,6 +10,8 @@
 #include "SimWidgets.h"
 #include "WidgetTree.h"
 
+#include "dialog/DialogOptions.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -63,6 +65,14 @@ inline sim::Object* addTriangle(sim::Document& document, const std::string& name
   object->addFace({0, 1, 2});
   object->selected = selected;
   return object;
+}
+
+// Captions of the dialog's check boxes, named by the settings field or (list filters) the Alt key.
+inline std::string caption(bool TransferSettings::*field) {
+  return dialog::optionFor(field)->caption;
+}
+inline std::string filterCaption(char key) {
+  return dialog::optionForKey(key)->caption;
 }
 
 class Session : public ::testing::Test {

@@ -15,12 +15,12 @@ using Items = std::vector<std::string>;
 using Texts = std::vector<std::u16string>;
 
 const MQDWORD kShown = 0xFFFFFFFFu;
-const char kKeepNames[] = "Source/Destinationオブジェクトの名前を維持する(&Q)";
-const char kBackup[] = "バックアップエレメントを作成する(&X)";
-const char kElementsOnly[] = "エレメントオブジェクトのみリストアップする(&E)";
-const char kSameCount[] = "頂点数の等しいオブジェクトのみリストアップする(&V)";
-const char kSelectAll[] = "全て選択(&Z)";
-const char kInvert[] = "選択反転(&C)";
+const std::string kKeepNames = session::caption(&TransferSettings::keepObjectNames);
+const std::string kBackup = session::caption(&TransferSettings::createBackupElements);
+const std::string kElementsOnly = session::filterCaption('E');
+const std::string kSameCount = session::filterCaption('V');
+const char* const kSelectAll = dialog::kSelectAllCaption;
+const char* const kInvert = dialog::kInvertSelectionCaption;
 
 class Command : public session::Session {
 protected:
@@ -66,7 +66,7 @@ TEST_F(Command, OkWithTheDefaultsMakesNewElementsBesideTheOldOnesAndExchangesNam
                    EXPECT_EQ(listItems(dialog),
                              (Items{"[elem:smile-Body]", "[elem:blink-Body]", "elem:angry-Body"}));
                  })
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
 
   sim::Document expected;
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
@@ -115,7 +115,7 @@ TEST_F(Command, OnlyTheFirstTwoSelectedObjectsCount) {
                  })
                  .deselectItem("elem:smile-Body")
                  .deselectItem("elem:blink-Body")
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
 
   sim::Document expected;
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
@@ -136,8 +136,8 @@ TEST_F(Command, CancelAndClosingTheWindowChangeNothing) {
                  .clickCheckBox(kBackup)
                  .pressKey('Q', sim::kAlt)
                  .deselectItem(0)
-                 .typeText("Rate(&R)", "50")
-                 .clickButton("Cancel"));
+                 .typeText(dialog::kRateLabel, "50")
+                 .clickButton(dialog::kCancelCaption));
   EXPECT_EQ(describe(), before);
   runCommand(
       sim::UserScript().clickCheckBox(kSameCount).selectItem("elem:angry-Body").closeWindow());
@@ -150,9 +150,9 @@ TEST_F(Command, CancelAndClosingTheWindowChangeNothing) {
 
 TEST_F(Command, CancelAfterAnAcceptedRunChangesNothing) {
   standardScene();
-  runCommand(sim::UserScript().clickCheckBox(kBackup).clickButton("OK"));
+  runCommand(sim::UserScript().clickCheckBox(kBackup).clickButton(dialog::kOkCaption));
   const std::string afterFirst = describe();
-  runCommand(sim::UserScript().clickButton(kSelectAll).clickButton("Cancel"));
+  runCommand(sim::UserScript().clickButton(kSelectAll).clickButton(dialog::kCancelCaption));
   EXPECT_EQ(describe(), afterFirst);
 }
 
@@ -166,7 +166,7 @@ TEST_F(Command, OkWithNothingPickedOnlyExchangesTheNames) {
                  })
                  .toggleItem(2)
                  .clickCheckBox(kBackup)
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
 
   sim::Document expected;
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
@@ -187,13 +187,13 @@ TEST_F(Command, OkWithNothingPickedAndNamesKeptChangesNothing) {
                  .pressKey('C', sim::kAlt)
                  .deselectItem("elem:angry-Body")
                  .clickCheckBox(kKeepNames)
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
   EXPECT_EQ(describe(), before);
 }
 
 TEST_F(Command, WithoutBackupsOnlyTheNewElementsRemain) {
   standardScene();
-  runCommand(sim::UserScript().pressKey('X', sim::kAlt).clickButton("OK"));
+  runCommand(sim::UserScript().pressKey('X', sim::kAlt).clickButton(dialog::kOkCaption));
 
   sim::Document expected;
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
@@ -217,7 +217,7 @@ TEST_F(Command, RenamedNewElementsSkipATakenName) {
                        << "a different vertex count keeps the taken name off the list";
                  })
                  .pressKey('N', sim::kAlt)
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
 
   sim::Document expected;
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
@@ -261,7 +261,7 @@ TEST_F(Command, FilterChangesRebuildTheListAndForgetTheSelection) {
                  .pressKey('V', sim::kAlt)
                  .deselectItem("elem:smile-Body")
                  .deselectItem("elem:blink-Body")
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
 
   sim::Document expected;
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
@@ -297,7 +297,7 @@ TEST_F(Command, SelectAllAndInvertActOnEveryItem) {
                        << "invert twice restores";
                  })
                  .pressKey('Z', sim::kAlt)
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
 
   sim::Document expected;
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
@@ -339,7 +339,7 @@ TEST_F(Command, KeysWithoutAltOrOutsideTheTableDoNothing) {
                    EXPECT_EQ(edit->type, "edit");
                    EXPECT_EQ(edit->text, "100");
                  })
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
 
   sim::Document expected;
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
@@ -361,14 +361,15 @@ TEST_F(Command, TwoRunsInARowStartFromTheFixedStatesAndOwnLists) {
                  .pressKey('N', sim::kAlt)
                  .pressKey('G', sim::kAlt)
                  .deselectItem("elem:blink-Body")
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
   runCommand(sim::UserScript()
                  .inspect([](int dialog) {
                    for (const sim::Widget& box : session::widgetsOfType(dialog, "checkbox")) {
-                     const bool startsClear = box.text == kKeepNames ||
-                                              box.text.find("(&S)") != std::string::npos ||
-                                              box.text.find("(&T)") != std::string::npos ||
-                                              box.text.find("(&N)") != std::string::npos;
+                     const bool startsClear =
+                         box.text == kKeepNames ||
+                         box.text == session::caption(&TransferSettings::selectedVerticesOnly) ||
+                         box.text == session::caption(&TransferSettings::mirrorMorph) ||
+                         box.text == session::caption(&TransferSettings::renameNewElements);
                      EXPECT_EQ(box.checked, !startsClear) << box.text;
                    }
                    EXPECT_EQ(listItems(dialog), (Items{"[elem:smilenew1-Body]", "[elem:blink-Body]",
@@ -376,7 +377,7 @@ TEST_F(Command, TwoRunsInARowStartFromTheFixedStatesAndOwnLists) {
                    EXPECT_EQ(session::widgetWithText(dialog, "edit", "100").numeric, "double");
                  })
                  .deselectItem(0)
-                 .clickButton("OK"));
+                 .clickButton(dialog::kOkCaption));
 
   sim::Document expected;
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
@@ -406,7 +407,7 @@ TEST_F(Command, ANameTheLocaleCannotConvertShowsAsInvalid) {
                  .inspect([](int dialog) {
                    EXPECT_EQ(nameFields(dialog), (Texts{u"invalid", u"Body2"}));
                  })
-                 .clickButton("Cancel"));
+                 .clickButton(dialog::kCancelCaption));
   EXPECT_EQ(describe(), before);
 }
 

@@ -3,6 +3,7 @@
 #include "../command/WidgetTree.h"
 #include "SimHost.h"
 #include "SimWidgets.h"
+#include "dialog/DialogOptions.h"
 #include "dialog/RunOptionsDialog.h"
 #include "entry/Tovalinder.h"
 #include "host/HostTable.h"
@@ -15,7 +16,9 @@
 
 namespace {
 
-const char kRenameNew[] = "新規エレメントは別名(\uFF5Enew)で作成する(&N)";
+const char* caption(bool TransferSettings::*field) {
+  return dialog::optionFor(field)->caption;
+}
 
 class OptionsDialog : public ::testing::Test {
 protected:
@@ -88,7 +91,7 @@ std::string flags(const TransferSettings& s) {
 const std::string kInitialFlags = "010101011111";
 
 TEST_F(OptionsDialog, OkWritesTheInitialStates) {
-  EXPECT_TRUE(run(sim::UserScript().clickButton("OK")));
+  EXPECT_TRUE(run(sim::UserScript().clickButton(dialog::kOkCaption)));
   const TransferSettings& s = transferSettings();
   EXPECT_EQ(flags(s), kInitialFlags);
   EXPECT_TRUE(s.accepted);
@@ -102,7 +105,8 @@ TEST_F(OptionsDialog, RateTextsAsTheUserTypesThem) {
       {"12.5", .125f}, {"1e2", 1.0f}, {"", 0.0f},    {"0", 0.0f}};
   for (const auto& [text, rate] : cases) {
     transferSettings().rate = 42.0f;
-    EXPECT_TRUE(run(sim::UserScript().typeText("Rate(&R)", text).clickButton("OK")));
+    EXPECT_TRUE(
+        run(sim::UserScript().typeText(dialog::kRateLabel, text).clickButton(dialog::kOkCaption)));
     EXPECT_EQ(transferSettings().rate, rate) << '"' << text << '"';
   }
 }
@@ -111,7 +115,7 @@ TEST_F(OptionsDialog, EachAltKeyFlipsItsOption) {
   const std::pair<int, int> keys[] = {{'Q', 0}, {'G', 1}, {'S', 2}, {'A', 3},
                                       {'T', 4}, {'X', 5}, {'N', 6}};
   for (const auto& [key, position] : keys) {
-    EXPECT_TRUE(run(sim::UserScript().pressKey(key, sim::kAlt).clickButton("OK")));
+    EXPECT_TRUE(run(sim::UserScript().pressKey(key, sim::kAlt).clickButton(dialog::kOkCaption)));
     std::string expected = kInitialFlags;
     expected[static_cast<size_t>(position)] =
         expected[static_cast<size_t>(position)] == '1' ? '0' : '1';
@@ -121,13 +125,16 @@ TEST_F(OptionsDialog, EachAltKeyFlipsItsOption) {
 
 TEST_F(OptionsDialog, AttributeBoxesAreClickedOnly) {
   EXPECT_TRUE(run(sim::UserScript()
-                      .clickCheckBox("座標")
-                      .clickCheckBox("ウェイト")
-                      .clickCheckBox("エッジ")
-                      .clickCheckBox(kRenameNew)
-                      .clickButton("OK")));
+                      .clickCheckBox(caption(&TransferSettings::copyCoordinates))
+                      .clickCheckBox(caption(&TransferSettings::copyWeights))
+                      .clickCheckBox(caption(&TransferSettings::copyEdges))
+                      .clickCheckBox(caption(&TransferSettings::renameNewElements))
+                      .clickButton(dialog::kOkCaption)));
   EXPECT_EQ(flags(transferSettings()), "010101100110");
-  EXPECT_TRUE(run(sim::UserScript().clickCheckBox("材質").clickCheckBox("UV").clickButton("OK")));
+  EXPECT_TRUE(run(sim::UserScript()
+                      .clickCheckBox(caption(&TransferSettings::copyMaterials))
+                      .clickCheckBox(caption(&TransferSettings::copyUvs))
+                      .clickButton(dialog::kOkCaption)));
   EXPECT_EQ(flags(transferSettings()), "010101011001");
 }
 
@@ -141,9 +148,9 @@ TEST_F(OptionsDialog, CancelAndCloseWriteNothing) {
   s.candidates[1].selected = true;
   const std::string before = flags(s);
   EXPECT_FALSE(run(sim::UserScript()
-                       .clickButton("全て選択(&Z)")
-                       .typeText("Rate(&R)", "7")
-                       .clickButton("Cancel")));
+                       .clickButton(dialog::kSelectAllCaption)
+                       .typeText(dialog::kRateLabel, "7")
+                       .clickButton(dialog::kCancelCaption)));
   EXPECT_FALSE(run(sim::UserScript().pressKey('Q', sim::kAlt).closeWindow()));
   EXPECT_EQ(flags(s), before);
   EXPECT_FALSE(s.accepted);
@@ -152,13 +159,13 @@ TEST_F(OptionsDialog, CancelAndCloseWriteNothing) {
 }
 
 TEST_F(OptionsDialog, AFilterChangeInACancelledDialogStillReplacesTheList) {
-  EXPECT_FALSE(run(sim::UserScript().pressKey('V', sim::kAlt).clickButton("Cancel")));
+  EXPECT_FALSE(run(sim::UserScript().pressKey('V', sim::kAlt).clickButton(dialog::kCancelCaption)));
   EXPECT_EQ(transferSettings().candidates.size(), 3u) << "elem:c-Body joins";
   EXPECT_EQ(selectedFlags(), (std::vector<bool>{true, false, true}));
 }
 
 TEST_F(OptionsDialog, ListSelectionIsWrittenBackInListOrder) {
-  EXPECT_TRUE(run(sim::UserScript().toggleItem(0).toggleItem(1).clickButton("OK")));
+  EXPECT_TRUE(run(sim::UserScript().toggleItem(0).toggleItem(1).clickButton(dialog::kOkCaption)));
   EXPECT_EQ(selectedFlags(), (std::vector<bool>{false, true}));
 }
 
@@ -175,7 +182,7 @@ TEST_F(OptionsDialog, AnEmptyListStillScrollsToTheFirstItemAndWritesNoSelection)
                       })
                       .pressKey('Z', sim::kAlt)
                       .pressKey('C', sim::kAlt)
-                      .clickButton("OK")));
+                      .clickButton(dialog::kOkCaption)));
   EXPECT_TRUE(transferSettings().candidates.empty());
 }
 
@@ -187,7 +194,7 @@ TEST_F(OptionsDialog, EachRunStartsFromAResetAndEndsWithItsOwnLists) {
   plugin.vertexMap.insert(1, 2);
   transferSettings().accepted = true;
 
-  sim::queueModalScript(sim::UserScript().clickButton("Cancel"));
+  sim::queueModalScript(sim::UserScript().clickButton(dialog::kCancelCaption));
   EXPECT_EQ(plugin.runCommand(), 1);
   EXPECT_TRUE(plugin.elements.empty());
   EXPECT_TRUE(plugin.newElements.empty());
@@ -197,7 +204,7 @@ TEST_F(OptionsDialog, EachRunStartsFromAResetAndEndsWithItsOwnLists) {
   EXPECT_EQ(transferSettings().candidates.size(), 2u) << "a cancelled run keeps its list";
   EXPECT_TRUE(sim::messageBoxes().empty());
 
-  sim::queueModalScript(sim::UserScript().clickButton("OK"));
+  sim::queueModalScript(sim::UserScript().clickButton(dialog::kOkCaption));
   EXPECT_EQ(plugin.runCommand(), 1);
   EXPECT_TRUE(transferSettings().accepted);
   EXPECT_TRUE(transferSettings().candidates.empty()) << "consumed by the collection";

@@ -66,6 +66,11 @@ TEST(RateText, ANonFiniteRateGivesZero) {
   EXPECT_EQ(rateFromText("nan"), 0.0f);
   EXPECT_EQ(rateFromText("-inf"), 0.0f);
   EXPECT_EQ(rateFromText("1e40"), static_cast<float>(1e40 / 100.0));
+  EXPECT_TRUE(textconv::rateIsFinite("1e40"));
+  EXPECT_TRUE(textconv::rateIsFinite(""));
+  EXPECT_FALSE(textconv::rateIsFinite("1e41"));
+  EXPECT_FALSE(textconv::rateIsFinite("-4e40"));
+  EXPECT_FALSE(textconv::rateIsFinite("nan"));
 }
 
 TEST(WidgetText, EmptyStaysEmpty) {

@@ -9,6 +9,7 @@
 #include "SimHost.h"
 #include "SimHostile.h"
 #include "SimWidgets.h"
+#include "dialog/DialogOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -27,10 +28,10 @@ using testing_support::PluginUnderTest;
 
 namespace {
 
-const char kUniqueIds[] = "同一頂点判定にユニークIDを使用する(&G)";
-const char kMirror[] = "モーフ左右反転(&T)";
-const char kBackups[] = "バックアップエレメントを作成する(&X)";
-const char kElementsOnly[] = "エレメントオブジェクトのみリストアップする(&E)";
+const char* const kUniqueIds = dialog::optionFor(&TransferSettings::useUniqueIds)->caption;
+const char* const kMirror = dialog::optionFor(&TransferSettings::mirrorMorph)->caption;
+const char* const kBackups = dialog::optionFor(&TransferSettings::createBackupElements)->caption;
+const char* const kElementsOnly = dialog::optionForKey('E')->caption;
 
 // One way of working the dialog: the options a modeler changes before OK.
 struct Choice {
@@ -51,7 +52,7 @@ sim::UserScript scriptFor(const Choice& choice) {
   sim::UserScript script;
   for (const char* box : choice.checkBoxes)
     script.clickCheckBox(box);
-  script.clickButton("OK");
+  script.clickButton(dialog::kOkCaption);
   return script;
 }
 
@@ -212,7 +213,7 @@ TEST_F(HostileCommand, ObjectsDeletedWhileTheDialogIsOpen) {
         script.clickCheckBox(kElementsOnly).clickCheckBox(kElementsOnly);
       for (const char* box : choice.checkBoxes)
         script.clickCheckBox(box);
-      script.clickButton("OK");
+      script.clickButton(dialog::kOkCaption);
       const std::string label = std::string(c.name) + " deleted, " + choice.name;
       const std::string result =
           run(label, script, true, [&current](sim::Document& d) { current = &d; });

@@ -47,7 +47,7 @@ bool endsWhole(const std::string& name) {
 class NameLimitRun : public ::testing::Test {
 protected:
   NameLimitRun() : plugin_(testing_support::pluginFile()) {}
-  void SetUp() override { ASSERT_TRUE(plugin_.start()) << plugin_.error(); }
+  void SetUp() override { ASSERT_TRUE(plugin_.start(sim::moduleFileName())) << plugin_.error(); }
 
   // Reads the document, runs the command with its defaults, writes and reads the result back;
   // the names of the document read back.
@@ -111,7 +111,7 @@ TEST_F(NameLimitRun, ANameTheCheckerFindsSharedStopsTheRunBeforeAnythingIsWritte
   sim::Document input;
   readDocument(dir_.file("in.json"), input);
   TransferRequest request;
-  request.dialog.options[kRenameNewElements] = true;
+  request.dialog.options[dialog::optionIndex(&TransferSettings::renameNewElements)] = true;
   TransferOutcome outcome;
   try {
     runTransfer(plugin_, input, request, outcome);

@@ -4,6 +4,7 @@
 #include "AnalyticScenes.h"
 #include "ProgramRun.h"
 #include "RunnerTestSupport.h"
+#include "dialog/DialogOptions.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -22,36 +23,17 @@ TEST(RunnerCli, HelpNamesEveryOptionWithTheDialogsCaption) {
   ScratchFolder dir;
   const Result r = runner({"--help"}, dir);
   EXPECT_EQ(r.status, 0);
-  for (const char* text : {"--[no-]keep-object-names",
-                           "Source/Destinationオブジェクトの名前を維持する(&Q)",
-                           "--[no-]use-unique-ids",
-                           "同一頂点判定にユニークIDを使用する(&G)",
-                           "--[no-]selected-vertices-only",
-                           "--[no-]morph-added-vertices",
-                           "--[no-]mirror-morph",
-                           "モーフ左右反転(&T)",
-                           "--[no-]create-backup-elements",
-                           "--[no-]rename-new-elements",
-                           "新規エレメントは別名(～new)で作成する(&N)",
-                           "--[no-]copy-coordinates",
-                           "[座標]",
-                           "--[no-]copy-weights",
-                           "--[no-]copy-materials",
-                           "--[no-]copy-uvs",
-                           "--[no-]copy-edges",
-                           "--[no-]elements-only",
-                           "--[no-]same-vertex-count-only",
-                           "--element NAME",
-                           "--rate",
-                           "--cancel",
-                           "--dry-run",
-                           "--report FORMAT",
-                           "--show-dialog FILE",
-                           "--pictures",
-                           "--source NAME",
-                           "--destination NAME",
-                           "Examples:",
-                           "Exit status"})
+  // Each option of the dialog by its flag, its state as the dialog opens and its caption.
+  for (const dialog::DialogOption& option : dialog::kDialogOptions) {
+    const std::string line = std::string("--[no-]") + option.flag + " (" +
+                             (option.initiallyChecked ? "on" : "off") + " by default)";
+    EXPECT_NE(r.out.find(line), std::string::npos) << line;
+    EXPECT_NE(r.out.find(std::string("[") + option.caption + "]"), std::string::npos)
+        << option.caption;
+  }
+  for (const char* text : {"--element NAME", "--rate", "--cancel", "--dry-run", "--report FORMAT",
+                           "--show-dialog FILE", "--pictures", "--source NAME",
+                           "--destination NAME", "Examples:", "Exit status"})
     EXPECT_NE(r.out.find(text), std::string::npos) << text;
   const Result v = runner({"--version"}, dir);
   EXPECT_EQ(v.status, 0);
@@ -64,7 +46,6 @@ TEST(RunnerCli, BadUsageExitsWithTwoAndWritesNothing) {
       {{"--frobnicate", samplePath()}, "unknown option --frobnicate"},
       {{samplePath(), "--output"}, "--output needs a value"},
       {{samplePath(), "--rate", "12abc"}, "--rate \"12abc\": the Rate field takes a number"},
-      {{samplePath(), "--rate", ""}, "--rate \"\""},
       {{samplePath(), "--rate=1e"}, "--rate \"1e\""},
       {{samplePath(), "--report", "xml"}, "--report xml: use text or json"},
       {{samplePath(), "--layout", "zip"}, "--layout zip"},
@@ -202,6 +183,36 @@ TEST(RunnerCli, DryRunAndJsonReportForPipelines) {
   EXPECT_EQ(report["vertices"]["matched"], 4);
   EXPECT_EQ(report["destination"]["nameAfter"], "A");
   EXPECT_FALSE(report.contains("addedVertices"));
+  // What the plug-in asked of the host, last: each function it called, with its count.
+  const nlohmann::json& calls = report["hostCalls"];
+  ASSERT_TRUE(calls.is_object());
+  EXPECT_EQ(calls["MQObj_SetVertex"], 4) << "the new element's four matched vertices";
+  EXPECT_EQ(calls["MQObj_Clone"], 1);
+  EXPECT_FALSE(calls.contains("MQ_LoadImage")) << "functions never called are left out";
+  for (const auto& call : calls.items())
+    EXPECT_GT(call.value().get<unsigned long long>(), 0u) << call.key();
+  EXPECT_GT(r.out.find("\"hostCalls\""), r.out.find("\"seconds\"")) << "after the other keys";
+}
+
+TEST(RunnerCli, TheRateFieldTakesWhatAPersonCanTypeAndThePluginReadsIt) {
+  // An emptied field is something a person can leave; the plug-in reads it as no number: 0.
+  ScratchFolder dir;
+  writeFile(dir.file("in.json"), smallDocument());
+  const Result emptied = runner({"in.json", "--dry-run", "--report=json", "--rate", ""}, dir);
+  ASSERT_EQ(emptied.status, 0) << emptied.err;
+  nlohmann::json report = nlohmann::json::parse(emptied.out);
+  EXPECT_EQ(report["dialog"]["rateText"], "");
+  EXPECT_EQ(report["dialog"]["rate"], 0.0);
+  EXPECT_EQ(report["elements"][0]["movedVertices"], 0);
+  // A text the field would refuse never reaches the dialog.
+  for (const char* refused : {"+", ".", "1e", "1.2.3", "12abc", " 7"}) {
+    const Result r = runner({"in.json", "--dry-run", "--rate", refused}, dir);
+    EXPECT_EQ(r.status, 2) << refused;
+  }
+  const Result exponent = runner({"in.json", "--dry-run", "--report=json", "--rate", "-5e1"}, dir);
+  ASSERT_EQ(exponent.status, 0) << exponent.err;
+  report = nlohmann::json::parse(exponent.out);
+  EXPECT_EQ(report["dialog"]["rate"], -0.5);
 }
 
 TEST(RunnerCli, OutputLayoutsReadBackTheSame) {

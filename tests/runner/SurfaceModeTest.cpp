@@ -66,7 +66,7 @@ double fieldError(const RunState& r, Field field) {
 class SurfaceModeTest : public ::testing::Test {
 protected:
   SurfaceModeTest() : plugin_(testing_support::pluginFile()) {}
-  void SetUp() override { ASSERT_TRUE(plugin_.start()) << plugin_.error(); }
+  void SetUp() override { ASSERT_TRUE(plugin_.start(sim::moduleFileName())) << plugin_.error(); }
 
   void transfer(RunState& r, Field field, Edit edit, const TransferRequest& request) {
     analytic::buildDocument(r.document, field, edit);
@@ -167,7 +167,7 @@ TEST_F(SurfaceModeTest, EachEditTakesItsOffsetsFromWhereTheyBelong) {
 
 TEST_F(SurfaceModeTest, MirrorAndRateApplyAsThePluginAppliesThem) {
   TransferRequest request;
-  request.dialog.options[kMirrorMorph] = true;
+  request.dialog.options[dialog::optionIndex(&TransferSettings::mirrorMorph)] = true;
   request.dialog.rateText = "50";
   RunState plain, surface;
   const auto [before, after] = compare(Field::OneSided, Edit::Subdivided, request, plain, surface);
@@ -189,9 +189,10 @@ TEST_F(SurfaceModeTest, MirrorAndRateApplyAsThePluginAppliesThem) {
 }
 
 TEST_F(SurfaceModeTest, WithoutCoordinatesOrAddedVerticesNothingIsRewritten) {
-  for (OptionIndex off : {kCopyCoordinates, kMorphAddedVertices}) {
+  for (bool TransferSettings::*off :
+       {&TransferSettings::copyCoordinates, &TransferSettings::morphAddedVertices}) {
     TransferRequest request;
-    request.dialog.options[off] = false;
+    request.dialog.options[dialog::optionIndex(off)] = false;
     RunState plain, surface;
     compare(Field::Swell, Edit::Subdivided, request, plain, surface);
     const AddedVerticesSummary& a = surface.outcome.addedVertices;
@@ -225,8 +226,8 @@ TEST_F(SurfaceModeTest, TheSampleComesOutTheSameOnEveryPlatform) {
     SCOPED_TRACE(which);
     TransferRequest request;
     if (which == "mirroredByPosition") {
-      request.dialog.options[kUseUniqueIds] = false;
-      request.dialog.options[kMirrorMorph] = true;
+      request.dialog.options[dialog::optionIndex(&TransferSettings::useUniqueIds)] = false;
+      request.dialog.options[dialog::optionIndex(&TransferSettings::mirrorMorph)] = true;
     }
     RunState r;
     buildSampleDocument(r.document, SampleOptions{});

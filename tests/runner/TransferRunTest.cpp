@@ -30,7 +30,7 @@ struct RunState {
 class TransferRunTest : public ::testing::Test {
 protected:
   TransferRunTest() : plugin_(testing_support::pluginFile()) {}
-  void SetUp() override { ASSERT_TRUE(plugin_.start()) << plugin_.error(); }
+  void SetUp() override { ASSERT_TRUE(plugin_.start(sim::moduleFileName())) << plugin_.error(); }
 
   // Runs on a document file (the generated sample character when the path is empty); the
   // error code when the run stops (0 when it completes).
@@ -124,9 +124,9 @@ TEST_F(TransferRunTest, TheSampleWithTheDialogsDefaults) {
 
 TEST_F(TransferRunTest, MirroredByPositionTheLeftSneerLandsOnTheRight) {
   TransferRequest request;
-  request.dialog.options[kUseUniqueIds] = false;
-  request.dialog.options[kMirrorMorph] = true;
-  request.dialog.options[kCreateBackupElements] = false;
+  request.dialog.options[dialog::optionIndex(&TransferSettings::useUniqueIds)] = false;
+  request.dialog.options[dialog::optionIndex(&TransferSettings::mirrorMorph)] = true;
+  request.dialog.options[dialog::optionIndex(&TransferSettings::createBackupElements)] = false;
   request.dialog.pickElements = true;
   request.dialog.elements = {"elem:sneerL-Body"};
   request.dialog.rateText = "50";
@@ -153,9 +153,9 @@ TEST_F(TransferRunTest, MirroredByPositionTheLeftSneerLandsOnTheRight) {
 
 TEST_F(TransferRunTest, OnlySelectedVerticesAndNewNames) {
   TransferRequest request;
-  request.dialog.options[kSelectedVerticesOnly] = true;
-  request.dialog.options[kRenameNewElements] = true;
-  request.dialog.options[kKeepObjectNames] = true;
+  request.dialog.options[dialog::optionIndex(&TransferSettings::selectedVerticesOnly)] = true;
+  request.dialog.options[dialog::optionIndex(&TransferSettings::renameNewElements)] = true;
+  request.dialog.options[dialog::optionIndex(&TransferSettings::keepObjectNames)] = true;
   RunState r;
   ASSERT_EQ(run(r, samplePath(), request), 0);
   const sim::Object& destination = *r.outcome.destination;
@@ -243,8 +243,8 @@ TEST_F(TransferRunTest, ListFiltersChangeWhatCanBePicked) {
     sim::Object* other = r.document.addObject("elem:smile-Body");
     other->addVertex(0, 0, 0);
     TransferRequest request;
-    request.dialog.options[kElementsOnly] = elementsOnly;
-    request.dialog.options[kSameVertexCountOnly] = sameCount;
+    request.dialog.options[dialog::optionIndexForKey('E')] = elementsOnly;
+    request.dialog.options[dialog::optionIndexForKey('V')] = sameCount;
     request.dialog.cancel = true;
     EXPECT_THROW(runTransfer(plugin_, r.document, request, r.outcome), RunError);
     return r.outcome.view.listed.size();

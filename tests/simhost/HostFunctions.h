@@ -1,7 +1,7 @@
 // The simulated host's exported functions, called directly as a plug-in would call them.
 #pragma once
 
-#include "host/MQPluginInterface.h"
+#include "tovalinder/host/MQPluginInterface.h"
 
 extern "C" {
 #define TOVALINDER_DECLARE_HOST_FUNCTION(result, name, params) result name params;

@@ -20,9 +20,7 @@ protected:
     quad->addFace({4, 4, 2}); // duplicate point: two corners, one related face
     quad->addFace({});
   }
-  size_t misuseCount() {
-    return takeMisuses().size();
-  }
+  size_t misuseCount() { return takeMisuses().size(); }
   sim::Document document;
   sim::Object* quad = nullptr;
 };

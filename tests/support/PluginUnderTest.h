@@ -1,9 +1,8 @@
-// Test support: the real plug-in binary, loaded by file name, with its fourteen entry points
-// resolved, and the simulated host's module file name for MQInit.
+// Test support: the binaries under test by file name (the plug-in, the simulated host, the stub
+// hosts), and the real plug-in loaded through the host-side loader the runner uses too.
 #pragma once
 
-#include "LoadedModule.h"
-#include "host/MQPluginInterface.h"
+#include "PluginModule.h"
 
 #include <string>
 
@@ -16,26 +15,15 @@ std::string simHostFile();
 // (-1: exports all 175).
 std::string stubHostFile(int omittedSlot);
 
-struct PluginEntryPoints {
-#define TOVALINDER_ENTRY_MEMBER(name) name##_fn name = nullptr;
-  MQ_PLUGIN_ENTRY_POINTS(TOVALINDER_ENTRY_MEMBER)
-#undef TOVALINDER_ENTRY_MEMBER
-};
+using loader::LoadedModule;
+using loader::PluginEntryPoints;
 
-class PluginUnderTest {
+// The real plug-in binary, loaded by file name with its fourteen entry points.
+class PluginUnderTest : public loader::PluginModule {
 public:
-  PluginUnderTest();
-  bool loaded() const { return module_.loaded(); }
-  // True when every one of the fourteen entry points was found.
-  bool complete() const;
+  PluginUnderTest() : loader::PluginModule(pluginFile()) {}
   // MQInit with the simulated host's module.
   bool initWithSimHost() { return entry.MQInit(simHostFile().c_str()) != 0; }
-  void unload() { module_.unload(); }
-
-  PluginEntryPoints entry;
-
-private:
-  LoadedModule module_;
 };
 
 } // namespace testing_support

@@ -1,6 +1,8 @@
 // Vertex correspondence: the position diff, the mirror partners and the lookup, on small
 // documents whose expected pairs can be read off by hand.
 #include "TransferFixture.h"
+#include "transfer/SequenceDiff.h"
+#include "transfer/Tolerances.h"
 #include "transfer/VertexCorrespondence.h"
 
 #include <cmath>

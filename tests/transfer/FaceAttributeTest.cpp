@@ -1,7 +1,7 @@
 // The face pass: the three ways a face is paired, the corner and edge alignment, and the faces
 // that cannot be paired.
 #include "TransferFixture.h"
-#include "transfer/TransferPasses.h"
+#include "transfer/HostElementFaces.h"
 
 namespace {
 
@@ -157,24 +157,28 @@ TEST_F(FaceAttributes, UnselectedFacesAreNeitherCopiedNorCounted) {
   EXPECT_FALSE(pluginObject().faceAttributesSkipped);
 }
 
-TEST_F(FaceAttributes, AVertexWithoutFacesFindsNoFace) {
-  // Vertex 3 is in no face: no face holds 3, 0 and 1, although face 0 has three points.
+TEST_F(FaceAttributes, TheHostsAnswersFindTheFaceAsTheSnapshotWould) {
+  // Vertex 3 is in no face: no face holds 3, 0 and 1, although face 0 has three points. The
+  // faces are asked of the host as the pairing needs them; a new set of answers per change.
   sim::Object* object = document_.addObject("Body");
   for (int i = 0; i < 4; ++i)
     object->addVertex(at(float(i)));
   object->addFace({0, 1, 2});
   object->addFace({0, 1, 2, 3});
-  const cmq::CMQObject handle(object->handle(), document_.handle());
-  EXPECT_EQ(transfer::findFaceWithVertices(handle, {3, 0, 1}, 4), -1);
-  object->setFacePoints(int(1), {0, 1, 2});
+  auto find = [&](const std::vector<int>& vertices) {
+    transfer::HostElementFaces faces(object->handle(), object->vertexCount());
+    return transfer::findFaceWithVertices(faces, vertices);
+  };
+  EXPECT_EQ(find({3, 0, 1}), -1);
+  object->setFacePoints(1, {0, 1, 2});
   object->invalidateCaches();
-  EXPECT_EQ(transfer::findFaceWithVertices(handle, {3, 0, 1}, 4), -1);
-  EXPECT_EQ(transfer::findFaceWithVertices(handle, {2, 0, 1}, 4), 0);
-  EXPECT_EQ(transfer::findFaceWithVertices(handle, {0, 1, 9}, 4), -1) << "not in the object";
+  EXPECT_EQ(find({3, 0, 1}), -1);
+  EXPECT_EQ(find({2, 0, 1}), 0);
+  EXPECT_EQ(find({0, 1, 9}), -1) << "not in the object, and not asked about";
   // Only the smallest candidate is tested.
-  object->setFacePoints(int(0), {0, 1, 2, 3});
+  object->setFacePoints(0, {0, 1, 2, 3});
   object->invalidateCaches();
-  EXPECT_EQ(transfer::findFaceWithVertices(handle, {0, 1, 2}, 4), -1);
+  EXPECT_EQ(find({0, 1, 2}), -1);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The simulated host's widgets on their own, driven through the exported MQWidget_Value as any
 // plug-in would: ids, containers, deletion, property answers, event order and routing.
-#include "LoadedModule.h"
 #include "PluginUnderTest.h"
 #include "SimHost.h"
 #include "SimWidgets.h"

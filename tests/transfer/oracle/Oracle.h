@@ -21,6 +21,13 @@ struct Run {
   IntMap mirrorMap;
   bool faceAttributesSkipped = false;
 
+  void resetRun() {
+    elements.clear();
+    newElements.clear();
+    vertexMap.clear();
+    mirrorMap.clear();
+    faceAttributesSkipped = false;
+  }
   void buildMirrorMap();
   void buildVertexMap();
   int findSourceVertex(int v) const;

@@ -118,6 +118,13 @@ float coordinate(Random& r) {
     return r.pick(special);
   if (r.chance(1))
     return std::numeric_limits<float>::quiet_NaN();
+  // Far out, where neighbouring floats are further apart than the tolerance, and beyond.
+  static const std::vector<float> far = {
+      3e38f,     -3e38f,      1e20f,
+      -1e20f,    16777216.0f, -16777217.0f,
+      8192.001f, -8192.001f,  std::numeric_limits<float>::infinity()};
+  if (r.chance(2))
+    return r.pick(far);
   return static_cast<float>(r.below(17) - 8) / 8.0f;
 }
 
@@ -260,9 +267,10 @@ Mesh editedCopy(Random& r, const Mesh& source) {
       }
       break;
     default: // append a vertex, sometimes a copy of an existing one
-      mesh.vertices.push_back(MeshVertex{
-          n > 0 && r.chance(50) ? mesh.vertices[static_cast<size_t>(r.below(n))].position : point(r),
-          nextVertexId++});
+      mesh.vertices.push_back(
+          MeshVertex{n > 0 && r.chance(50) ? mesh.vertices[static_cast<size_t>(r.below(n))].position
+                                           : point(r),
+                     nextVertexId++});
       if (n > 0)
         mesh.faces.push_back(MeshFace{{n, r.below(n), r.below(n)}, nextFaceId++});
       break;

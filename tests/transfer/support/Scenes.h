@@ -62,9 +62,10 @@ struct Instance {
 // Destination per element as its new element).
 Instance instantiate(const Scene& scene, sim::Document& document);
 
-// Sets document, source, destination, elements and newElements of a plug-in object (or of
-// anything with these fields), empties its tables and flag.
+// Starts a run of a plug-in object (or of anything with its fields and resetRun()): empties
+// its per-run state, then sets document, source, destination, elements and newElements.
 template <typename Run> void bind(Run& run, sim::Document& document, const Instance& instance) {
+  run.resetRun();
   run.document = document.handle();
   run.source = cmq::CMQObject(instance.source->handle(), document.handle());
   run.destination = cmq::CMQObject(instance.destination->handle(), document.handle());
@@ -74,13 +75,11 @@ template <typename Run> void bind(Run& run, sim::Document& document, const Insta
     run.elements.emplace_back(e->handle(), document.handle());
   for (sim::Object* e : instance.newElements)
     run.newElements.emplace_back(e->handle(), document.handle());
-  run.vertexMap.clear();
-  run.mirrorMap.clear();
-  run.faceAttributesSkipped = false;
 }
 
 // A small random scene full of the cases that break correspondence code: coincident vertices,
-// distances exactly at the tolerances, mirror planes, NaN, unused vertices, reorders, inserts,
+// distances exactly at the tolerances, mirror planes, NaN, far-out and infinite coordinates,
+// unused vertices, reorders, inserts,
 // deletes, moves, re-shaped faces, short elements, partial selections, random settings.
 Scene randomScene(uint32_t seed);
 

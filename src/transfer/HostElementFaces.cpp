@@ -1,0 +1,43 @@
+#include "transfer/HostElementFaces.h"
+
+#include "host/HostTable.h"
+#include "objects/CMQObject.h"
+
+#include <algorithm>
+
+namespace transfer {
+
+int HostElementFaces::pointCount(int face) {
+  auto known = counts_.find(face);
+  if (known == counts_.end())
+    known = counts_.emplace(face, MQObj_GetFacePointCount(element_, face)).first;
+  return known->second;
+}
+
+const int* HostElementFaces::points(int face) {
+  auto known = points_.find(face);
+  if (known == points_.end()) {
+    const int count = pointCount(face);
+    // Entries the host leaves unfilled name no vertex.
+    std::vector<int> filled(static_cast<size_t>(std::max(0, count)), -1);
+    if (count > 0)
+      MQObj_GetFacePointArray(element_, face, filled.data());
+    known = points_.emplace(face, std::move(filled)).first;
+  }
+  return known->second.data();
+}
+
+VertexFaceRange HostElementFaces::facesOf(int vertex) {
+  auto known = faces_.find(vertex);
+  if (known == faces_.end()) {
+    std::vector<int> faces;
+    if (vertex >= 0 && vertex < vertices_)
+      faces = cmq::CMQObject(element_, nullptr).relatedFaces(vertex);
+    std::sort(faces.begin(), faces.end());
+    faces.erase(std::unique(faces.begin(), faces.end()), faces.end());
+    known = faces_.emplace(vertex, std::move(faces)).first;
+  }
+  return VertexFaceRange{known->second.data(), known->second.data() + known->second.size()};
+}
+
+} // namespace transfer

@@ -1,0 +1,32 @@
+// A Source element's faces asked of the host as the face pairing needs them (FacePairing.h),
+// each answer kept for the next face that needs it: a face's point count and points, a vertex's
+// related faces. Where most faces pair by unique ID this asks far less than reading every face.
+// Relies on the bound host function table.
+#pragma once
+
+#include "transfer/FacePairing.h"
+
+#include <unordered_map>
+#include <vector>
+
+namespace transfer {
+
+class HostElementFaces {
+public:
+  // vertexCount: the element's vertex count as the host answered it; no vertex outside it is
+  // asked about.
+  HostElementFaces(MQObject element, int vertexCount) : element_(element), vertices_(vertexCount) {}
+
+  int pointCount(int face);
+  const int* points(int face);
+  VertexFaceRange facesOf(int vertex);
+
+private:
+  MQObject element_;
+  int vertices_;
+  std::unordered_map<int, int> counts_;
+  std::unordered_map<int, std::vector<int>> points_;
+  std::unordered_map<int, std::vector<int>> faces_;
+};
+
+} // namespace transfer
