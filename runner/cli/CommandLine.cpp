@@ -69,7 +69,7 @@ std::string usageText() {
       "                          default on a terminal, for runs over a second)\n"
       "\n"
       "Added vertices (those without a Source vertex, when the morph is interpolated for them):\n"
-      "      --added-vertices M  spec (default): exactly what the plug-in wrote, an inverse\n"
+      "      --added-vertices M  plugin (default): exactly what the plug-in wrote, an inverse\n"
       "                          squared distance blend of the matched vertices round them;\n"
       "                          surface: the Source morph at their closest point of the Source\n"
       "                          surface (a harmonic blend of their neighbours where the edit\n"

@@ -14,7 +14,7 @@ enum class AddedVerticesMode {
 
 // The modes' names on the command line and in the JSON report.
 inline const char* nameOf(AddedVerticesMode mode) {
-  return mode == AddedVerticesMode::Surface ? "surface" : "spec";
+  return mode == AddedVerticesMode::Surface ? "surface" : "plugin";
 }
 inline bool modeNamed(const std::string& name, AddedVerticesMode& mode) {
   for (AddedVerticesMode m : {AddedVerticesMode::Plugin, AddedVerticesMode::Surface})

@@ -50,7 +50,7 @@ TEST(RunnerCli, BadUsageExitsWithTwoAndWritesNothing) {
       {{samplePath(), "--report", "xml"}, "--report xml: use text or json"},
       {{samplePath(), "--layout", "zip"}, "--layout zip"},
       {{samplePath(), "--added-vertices", "smooth"},
-       "--added-vertices smooth: use spec or surface"},
+       "--added-vertices smooth: use plugin or surface"},
       {{samplePath(), "--added-vertices"}, "--added-vertices needs a value"},
       {{samplePath(), samplePath()}, "one document at a time"},
       {{samplePath(), "--dry-run=yes"}, "--dry-run takes no value"},
