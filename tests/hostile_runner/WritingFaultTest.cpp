@@ -110,6 +110,9 @@ TEST(HostileRunner, TemporariesAreCreatedExclusivelyUnderUnpredictableNames) {
     std::istringstream log(readFile(launch.openLog));
     size_t created = 0;
     for (std::string path, excl, nofollow, mode; log >> path >> excl >> nofollow >> mode;) {
+      // A coverage build's instrumentation writes its counts at exit; they are not the runner's.
+      if (path.size() > 5 && path.substr(path.size() - 5) == ".gcda")
+        continue;
       ++created;
       EXPECT_EQ(path.substr(path.size() - 4), ".tmp") << path;
       EXPECT_EQ(excl, "excl=1") << path;
