@@ -4,6 +4,7 @@
 #include "transfer/FacePairing.h"
 #include "transfer/HostElementFaces.h"
 #include "transfer/HostMeshReader.h"
+#include "transfer/KeptFaceAttributes.h"
 
 namespace transfer {
 namespace {
@@ -52,34 +53,48 @@ FaceMatch pairFace(const FacePassInput& in, const ElementPair& pair, Faces& face
   return match.face >= 0 && faces.pointCount(match.face) == count ? match : FaceMatch{};
 }
 
+// Buffers of the face pass, kept from face to face.
+struct CornerBuffers {
+  std::vector<MQCoordinate> corners, aligned;
+};
+
 // Copies the attributes of the matched Source face to a face of the new element; both faces
-// have count points.
+// have count points. A value the new element's face holds already is not set again.
 void copyFace(const TransferSettings& settings, const ElementPair& pair, const FaceMatch& match,
-              int face, int count) {
+              int face, int count, const KeptFaceAttributes& kept, CornerBuffers& buffers) {
   const bool mirror = settings.mirrorMorph;
-  if (settings.copyMaterials)
-    MQObj_SetFaceMaterial(pair.newElement, face, MQObj_GetFaceMaterial(pair.element, match.face));
+  const bool known = kept.knows(face, count);
+  if (settings.copyMaterials) {
+    const int material = MQObj_GetFaceMaterial(pair.element, match.face);
+    if (!known || !kept.hasMaterial(face, material))
+      MQObj_SetFaceMaterial(pair.newElement, face, material);
+  }
   if (settings.copyUvs) {
-    std::vector<MQCoordinate> corners(static_cast<size_t>(count), MQCoordinate{0.0f, 0.0f});
+    std::vector<MQCoordinate>& corners = buffers.corners;
+    std::vector<MQCoordinate>& aligned = buffers.aligned;
+    corners.assign(static_cast<size_t>(count), MQCoordinate{0.0f, 0.0f});
     MQObj_GetFaceCoordinateArray(pair.element, match.face, corners.data());
-    std::vector<MQCoordinate> aligned(corners.size());
+    aligned.resize(corners.size());
     for (int corner = 0; corner < count; ++corner)
       aligned[static_cast<size_t>(corner)] =
           corners[static_cast<size_t>(sourceCorner(corner, match.rotation, count, mirror))];
-    MQObj_SetFaceCoordinateArray(pair.newElement, face, aligned.data());
+    if (!known || !kept.hasUvs(face, aligned.data()))
+      MQObj_SetFaceCoordinateArray(pair.newElement, face, aligned.data());
   }
   if (settings.copyEdges)
-    for (int edge = 0; edge < count; ++edge)
-      MQObj_SetFaceEdgeCrease(
-          pair.newElement, face, edge,
-          MQObj_GetFaceEdgeCrease(pair.element, match.face,
-                                  sourceEdge(edge, match.rotation, count, mirror)));
+    for (int edge = 0; edge < count; ++edge) {
+      const float crease = MQObj_GetFaceEdgeCrease(pair.element, match.face,
+                                                   sourceEdge(edge, match.rotation, count, mirror));
+      if (!known || !kept.hasCrease(face, edge, crease))
+        MQObj_SetFaceEdgeCrease(pair.newElement, face, edge, crease);
+    }
 }
 
 // The faces of one element pair; true when some face could not be paired.
 template <typename Faces>
 bool copyElementFaces(const FacePassInput& in, const ElementPair& pair, Faces& faces,
-                      const std::vector<int>& destinationFaces) {
+                      const std::vector<int>& destinationFaces, const KeptFaceAttributes& kept,
+                      CornerBuffers& buffers) {
   const int newFaces = MQObj_GetFaceCount(pair.newElement);
   bool skipped = false;
   for (int face : destinationFaces) {
@@ -93,7 +108,7 @@ bool copyElementFaces(const FacePassInput& in, const ElementPair& pair, Faces& f
       skipped = true;
       continue;
     }
-    copyFace(in.settings, pair, match, face, count);
+    copyFace(in.settings, pair, match, face, count, kept, buffers);
   }
   return skipped;
 }
@@ -121,6 +136,10 @@ bool copyFaceAttributes(const FacePassInput& in) {
   if (in.pairs.empty())
     return false;
   const std::vector<int> faces = facesToCopy(in);
+  const KeptFaceAttributes kept(in.destinationObject, in.destination, faces,
+                                in.settings.copyMaterials, in.settings.copyUvs,
+                                in.settings.copyEdges);
+  CornerBuffers buffers;
   bool skipped = false;
   // Element by element, so that only one Source element's faces are held at a time. Mirrored
   // faces all pair through their vertices: the element's faces are read at once. Otherwise most
@@ -130,10 +149,10 @@ bool copyFaceAttributes(const FacePassInput& in) {
       MeshSnapshot snapshot;
       readMesh(pair.element, kFaces, snapshot);
       ElementFaces elementFaces(std::move(snapshot));
-      skipped = copyElementFaces(in, pair, elementFaces, faces) || skipped;
+      skipped = copyElementFaces(in, pair, elementFaces, faces, kept, buffers) || skipped;
     } else {
       HostElementFaces elementFaces(pair.element, pair.elementVertices);
-      skipped = copyElementFaces(in, pair, elementFaces, faces) || skipped;
+      skipped = copyElementFaces(in, pair, elementFaces, faces, kept, buffers) || skipped;
     }
   }
   return skipped;

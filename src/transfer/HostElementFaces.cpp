@@ -8,10 +8,20 @@
 namespace transfer {
 
 int HostElementFaces::pointCount(int face) {
-  auto known = counts_.find(face);
-  if (known == counts_.end())
-    known = counts_.emplace(face, MQObj_GetFacePointCount(element_, face)).first;
-  return known->second;
+  const long long flatLimit = 4LL * vertices_ + 65536;
+  if (face < 0 || face >= flatLimit) {
+    auto known = otherCounts_.find(face);
+    if (known == otherCounts_.end())
+      known = otherCounts_.emplace(face, MQObj_GetFacePointCount(element_, face)).first;
+    return known->second;
+  }
+  const size_t at = static_cast<size_t>(face);
+  if (at >= counts_.size())
+    counts_.resize(std::max(at + 1, std::min(2 * counts_.size(), static_cast<size_t>(flatLimit))));
+  Count& count = counts_[at];
+  if (!count.asked)
+    count = Count{MQObj_GetFacePointCount(element_, face), true};
+  return count.value;
 }
 
 const int* HostElementFaces::points(int face) {

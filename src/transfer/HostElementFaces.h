@@ -22,9 +22,18 @@ public:
   VertexFaceRange facesOf(int vertex);
 
 private:
+  // A face's point count as answered, or not yet asked.
+  struct Count {
+    int value = 0;
+    bool asked = false;
+  };
+
   MQObject element_;
   int vertices_;
-  std::unordered_map<int, int> counts_;
+  // Counts by face index, a flat table for the indices a mesh of this many vertices plausibly
+  // has (asked face by face, mostly each once), a map for any other index a host answers.
+  std::vector<Count> counts_;
+  std::unordered_map<int, int> otherCounts_;
   std::unordered_map<int, std::vector<int>> points_;
   std::unordered_map<int, std::vector<int>> faces_;
 };
