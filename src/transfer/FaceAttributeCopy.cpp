@@ -38,10 +38,9 @@ std::vector<int> newFacePoints(MQObject newElement, int face, int count) {
 
 template <typename Faces>
 FaceMatch pairFace(const FacePassInput& in, const ElementPair& pair, Faces& faces, int face,
-                   int count) {
+                   int count, const KeptFaceAttributes& kept) {
   if (!in.settings.mirrorMorph) {
-    const int byId =
-        MQObj_GetFaceIndexFromUniqueID(pair.element, MQObj_GetFaceUniqueID(pair.newElement, face));
+    const int byId = MQObj_GetFaceIndexFromUniqueID(pair.element, kept.uniqueId(face));
     if (byId != -1)
       return matchByUniqueId(byId, faces.pointCount(byId), count);
   }
@@ -103,7 +102,7 @@ bool copyElementFaces(const FacePassInput& in, const ElementPair& pair, Faces& f
       continue;
     }
     const int count = MQObj_GetFacePointCount(pair.newElement, face);
-    const FaceMatch match = pairFace(in, pair, faces, face, count);
+    const FaceMatch match = pairFace(in, pair, faces, face, count, kept);
     if (match.face == -1) {
       skipped = true;
       continue;
@@ -137,8 +136,8 @@ bool copyFaceAttributes(const FacePassInput& in) {
     return false;
   const std::vector<int> faces = facesToCopy(in);
   const KeptFaceAttributes kept(in.destinationObject, in.destination, faces,
-                                in.settings.copyMaterials, in.settings.copyUvs,
-                                in.settings.copyEdges);
+                                !in.settings.mirrorMorph, in.settings.copyMaterials,
+                                in.settings.copyUvs, in.settings.copyEdges);
   CornerBuffers buffers;
   bool skipped = false;
   // Element by element, so that only one Source element's faces are held at a time. Mirrored

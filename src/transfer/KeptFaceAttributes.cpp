@@ -7,9 +7,11 @@
 namespace transfer {
 
 KeptFaceAttributes::KeptFaceAttributes(MQObject destinationObject, const MeshSnapshot& destination,
-                                       const std::vector<int>& faces, bool materials, bool uvs,
-                                       bool creases)
+                                       const std::vector<int>& faces, bool uniqueIds,
+                                       bool materials, bool uvs, bool creases)
     : destination_(destination) {
+  if (uniqueIds)
+    uniqueIds_.assign(static_cast<size_t>(destination.faceCount()), 0);
   if (materials)
     materials_.assign(static_cast<size_t>(destination.faceCount()), -1);
   // Corners the host leaves unfilled read as the fill call's starting value.
@@ -20,6 +22,8 @@ KeptFaceAttributes::KeptFaceAttributes(MQObject destinationObject, const MeshSna
   for (int face : faces) {
     const size_t first = destination.faceStart[static_cast<size_t>(face)];
     const int count = destination.facePointCount(face);
+    if (uniqueIds)
+      uniqueIds_[static_cast<size_t>(face)] = MQObj_GetFaceUniqueID(destinationObject, face);
     if (materials)
       materials_[static_cast<size_t>(face)] = MQObj_GetFaceMaterial(destinationObject, face);
     if (uvs && count > 0)

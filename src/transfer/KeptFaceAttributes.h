@@ -1,10 +1,10 @@
 // What a new element's faces hold before the face pass writes them: every new element starts as
-// a copy of the Destination, made by the host together with each face's material, corner UVs and
-// edge creases, and nothing writes its faces before the face pass. So the Destination's own
-// attributes, read once for the faces the pass copies, tell which values a new element already
-// has, and a copy of such a value can be left out (the document is the same, with fewer host
-// calls). Values are compared bit for bit: -0 and 0, and NaNs with different bits, differ.
-// Relies on the bound host function table.
+// a copy of the Destination, made by the host together with each face's unique ID, material,
+// corner UVs and edge creases, and nothing writes its faces before the face pass. So the
+// Destination's own, read once for the faces the pass copies, answer for every new element:
+// its faces' unique IDs need not be asked again, and a copy of a value the face already has can
+// be left out (the document is the same, with fewer host calls). Values are compared bit for bit:
+// -0 and 0, and NaNs with different bits, differ. Relies on the bound host function table.
 #pragma once
 
 #include "transfer/MeshSnapshot.h"
@@ -18,7 +18,11 @@ public:
   // Reads the wanted attributes of the given Destination faces, each face as wide as the
   // snapshot counted it.
   KeptFaceAttributes(MQObject destinationObject, const MeshSnapshot& destination,
-                     const std::vector<int>& faces, bool materials, bool uvs, bool creases);
+                     const std::vector<int>& faces, bool uniqueIds, bool materials, bool uvs,
+                     bool creases);
+
+  // The unique ID of one of the faces, when read.
+  MQDWORD uniqueId(int face) const { return uniqueIds_[static_cast<size_t>(face)]; }
 
   // Whether a face of a new element, count points wide as the host answered, is known: a face
   // the Destination counted otherwise is not (the host answers differed), and nothing is left
@@ -31,9 +35,10 @@ public:
 
 private:
   const MeshSnapshot& destination_;
-  std::vector<int> materials_;    // per face
-  std::vector<MQCoordinate> uvs_; // per corner, at the snapshot's face offsets
-  std::vector<float> creases_;    // likewise
+  std::vector<MQDWORD> uniqueIds_; // per face
+  std::vector<int> materials_;     // per face
+  std::vector<MQCoordinate> uvs_;  // per corner, at the snapshot's face offsets
+  std::vector<float> creases_;     // likewise
 };
 
 } // namespace transfer
