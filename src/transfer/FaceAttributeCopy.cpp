@@ -139,6 +139,7 @@ bool copyFaceAttributes(const FacePassInput& in) {
                                 !in.settings.mirrorMorph, in.settings.copyMaterials,
                                 in.settings.copyUvs, in.settings.copyEdges);
   CornerBuffers buffers;
+  HostElementFaces hostFaces(nullptr, 0);
   bool skipped = false;
   // Element by element, so that only one Source element's faces are held at a time. Mirrored
   // faces all pair through their vertices: the element's faces are read at once. Otherwise most
@@ -150,8 +151,8 @@ bool copyFaceAttributes(const FacePassInput& in) {
       ElementFaces elementFaces(std::move(snapshot));
       skipped = copyElementFaces(in, pair, elementFaces, faces, kept, buffers) || skipped;
     } else {
-      HostElementFaces elementFaces(pair.element, pair.elementVertices);
-      skipped = copyElementFaces(in, pair, elementFaces, faces, kept, buffers) || skipped;
+      hostFaces.turnTo(pair.element, pair.elementVertices);
+      skipped = copyElementFaces(in, pair, hostFaces, faces, kept, buffers) || skipped;
     }
   }
   return skipped;

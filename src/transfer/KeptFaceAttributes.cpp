@@ -46,11 +46,4 @@ bool KeptFaceAttributes::hasUvs(int face, const MQCoordinate* corners) const {
                                           sizeof(MQCoordinate)) == 0;
 }
 
-bool KeptFaceAttributes::hasCrease(int face, int edge, float crease) const {
-  if (creases_.empty())
-    return false;
-  const size_t at = destination_.faceStart[static_cast<size_t>(face)] + static_cast<size_t>(edge);
-  return std::memcmp(&creases_[at], &crease, sizeof(float)) == 0;
-}
-
 } // namespace transfer

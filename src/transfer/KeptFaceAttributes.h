@@ -9,6 +9,7 @@
 
 #include "transfer/MeshSnapshot.h"
 
+#include <cstring>
 #include <vector>
 
 namespace transfer {
@@ -31,7 +32,12 @@ public:
   // For a known face: whether it holds that value already.
   bool hasMaterial(int face, int material) const;
   bool hasUvs(int face, const MQCoordinate* corners) const;
-  bool hasCrease(int face, int edge, float crease) const;
+  bool hasCrease(int face, int edge, float crease) const {
+    if (creases_.empty())
+      return false;
+    const size_t at = destination_.faceStart[static_cast<size_t>(face)] + static_cast<size_t>(edge);
+    return std::memcmp(&creases_[at], &crease, sizeof crease) == 0;
+  }
 
 private:
   const MeshSnapshot& destination_;
