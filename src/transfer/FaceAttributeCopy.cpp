@@ -135,9 +135,12 @@ bool copyFaceAttributes(const FacePassInput& in) {
   if (in.pairs.empty())
     return false;
   const std::vector<int> faces = facesToCopy(in);
+  // The Destination's values cost as many calls as the sets they save for one element: read
+  // only for more.
+  const bool several = in.pairs.size() > 1;
   const KeptFaceAttributes kept(in.destinationObject, in.destination, faces,
-                                !in.settings.mirrorMorph, in.settings.copyMaterials,
-                                in.settings.copyUvs, in.settings.copyEdges);
+                                !in.settings.mirrorMorph, several && in.settings.copyMaterials,
+                                several && in.settings.copyUvs, several && in.settings.copyEdges);
   CornerBuffers buffers;
   HostElementFaces hostFaces(nullptr, 0);
   bool skipped = false;

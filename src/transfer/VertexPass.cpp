@@ -99,8 +99,9 @@ VertexTargets chooseTargets(const VertexPassInput& in) {
 
 void moveMatchedVertices(const VertexPassInput& in, const std::vector<int>& matched) {
   const TransferSettings& settings = in.settings;
+  // The weights cost as many calls as the sets they save for one element: read only for more.
   const std::vector<float> heldWeights =
-      settings.copyWeights && !in.pairs.empty()
+      settings.copyWeights && in.pairs.size() > 1
           ? destinationWeights(in.destinationObject, in.destination.vertexCount, matched)
           : std::vector<float>();
   for (const ElementPair& pair : in.pairs) {
@@ -120,7 +121,8 @@ void moveMatchedVertices(const VertexPassInput& in, const std::vector<int>& matc
       }
       if (settings.copyWeights) {
         const float weight = MQObj_GetVertexWeight(pair.element, source);
-        if (std::memcmp(&weight, &heldWeights[static_cast<size_t>(i)], sizeof weight) != 0)
+        if (heldWeights.empty() ||
+            std::memcmp(&weight, &heldWeights[static_cast<size_t>(i)], sizeof weight) != 0)
           MQObj_SetVertexWeight(pair.newElement, i, weight);
       }
     }

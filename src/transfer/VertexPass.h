@@ -2,8 +2,8 @@
 // vertex, then the new elements' vertices moved by the Source elements' offsets (scaled by the
 // rate, x negated when mirrored) and the weights copied; added vertices take an offset
 // interpolated over their region's boundary. Each function takes what it uses and answers what
-// it found; only the new elements are written, and of them only the values that change (each new
-// element is the host's copy of the Destination).
+// it found; only the new elements are written, each new element being the host's copy of the
+// Destination: a position only where it changes, a weight (with several elements) likewise.
 // Relies on the snapshots (MeshSnapshot.h), the regions and the interpolation (pure), and the
 // bound host function table for the elements' positions and weights.
 #pragma once

@@ -127,10 +127,12 @@ TEST_F(FaceAttributes, ValuesTheNewElementHoldsAreNotSetAgainAndBitsDecide) {
   scene.elements.push_back(attributes(scene.source, {{0.5f, 0.25f, 0.0f}, {-0.0f, 0.5f, 0.5f}},
                                       {{1, nan, 0.0f}, {-0.0f, otherNan, 2}}));
   scene.elements[0].materials = {2, 3};
+  scene.elements.push_back(scene.elements[0]);
   scene.settings = copyEverything();
   transferSettings() = scene.settings;
   const scenes::Instance instance = scenes::instantiate(scene, document_);
-  for (sim::Object* object : {instance.destination, instance.newElements[0]}) {
+  for (sim::Object* object :
+       {instance.destination, instance.newElements[0], instance.newElements[1]}) {
     object->materials = {2, 4};
     object->setFaceUvs(0, {{0.5f, 0.5f}, {0.25f, 0.25f}, {0.0f, 0.0f}});
     object->setFaceUvs(1, {{0.0f, 0.0f}, {0.5f, 0.5f}, {0.5f, 0.5f}});
@@ -143,8 +145,8 @@ TEST_F(FaceAttributes, ValuesTheNewElementHoldsAreNotSetAgainAndBitsDecide) {
   sim::resetCallCounts();
   pluginObject().transferMorphs();
 
-  const sim::Object& made = *instance.newElements[0];
-  const sim::Object& element = *instance.elements[0];
+  const sim::Object& made = *instance.newElements[1];
+  const sim::Object& element = *instance.elements[1];
   for (int f = 0; f < 2; ++f) {
     EXPECT_EQ(made.materials[size_t(f)], element.materials[size_t(f)]) << f;
     for (int c = 0; c < 3; ++c) {
@@ -153,9 +155,10 @@ TEST_F(FaceAttributes, ValuesTheNewElementHoldsAreNotSetAgainAndBitsDecide) {
     }
   }
   std::map<std::string, unsigned long long> calls = sim::callCounts();
-  EXPECT_EQ(calls["MQObj_SetFaceMaterial"], 1u);
-  EXPECT_EQ(calls["MQObj_SetFaceCoordinateArray"], 1u);
-  EXPECT_EQ(calls["MQObj_SetFaceEdgeCrease"], 2u);
+  // Face 1 of both new elements.
+  EXPECT_EQ(calls["MQObj_SetFaceMaterial"], 2u);
+  EXPECT_EQ(calls["MQObj_SetFaceCoordinateArray"], 2u);
+  EXPECT_EQ(calls["MQObj_SetFaceEdgeCrease"], 4u);
 }
 
 TEST_F(FaceAttributes, EdgesAloneOpenTheFacePass) {
