@@ -1,6 +1,7 @@
-# Warnings as errors on both compilers, and strict floating point so that the Linux and the
-# Windows builds give bit-identical results: no contraction into fused multiply-add, no fast-math.
-add_compile_options(-Wall -Wextra -Werror -ffp-contract=off -fno-fast-math)
+# Warnings as errors on both compilers (a name hiding another included), and strict floating
+# point so that the Linux and the Windows builds give bit-identical results: no contraction into
+# fused multiply-add, no fast-math.
+add_compile_options(-Wall -Wextra -Wshadow -Werror -ffp-contract=off -fno-fast-math)
 
 include(${CMAKE_CURRENT_LIST_DIR}/SystemHeaders.cmake)
 

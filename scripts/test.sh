@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native Linux build, the sanitizer build, and the Windows DLL
-# with its tests under Wine. The glTF tests check written files with the glTF validator.
+# with its tests under Wine. The glTF tests check written files with the glTF validator. Also
+# checks the formatting (clang-format) and runs clang-tidy's bug checks on the native build's
+# compile commands; any finding fails the run, after every test has run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --tests
 bash scripts/install-gltf-validator.sh
 jobs=$(nproc)
 status=0
+echo "=== formatting"
+bash scripts/check-format.sh || status=1
 for preset in native asan mingw; do
   echo "=== ${preset}: configure and build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$jobs"
   echo "=== ${preset}: tests"
   ctest --preset "$preset" -j"$jobs" || status=1
+  if [ "$preset" = native ]; then
+    echo "=== clang-tidy"
+    bash scripts/check-tidy.sh build/native || status=1
+  fi
 done
 exit $status

@@ -8,6 +8,7 @@
 // document read is one a host could hold (the document checker finds nothing).
 #include "DocumentFile.h"
 #include "FuzzInput.h"
+#include "ReaderStep.h"
 #include "SimCheck.h"
 #include "SimHost.h"
 
@@ -62,24 +63,16 @@ std::string withoutNames(sim::Document& document) {
   return sim::describe(document);
 }
 
-// Reads a file, answering false when it is refused; anything but a DocumentError is a fault.
+// Reads a file, answering false when it is refused.
 bool read(const std::string& path, sim::Document& document) {
-  try {
-    runner::readDocument(path, document);
-    return true;
-  } catch (const runner::DocumentError& error) {
-    const std::string what = error.what();
-    fuzzing::check(what.find(fs::path(path).filename().string()) != std::string::npos,
-                   "a refusal names the file");
-    fuzzing::check(what.find('\n') == std::string::npos && what.size() < 2000,
-                   "a refusal is one line of sensible length");
-    return false;
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "%s\n", error.what());
-    fuzzing::fail("only a DocumentError may leave the reader");
-  } catch (...) {
-    fuzzing::fail("only a DocumentError may leave the reader");
-  }
+  return fuzzing::readsOrRefuses(
+      [&] { runner::readDocument(path, document); },
+      [&](const std::string& what) {
+        fuzzing::check(what.find(fs::path(path).filename().string()) != std::string::npos,
+                       "a refusal names the file");
+        fuzzing::check(what.find('\n') == std::string::npos && what.size() < 2000,
+                       "a refusal is one line of sensible length");
+      });
 }
 
 void writeBytes(const fs::path& path, const uint8_t* data, size_t size) {

@@ -8,6 +8,7 @@
 #include "FuzzInput.h"
 #include "ObjReader.h"
 #include "ObjWriter.h"
+#include "ReaderStep.h"
 
 #include <cmath>
 #include <cstring>
@@ -20,15 +21,13 @@ using runner::obj::Mesh;
 
 bool read(const std::string& text, Mesh& mesh) {
   std::istringstream in(text);
-  try {
-    mesh = runner::obj::readMesh(in, "fuzz.obj", {runner::obj::ReadPart::Mesh, true});
-    return true;
-  } catch (const runner::DocumentError& error) {
-    fuzzing::check(std::strncmp(error.what(), "fuzz.obj", 8) == 0, "a refusal names the file");
-    return false;
-  } catch (...) {
-    fuzzing::fail("only a DocumentError may leave the reader");
-  }
+  return fuzzing::readsOrRefuses(
+      [&] {
+        mesh = runner::obj::readMesh(in, "fuzz.obj", {runner::obj::ReadPart::Mesh, true});
+      },
+      [](const char* what) {
+        fuzzing::check(std::strncmp(what, "fuzz.obj", 8) == 0, "a refusal names the file");
+      });
 }
 
 void checkSound(const Mesh& mesh) {

@@ -47,7 +47,7 @@ std::string installedUtf8Locale() {
 std::string ensureUtf8CharacterTypes() {
   if (environmentNamesUtf8())
     return std::string();
-  const std::string utf8 = installedUtf8Locale();
+  std::string utf8 = installedUtf8Locale();
   if (utf8.empty())
     return utf8;
   // LC_ALL overrides every category: hand its value to each other category by name, so that

@@ -82,7 +82,7 @@ std::string temporaryNameFor(const std::string& target, std::uint64_t bits) {
   return target.substr(0, leafEnd) + suffix;
 }
 
-AtomicFile::AtomicFile(std::string target) : AtomicFile(target, target) {}
+AtomicFile::AtomicFile(const std::string& target) : AtomicFile(target, target) {}
 
 AtomicFile::AtomicFile(std::string target, std::string permissionsFrom)
     : target_(std::move(target)), permissionsFrom_(std::move(permissionsFrom)),

@@ -17,7 +17,7 @@ namespace runner {
 
 class AtomicFile {
 public:
-  explicit AtomicFile(std::string target);
+  explicit AtomicFile(const std::string& target);
   // The new file takes the permission bits of permissionsFrom (when that is a regular file)
   // rather than the target's: for a target under a new name that supersedes another file.
   AtomicFile(std::string target, std::string permissionsFrom);

@@ -139,7 +139,8 @@ void forget(int ticket) {
 void setEraseText(const std::string& text) {
   eraseLength.store(0);
   const size_t length = text.size() < kEraseRoom ? text.size() : kEraseRoom;
-  std::memcpy(eraseText, text.data(), length);
+  // A counted text, never read as a C string.
+  std::memcpy(eraseText, text.data(), length); // NOLINT(bugprone-not-null-terminated-result)
   eraseLength.store(length);
 }
 

@@ -85,7 +85,7 @@ std::size_t floatText(float value, char* text) {
   if (value == 0.0f) {
     const char* zero = std::signbit(value) ? "-0.0" : "0";
     const std::size_t length = std::strlen(zero);
-    std::memcpy(text, zero, length);
+    std::memcpy(text, zero, length); // NOLINT(bugprone-not-null-terminated-result): counted
     return length;
   }
   // The short text reads back without a check: it is the float's own shortest text, and a

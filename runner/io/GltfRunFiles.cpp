@@ -121,10 +121,14 @@ void GltfRunFiles::read(sim::Document& document, RunObjects& objects) {
     for (const MeshSummary& mesh : a == 0 ? sourceMeshes : destinationMeshes) {
       MeshGeometry geometry = readMesh(assets_[a], mesh);
       const bool isSource = source && a == 0 && mesh.index == source->index;
-      if (destination && a == destination_.asset && mesh.index == destination->index)
-        destination_.mesh = isSource ? geometry : std::move(geometry);
+      const bool isDestination =
+          destination && a == destination_.asset && mesh.index == destination->index;
+      if (isSource && isDestination)
+        destination_.mesh = geometry;
       if (isSource)
         source_.mesh = std::move(geometry);
+      else if (isDestination)
+        destination_.mesh = std::move(geometry);
     }
   if (unchosen)
     throw *unchosen;

@@ -86,7 +86,7 @@ public:
     const int cy = static_cast<int>(std::lround(view.sy(p.y)));
     if (cx < x0 || cx >= x0 + kPanel || cy < 0 || cy >= height_)
       return;
-    if (p.z < depth_[static_cast<size_t>(cy * width_ + cx)] - 0.01f)
+    if (p.z < depth_[pixel(cx, cy)] - 0.01f)
       return;
     for (int dy = -3; dy <= 3; ++dy)
       for (int dx = -3; dx <= 3; ++dx) {
@@ -129,8 +129,13 @@ private:
     return mesh.positions[static_cast<size_t>(v)];
   }
 
+  // Where pixel (x, y) of the picture is kept, counted in pixels; x and y are inside it.
+  size_t pixel(int x, int y) const {
+    return static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x);
+  }
+
   void put(int x, int y, Colour c) {
-    const size_t i = static_cast<size_t>(y * width_ + x) * 3;
+    const size_t i = pixel(x, y) * 3;
     rgb_[i] = static_cast<unsigned char>(std::clamp(c.r, 0.0f, 1.0f) * 255);
     rgb_[i + 1] = static_cast<unsigned char>(std::clamp(c.g, 0.0f, 1.0f) * 255);
     rgb_[i + 2] = static_cast<unsigned char>(std::clamp(c.b, 0.0f, 1.0f) * 255);
@@ -168,7 +173,7 @@ private:
         if (w0 < 0 || w1 < 0 || w2 < 0)
           continue;
         const float depth = w0 * z[0] + w1 * z[1] + w2 * z[2];
-        float& stored = depth_[static_cast<size_t>(py * width_ + px)];
+        float& stored = depth_[pixel(px, py)];
         if (depth <= stored)
           continue;
         stored = depth;

@@ -58,9 +58,8 @@ int main(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       return 0;
-    } else if (arg == "--vertices" && hasValue && number(argv[i + 1], vertices)) {
-      ++i;
-    } else if (arg == "--morphs" && hasValue && number(argv[i + 1], morphs)) {
+    } else if (hasValue && ((arg == "--vertices" && number(argv[i + 1], vertices)) ||
+                            (arg == "--morphs" && number(argv[i + 1], morphs)))) {
       ++i;
     } else if (arg == "--layout" && hasValue) {
       const std::string name = argv[++i];

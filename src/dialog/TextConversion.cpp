@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 #include <vector>
 
 namespace textconv {
@@ -16,7 +17,7 @@ constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
 bool wideToUtf16(const std::wstring& wide, std::u16string& out) {
   out.clear();
   for (wchar_t w : wide) {
-    const auto c = static_cast<unsigned long>(w);
+    const unsigned long c = static_cast<std::make_unsigned_t<wchar_t>>(w);
     if (kWideIsUtf16 || c < 0x10000) {
       if (!kWideIsUtf16 && c >= 0xD800 && c <= 0xDFFF)
         return false;

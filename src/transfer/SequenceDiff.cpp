@@ -128,7 +128,10 @@ public:
   }
 
 private:
-  size_t index(int diagonal) const { return static_cast<size_t>(diagonal + aLength_); }
+  size_t index(int diagonal) const {
+    const int fromLowest = diagonal + aLength_; // never negative: diagonals start at -aLength_
+    return static_cast<size_t>(fromLowest);
+  }
 
   // An unreached diagonal starts every path at (0, 0).
   FrontEntry& at(int diagonal) {

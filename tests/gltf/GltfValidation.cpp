@@ -1,30 +1,14 @@
 #include "GltfValidation.h"
+#include "ProgramRun.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 
 namespace gltf_test {
 
-namespace {
-
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text)
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-} // namespace
+using runner_test::readFile;
+using runner_test::shellQuoted;
 
 Validation validate(const std::vector<std::string>& files) {
   Validation v;
@@ -41,7 +25,7 @@ Validation validate(const std::vector<std::string>& files) {
   const int raw = std::system((command + " >" + shellQuoted(report) + " 2>&1").c_str());
   v.ran = true;
   v.clean = WIFEXITED(raw) && WEXITSTATUS(raw) == 0;
-  v.report = slurp(report);
+  v.report = readFile(report);
   std::filesystem::remove(report);
   return v;
 }

@@ -4,8 +4,8 @@
 // behind, leaves a document the checker finds sound, and where the hostile answers still carry the
 // real content its results are those of an ordinary host, bit for bit.
 #include "CommandCheck.h"
+#include "MorphScene.h"
 #include "PluginUnderTest.h"
-#include "Scenes.h"
 #include "SimHost.h"
 #include "SimHostile.h"
 #include "SimWidgets.h"

@@ -1,8 +1,8 @@
 // Load, MQInit, one command run, unload, over and over: the module keeps nothing behind
 // (LeakSanitizer checks the sanitizer build at exit) and every cycle behaves like the first.
 #include "CommandCheck.h"
+#include "MorphScene.h"
 #include "PluginUnderTest.h"
-#include "Scenes.h"
 #include "SimHost.h"
 #include "SimWidgets.h"
 

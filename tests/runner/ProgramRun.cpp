@@ -6,16 +6,12 @@
 
 namespace runner_test {
 
-namespace {
-
 std::string shellQuoted(const std::string& text) {
   std::string quoted = "'";
   for (char c : text)
     quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
 }
-
-} // namespace
 
 Result runProgram(const std::string& program, const std::vector<std::string>& args,
                   const ScratchFolder& dir) {

@@ -14,6 +14,9 @@ struct Result {
   std::string out, err;
 };
 
+// The text as one word for a POSIX shell.
+std::string shellQuoted(const std::string& text);
+
 // Each argument is passed as one word, quoted for the shell.
 Result runProgram(const std::string& program, const std::vector<std::string>& args,
                   const ScratchFolder& dir);

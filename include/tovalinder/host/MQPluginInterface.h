@@ -286,6 +286,8 @@ typedef int (*MQWidgetEventProc)(MQDocument doc, MQValueList values, void* point
   X(void, MQObj_SetIntValue, (MQObject obj, int type_id, int value))                               \
   X(void, MQWidget_Value, (int widget_id, int message, MQValueList values))
 
+// params is the parenthesized parameter list itself.
+// NOLINTNEXTLINE(bugprone-macro-parentheses)
 #define MQ_DECLARE_HOST_FUNCTION_TYPE(result, name, params) typedef result(*name##_fn) params;
 MQ_HOST_CALLED_FUNCTIONS(MQ_DECLARE_HOST_FUNCTION_TYPE)
 #undef MQ_DECLARE_HOST_FUNCTION_TYPE

@@ -1,4 +1,4 @@
-#include "Scenes.h"
+#include "MorphScene.h"
 
 namespace hardening {
 namespace {
