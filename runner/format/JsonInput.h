@@ -86,8 +86,8 @@ inline bool JsonInput::refill() {
 // times faster. A text it does not take whole or that is out of range goes to std::strtod as
 // before, so overflow and underflow read as they always did. Declared here, before any parse of
 // a JsonInput is compiled, so that every file parsing one uses it. (The attribute repeats the
-// parser's own declaration.)
-#if defined(__GNUC__)
+// parser's own declaration, as gcc asks.)
+#if defined(__GNUC__) && !defined(__clang__)
 #define TOVALINDER_TEXT_NOT_NULL __attribute__((nonnull(2)))
 #else
 #define TOVALINDER_TEXT_NOT_NULL
