@@ -1,14 +1,21 @@
 // The document's text fed to the JSON parser straight from the file in large pieces: no copy of
 // the whole file is ever held, a pipe works like a file, and the caller hears how far reading
-// has come.
+// has come. The parser reads the decimal numbers of this input with std::from_chars (see the
+// end).
 #pragma once
 
 #include "InputFile.h"
 
+#include <nlohmann/json.hpp>
+
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <iterator>
+#include <system_error>
 #include <vector>
 
 namespace runner {
@@ -72,3 +79,30 @@ inline bool JsonInput::refill() {
 }
 
 } // namespace runner
+
+// The parser's text-to-double step for this input. It would call std::strtod, which is
+// correctly rounded but slow and follows the locale's decimal point; std::from_chars gives the
+// same correctly rounded double for every number text the parser has already checked, several
+// times faster. A text it does not take whole or that is out of range goes to std::strtod as
+// before, so overflow and underflow read as they always did. Declared here, before any parse of
+// a JsonInput is compiled, so that every file parsing one uses it. (The attribute repeats the
+// parser's own declaration, as gcc asks.)
+#if defined(__GNUC__) && !defined(__clang__)
+#define TOVALINDER_TEXT_NOT_NULL __attribute__((nonnull(2)))
+#else
+#define TOVALINDER_TEXT_NOT_NULL
+#endif
+template <>
+TOVALINDER_TEXT_NOT_NULL inline void
+nlohmann::detail::lexer<nlohmann::json,
+                        nlohmann::detail::iterator_input_adapter<runner::JsonInput::Iterator>>::
+    strtof(double& f, const char* str, char** endptr) noexcept {
+  const char* const end = str + std::strlen(str);
+  const std::from_chars_result read = std::from_chars(str, end, f);
+  if (read.ec == std::errc() && read.ptr == end) {
+    *endptr = const_cast<char*>(end);
+    return;
+  }
+  f = std::strtod(str, endptr);
+}
+#undef TOVALINDER_TEXT_NOT_NULL

@@ -4,6 +4,7 @@
 #include "transfer/FacePairing.h"
 #include "transfer/HostElementFaces.h"
 #include "transfer/HostMeshReader.h"
+#include "transfer/KeptFaceAttributes.h"
 
 namespace transfer {
 namespace {
@@ -37,10 +38,9 @@ std::vector<int> newFacePoints(MQObject newElement, int face, int count) {
 
 template <typename Faces>
 FaceMatch pairFace(const FacePassInput& in, const ElementPair& pair, Faces& faces, int face,
-                   int count) {
+                   int count, const KeptFaceAttributes& kept) {
   if (!in.settings.mirrorMorph) {
-    const int byId =
-        MQObj_GetFaceIndexFromUniqueID(pair.element, MQObj_GetFaceUniqueID(pair.newElement, face));
+    const int byId = MQObj_GetFaceIndexFromUniqueID(pair.element, kept.uniqueId(face));
     if (byId != -1)
       return matchByUniqueId(byId, faces.pointCount(byId), count);
   }
@@ -52,34 +52,48 @@ FaceMatch pairFace(const FacePassInput& in, const ElementPair& pair, Faces& face
   return match.face >= 0 && faces.pointCount(match.face) == count ? match : FaceMatch{};
 }
 
+// Buffers of the face pass, kept from face to face.
+struct CornerBuffers {
+  std::vector<MQCoordinate> corners, aligned;
+};
+
 // Copies the attributes of the matched Source face to a face of the new element; both faces
-// have count points.
+// have count points. A value the new element's face holds already is not set again.
 void copyFace(const TransferSettings& settings, const ElementPair& pair, const FaceMatch& match,
-              int face, int count) {
+              int face, int count, const KeptFaceAttributes& kept, CornerBuffers& buffers) {
   const bool mirror = settings.mirrorMorph;
-  if (settings.copyMaterials)
-    MQObj_SetFaceMaterial(pair.newElement, face, MQObj_GetFaceMaterial(pair.element, match.face));
+  const bool known = kept.knows(face, count);
+  if (settings.copyMaterials) {
+    const int material = MQObj_GetFaceMaterial(pair.element, match.face);
+    if (!known || !kept.hasMaterial(face, material))
+      MQObj_SetFaceMaterial(pair.newElement, face, material);
+  }
   if (settings.copyUvs) {
-    std::vector<MQCoordinate> corners(static_cast<size_t>(count), MQCoordinate{0.0f, 0.0f});
+    std::vector<MQCoordinate>& corners = buffers.corners;
+    std::vector<MQCoordinate>& aligned = buffers.aligned;
+    corners.assign(static_cast<size_t>(count), MQCoordinate{0.0f, 0.0f});
     MQObj_GetFaceCoordinateArray(pair.element, match.face, corners.data());
-    std::vector<MQCoordinate> aligned(corners.size());
+    aligned.resize(corners.size());
     for (int corner = 0; corner < count; ++corner)
       aligned[static_cast<size_t>(corner)] =
           corners[static_cast<size_t>(sourceCorner(corner, match.rotation, count, mirror))];
-    MQObj_SetFaceCoordinateArray(pair.newElement, face, aligned.data());
+    if (!known || !kept.hasUvs(face, aligned.data()))
+      MQObj_SetFaceCoordinateArray(pair.newElement, face, aligned.data());
   }
   if (settings.copyEdges)
-    for (int edge = 0; edge < count; ++edge)
-      MQObj_SetFaceEdgeCrease(
-          pair.newElement, face, edge,
-          MQObj_GetFaceEdgeCrease(pair.element, match.face,
-                                  sourceEdge(edge, match.rotation, count, mirror)));
+    for (int edge = 0; edge < count; ++edge) {
+      const float crease = MQObj_GetFaceEdgeCrease(pair.element, match.face,
+                                                   sourceEdge(edge, match.rotation, count, mirror));
+      if (!known || !kept.hasCrease(face, edge, crease))
+        MQObj_SetFaceEdgeCrease(pair.newElement, face, edge, crease);
+    }
 }
 
 // The faces of one element pair; true when some face could not be paired.
 template <typename Faces>
 bool copyElementFaces(const FacePassInput& in, const ElementPair& pair, Faces& faces,
-                      const std::vector<int>& destinationFaces) {
+                      const std::vector<int>& destinationFaces, const KeptFaceAttributes& kept,
+                      CornerBuffers& buffers) {
   const int newFaces = MQObj_GetFaceCount(pair.newElement);
   bool skipped = false;
   for (int face : destinationFaces) {
@@ -88,12 +102,12 @@ bool copyElementFaces(const FacePassInput& in, const ElementPair& pair, Faces& f
       continue;
     }
     const int count = MQObj_GetFacePointCount(pair.newElement, face);
-    const FaceMatch match = pairFace(in, pair, faces, face, count);
+    const FaceMatch match = pairFace(in, pair, faces, face, count, kept);
     if (match.face == -1) {
       skipped = true;
       continue;
     }
-    copyFace(in.settings, pair, match, face, count);
+    copyFace(in.settings, pair, match, face, count, kept, buffers);
   }
   return skipped;
 }
@@ -121,6 +135,14 @@ bool copyFaceAttributes(const FacePassInput& in) {
   if (in.pairs.empty())
     return false;
   const std::vector<int> faces = facesToCopy(in);
+  // The Destination's values cost as many calls as the sets they save for one element: read
+  // only for more.
+  const bool several = in.pairs.size() > 1;
+  const KeptFaceAttributes kept(in.destinationObject, in.destination, faces,
+                                !in.settings.mirrorMorph, several && in.settings.copyMaterials,
+                                several && in.settings.copyUvs, several && in.settings.copyEdges);
+  CornerBuffers buffers;
+  HostElementFaces hostFaces(nullptr, 0);
   bool skipped = false;
   // Element by element, so that only one Source element's faces are held at a time. Mirrored
   // faces all pair through their vertices: the element's faces are read at once. Otherwise most
@@ -130,10 +152,10 @@ bool copyFaceAttributes(const FacePassInput& in) {
       MeshSnapshot snapshot;
       readMesh(pair.element, kFaces, snapshot);
       ElementFaces elementFaces(std::move(snapshot));
-      skipped = copyElementFaces(in, pair, elementFaces, faces) || skipped;
+      skipped = copyElementFaces(in, pair, elementFaces, faces, kept, buffers) || skipped;
     } else {
-      HostElementFaces elementFaces(pair.element, pair.elementVertices);
-      skipped = copyElementFaces(in, pair, elementFaces, faces) || skipped;
+      hostFaces.turnTo(pair.element, pair.elementVertices);
+      skipped = copyElementFaces(in, pair, hostFaces, faces, kept, buffers) || skipped;
     }
   }
   return skipped;

@@ -8,10 +8,32 @@
 namespace transfer {
 
 int HostElementFaces::pointCount(int face) {
-  auto known = counts_.find(face);
-  if (known == counts_.end())
-    known = counts_.emplace(face, MQObj_GetFacePointCount(element_, face)).first;
-  return known->second;
+  const long long flatLimit = 4LL * vertices_ + 65536;
+  if (face < 0 || face >= flatLimit) {
+    auto known = otherCounts_.find(face);
+    if (known == otherCounts_.end())
+      known = otherCounts_.emplace(face, MQObj_GetFacePointCount(element_, face)).first;
+    return known->second;
+  }
+  const size_t at = static_cast<size_t>(face);
+  if (at >= counts_.size())
+    counts_.resize(std::max(at + 1, std::min(2 * counts_.size(), static_cast<size_t>(flatLimit))));
+  Count& count = counts_[at];
+  if (count.turn != turn_)
+    count = Count{MQObj_GetFacePointCount(element_, face), turn_};
+  return count.value;
+}
+
+void HostElementFaces::turnTo(MQObject element, int vertexCount) {
+  element_ = element;
+  vertices_ = vertexCount;
+  if (++turn_ == 0) { // after 2^32 turns, start over from a clean table
+    counts_.assign(counts_.size(), Count{});
+    turn_ = 1;
+  }
+  otherCounts_.clear();
+  points_.clear();
+  faces_.clear();
 }
 
 const int* HostElementFaces::points(int face) {

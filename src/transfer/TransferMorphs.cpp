@@ -45,11 +45,11 @@ void Tovalinder::transferMorphs() {
   const transfer::VertexPassInput vertexPass{
       settings, document, destination.object, sourceVertices, mesh, sourceOf, pairs};
   const transfer::VertexTargets targets = transfer::chooseTargets(vertexPass);
-  transfer::moveMatchedVertices(vertexPass, targets.matched);
-  if (!targets.added.empty()) {
+  // Where the new elements' vertices stand before they move: the Destination's positions.
+  if (settings.copyCoordinates && !(targets.matched.empty() && targets.added.empty()))
     destinationMesh(transfer::kPositions);
-    transfer::moveAddedVertices(vertexPass, targets.added);
-  }
+  transfer::moveMatchedVertices(vertexPass, targets.matched);
+  transfer::moveAddedVertices(vertexPass, targets.added);
   if (facePass && transfer::copyFaceAttributes(transfer::FacePassInput{
                       settings, document, destination.object, mesh, targets.vertexPairs, pairs}))
     faceAttributesSkipped = true;

@@ -9,6 +9,7 @@
 #include "transfer/VertexPairing.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace transfer {
 namespace {
@@ -20,15 +21,31 @@ MQPoint difference(const MQPoint& to, const MQPoint& from) {
   return MQPoint{to.x - from.x, to.y - from.y, to.z - from.z};
 }
 
-// Moves vertex i of the new element by the offset, mirrored and scaled.
-void moveVertex(MQObject newElement, int i, MQPoint offset, bool mirror, float rate) {
+bool sameBits(const MQPoint& a, const MQPoint& b) {
+  return std::memcmp(&a, &b, sizeof(MQPoint)) == 0;
+}
+
+// Moves vertex i of the new element by the offset, mirrored and scaled. The new element is the
+// host's copy of the Destination and nothing moved the vertex before: it stands where the
+// Destination's does, and a vertex that would stay there bit for bit is not set again.
+void moveVertex(MQObject newElement, int i, const MQPoint& position, MQPoint offset, bool mirror,
+                float rate) {
   if (mirror)
     offset.x = -offset.x;
-  MQPoint position{0, 0, 0};
-  MQObj_GetVertex(newElement, i, &position);
   MQPoint moved{position.x + rate * offset.x, position.y + rate * offset.y,
                 position.z + rate * offset.z};
-  MQObj_SetVertex(newElement, i, &moved);
+  if (!sameBits(moved, position))
+    MQObj_SetVertex(newElement, i, &moved);
+}
+
+// The Destination's weights of the given vertices (zero for the others): the new elements start
+// with them, and a weight equal bit for bit is not set again.
+std::vector<float> destinationWeights(MQObject destinationObject, int vertexCount,
+                                      const std::vector<int>& vertices) {
+  std::vector<float> weights(static_cast<size_t>(vertexCount), 0.0f);
+  for (int i : vertices)
+    weights[static_cast<size_t>(i)] = MQObj_GetVertexWeight(destinationObject, i);
+  return weights;
 }
 
 // The element's offsets at the Source vertices of the table rows, for elements first .. end - 1
@@ -82,6 +99,11 @@ VertexTargets chooseTargets(const VertexPassInput& in) {
 
 void moveMatchedVertices(const VertexPassInput& in, const std::vector<int>& matched) {
   const TransferSettings& settings = in.settings;
+  // The weights cost as many calls as the sets they save for one element: read only for more.
+  const std::vector<float> heldWeights =
+      settings.copyWeights && in.pairs.size() > 1
+          ? destinationWeights(in.destinationObject, in.destination.vertexCount, matched)
+          : std::vector<float>();
   for (const ElementPair& pair : in.pairs) {
     // The element may have fewer vertices than the Source: an offset it cannot hold is zero, so
     // the vertex stays where it is, and it has no weight to give.
@@ -93,12 +115,16 @@ void moveMatchedVertices(const VertexPassInput& in, const std::vector<int>& matc
       if (settings.copyCoordinates) {
         MQPoint position{0, 0, 0};
         MQObj_GetVertex(pair.element, source, &position);
-        moveVertex(pair.newElement, i,
+        moveVertex(pair.newElement, i, in.destination.positions[static_cast<size_t>(i)],
                    difference(position, in.source.positions[static_cast<size_t>(source)]),
                    settings.mirrorMorph, settings.rate);
       }
-      if (settings.copyWeights)
-        MQObj_SetVertexWeight(pair.newElement, i, MQObj_GetVertexWeight(pair.element, source));
+      if (settings.copyWeights) {
+        const float weight = MQObj_GetVertexWeight(pair.element, source);
+        if (heldWeights.empty() ||
+            std::memcmp(&weight, &heldWeights[static_cast<size_t>(i)], sizeof weight) != 0)
+          MQObj_SetVertexWeight(pair.newElement, i, weight);
+      }
     }
   }
 }
@@ -130,8 +156,9 @@ void moveAddedVertices(const VertexPassInput& in, const std::vector<int>& added)
         if (vertex >= in.pairs[k].newVertices)
           continue;
         const float* offset = &sums[(k - first) * 3];
-        moveVertex(in.pairs[k].newElement, vertex, MQPoint{offset[0], offset[1], offset[2]},
-                   in.settings.mirrorMorph, in.settings.rate);
+        moveVertex(
+            in.pairs[k].newElement, vertex, in.destination.positions[static_cast<size_t>(vertex)],
+            MQPoint{offset[0], offset[1], offset[2]}, in.settings.mirrorMorph, in.settings.rate);
       }
     }
   }

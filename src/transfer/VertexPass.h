@@ -2,7 +2,8 @@
 // vertex, then the new elements' vertices moved by the Source elements' offsets (scaled by the
 // rate, x negated when mirrored) and the weights copied; added vertices take an offset
 // interpolated over their region's boundary. Each function takes what it uses and answers what
-// it found; only the new elements are written.
+// it found; only the new elements are written, each new element being the host's copy of the
+// Destination: a position only where it changes, a weight (with several elements) likewise.
 // Relies on the snapshots (MeshSnapshot.h), the regions and the interpolation (pure), and the
 // bound host function table for the elements' positions and weights.
 #pragma once
@@ -28,7 +29,7 @@ struct VertexPassInput {
   MQDocument document;
   MQObject destinationObject;       // for its vertex selection
   const MeshSnapshot& source;       // positions
-  const MeshSnapshot& destination;  // used flags; positions and faces for added vertices
+  const MeshSnapshot& destination;  // used flags, positions; faces for added vertices
   const std::vector<int>& sourceOf; // the Source vertex of every Destination vertex
   const std::vector<ElementPair>& pairs;
 };

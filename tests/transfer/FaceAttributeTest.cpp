@@ -3,6 +3,11 @@
 #include "TransferFixture.h"
 #include "transfer/HostElementFaces.h"
 
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <string>
+
 namespace {
 
 MQPoint at(float x, float y = 0, float z = 0) {
@@ -97,6 +102,63 @@ TEST_F(FaceAttributes, MirroredFacesReverseTheCorners) {
   EXPECT_EQ(uOf(face), (std::vector<float>{0.1f, 0.2f, 0.3f}));
   // A'-B' takes B-A, B'-C' takes C-B, C'-A' takes A-C.
   EXPECT_EQ(face.creases, (std::vector<float>{3, 2, 1}));
+}
+
+// Bits of a float, so that -0 and NaN payloads compare as written.
+uint32_t bitsOf(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+float fromBits(uint32_t bits) {
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+TEST_F(FaceAttributes, ValuesTheNewElementHoldsAreNotSetAgainAndBitsDecide) {
+  // The Destination (and so each new element, its copy) carries attributes of its own; the
+  // element's face 0 has the same values, face 1 values equal to them only as numbers.
+  const float nan = fromBits(0x7fc00001u), otherNan = fromBits(0x7fc00002u);
+  scenes::Scene scene;
+  scene.source = mesh({at(0), at(1), at(0, 1), at(1, 1)}, {{0, 1, 2}, {1, 3, 2}});
+  scene.destination = scene.source;
+  scene.elements.push_back(attributes(scene.source, {{0.5f, 0.25f, 0.0f}, {-0.0f, 0.5f, 0.5f}},
+                                      {{1, nan, 0.0f}, {-0.0f, otherNan, 2}}));
+  scene.elements[0].materials = {2, 3};
+  scene.elements.push_back(scene.elements[0]);
+  scene.settings = copyEverything();
+  transferSettings() = scene.settings;
+  const scenes::Instance instance = scenes::instantiate(scene, document_);
+  for (sim::Object* object :
+       {instance.destination, instance.newElements[0], instance.newElements[1]}) {
+    object->materials = {2, 4};
+    object->setFaceUvs(0, {{0.5f, 0.5f}, {0.25f, 0.25f}, {0.0f, 0.0f}});
+    object->setFaceUvs(1, {{0.0f, 0.0f}, {0.5f, 0.5f}, {0.5f, 0.5f}});
+    object->setFaceCreases(0, {1, nan, 0.0f});
+    object->setFaceCreases(1, {0.0f, nan, 2});
+  }
+  scenes::bind(pluginObject(), document_, instance);
+  pluginObject().buildMirrorMap();
+  pluginObject().buildVertexMap();
+  sim::resetCallCounts();
+  pluginObject().transferMorphs();
+
+  const sim::Object& made = *instance.newElements[1];
+  const sim::Object& element = *instance.elements[1];
+  for (int f = 0; f < 2; ++f) {
+    EXPECT_EQ(made.materials[size_t(f)], element.materials[size_t(f)]) << f;
+    for (int c = 0; c < 3; ++c) {
+      EXPECT_EQ(bitsOf(made.faceUvs(f)[c].u), bitsOf(element.faceUvs(f)[c].u)) << f << c;
+      EXPECT_EQ(bitsOf(made.faceCreases(f)[c]), bitsOf(element.faceCreases(f)[c])) << f << c;
+    }
+  }
+  std::map<std::string, unsigned long long> calls = sim::callCounts();
+  // Face 1 of both new elements.
+  EXPECT_EQ(calls["MQObj_SetFaceMaterial"], 2u);
+  EXPECT_EQ(calls["MQObj_SetFaceCoordinateArray"], 2u);
+  EXPECT_EQ(calls["MQObj_SetFaceEdgeCrease"], 4u);
 }
 
 TEST_F(FaceAttributes, EdgesAloneOpenTheFacePass) {

@@ -2,6 +2,10 @@
 // and elements that lack some of the Source's vertices.
 #include "TransferFixture.h"
 
+#include <cmath>
+#include <map>
+#include <string>
+
 namespace {
 
 MQPoint at(float x, float y = 0, float z = 0) {
@@ -40,6 +44,28 @@ TEST_F(MorphTransfer, TheRateScalesTheOffset) {
     expectPoint(moved.positions[0], at(0));
     EXPECT_EQ(moved.weights[1], 0.25f) << "weights are not scaled";
   }
+}
+
+TEST_F(MorphTransfer, OnlyValuesThatChangeAreSetAndBitsDecide) {
+  // Vertex 0 stands at x = -0 and does not move: adding the zero offset makes it +0, which is
+  // written. Vertex 2 stays bit for bit and keeps the Destination's weight: nothing is set.
+  scenes::Scene scene = triangleScene();
+  scene.source.vertices[0].position = at(-0.0f);
+  scene.destination = scene.source;
+  scene.elements[0].positions[0] = at(-0.0f);
+  scene.elements[0].weights = {-0.0f, 0.25f, 1};
+  scene.elements.push_back(scene.elements[0]);
+  sim::resetCallCounts();
+  const scenes::Instance instance = run(scene);
+  const sim::Object& moved = *instance.newElements[1];
+  EXPECT_FALSE(std::signbit(moved.positions[0].x));
+  EXPECT_TRUE(std::signbit(moved.weights[0]));
+  expectPoint(moved.positions[1], at(1.5f, 0.25f, -1));
+  EXPECT_EQ(moved.weights[1], 0.25f);
+  std::map<std::string, unsigned long long> calls = sim::callCounts();
+  // Vertices 0 and 1 of both new elements.
+  EXPECT_EQ(calls["MQObj_SetVertex"], 4u);
+  EXPECT_EQ(calls["MQObj_SetVertexWeight"], 4u);
 }
 
 TEST_F(MorphTransfer, CoordinatesOffMovesNothing) {
