@@ -9,6 +9,7 @@
 #include "transfer/VertexPairing.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace transfer {
@@ -19,6 +20,13 @@ constexpr size_t kElementGroup = 16;
 
 MQPoint difference(const MQPoint& to, const MQPoint& from) {
   return MQPoint{to.x - from.x, to.y - from.y, to.z - from.z};
+}
+
+// A coordinate moved by a step. Of two NaNs the processor returns the first operand's, and an
+// addition's operand order is the compiler's choice (the Windows and Linux builds choose
+// differently): a NaN step is the result outright, so every build writes the same bits.
+float movedCoordinate(float coordinate, float step) {
+  return std::isnan(step) ? step : coordinate + step;
 }
 
 bool sameBits(const MQPoint& a, const MQPoint& b) {
@@ -32,8 +40,9 @@ void moveVertex(MQObject newElement, int i, const MQPoint& position, MQPoint off
                 float rate) {
   if (mirror)
     offset.x = -offset.x;
-  MQPoint moved{position.x + rate * offset.x, position.y + rate * offset.y,
-                position.z + rate * offset.z};
+  MQPoint moved{movedCoordinate(position.x, rate * offset.x),
+                movedCoordinate(position.y, rate * offset.y),
+                movedCoordinate(position.z, rate * offset.z)};
   if (!sameBits(moved, position))
     MQObj_SetVertex(newElement, i, &moved);
 }
