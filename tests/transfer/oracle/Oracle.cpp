@@ -277,7 +277,9 @@ struct Transfer {
           if (s.mirrorMorph)
             o.x = -o.x;
           const MQPoint p = vertexOf(newElement, i);
-          MQPoint moved{p.x + s.rate * o.x, p.y + s.rate * o.y, p.z + s.rate * o.z};
+          // Where both are NaN, the step's NaN is the result on every compiler.
+          const auto add = [](float at, float step) { return std::isnan(step) ? step : at + step; };
+          MQPoint moved{add(p.x, s.rate * o.x), add(p.y, s.rate * o.y), add(p.z, s.rate * o.z)};
           MQObj_SetVertex(newElement, i, &moved);
         }
         if (s.copyWeights && f != -1 && !lacking)
