@@ -2,8 +2,6 @@
 
 #include "host/HostTable.h"
 
-#include <cstring>
-
 namespace transfer {
 
 KeptFaceAttributes::KeptFaceAttributes(MQObject destinationObject, const MeshSnapshot& destination,
@@ -41,9 +39,8 @@ bool KeptFaceAttributes::hasMaterial(int face, int material) const {
 
 bool KeptFaceAttributes::hasUvs(int face, const MQCoordinate* corners) const {
   const size_t first = destination_.faceStart[static_cast<size_t>(face)];
-  return !uvs_.empty() && std::memcmp(uvs_.data() + first, corners,
-                                      static_cast<size_t>(destination_.facePointCount(face)) *
-                                          sizeof(MQCoordinate)) == 0;
+  return !uvs_.empty() && sameBits(uvs_.data() + first, corners,
+                                   static_cast<size_t>(destination_.facePointCount(face)));
 }
 
 } // namespace transfer

@@ -8,8 +8,8 @@
 #pragma once
 
 #include "transfer/MeshSnapshot.h"
+#include "transfer/SameBits.h"
 
-#include <cstring>
 #include <vector>
 
 namespace transfer {
@@ -36,7 +36,7 @@ public:
     if (creases_.empty())
       return false;
     const size_t at = destination_.faceStart[static_cast<size_t>(face)] + static_cast<size_t>(edge);
-    return std::memcmp(&creases_[at], &crease, sizeof crease) == 0;
+    return sameBits(&creases_[at], &crease);
   }
 
 private:

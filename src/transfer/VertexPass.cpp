@@ -6,11 +6,11 @@
 #include "host/HostTable.h"
 #include "transfer/AddedRegions.h"
 #include "transfer/Interpolation.h"
+#include "transfer/SameBits.h"
 #include "transfer/VertexPairing.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace transfer {
 namespace {
@@ -29,10 +29,6 @@ float movedCoordinate(float coordinate, float step) {
   return std::isnan(step) ? step : coordinate + step;
 }
 
-bool sameBits(const MQPoint& a, const MQPoint& b) {
-  return std::memcmp(&a, &b, sizeof(MQPoint)) == 0;
-}
-
 // Moves vertex i of the new element by the offset, mirrored and scaled. The new element is the
 // host's copy of the Destination and nothing moved the vertex before: it stands where the
 // Destination's does, and a vertex that would stay there bit for bit is not set again.
@@ -43,7 +39,7 @@ void moveVertex(MQObject newElement, int i, const MQPoint& position, MQPoint off
   MQPoint moved{movedCoordinate(position.x, rate * offset.x),
                 movedCoordinate(position.y, rate * offset.y),
                 movedCoordinate(position.z, rate * offset.z)};
-  if (!sameBits(moved, position))
+  if (!sameBits(&moved, &position))
     MQObj_SetVertex(newElement, i, &moved);
 }
 
@@ -130,8 +126,7 @@ void moveMatchedVertices(const VertexPassInput& in, const std::vector<int>& matc
       }
       if (settings.copyWeights) {
         const float weight = MQObj_GetVertexWeight(pair.element, source);
-        if (heldWeights.empty() ||
-            std::memcmp(&weight, &heldWeights[static_cast<size_t>(i)], sizeof weight) != 0)
+        if (heldWeights.empty() || !sameBits(&weight, &heldWeights[static_cast<size_t>(i)]))
           MQObj_SetVertexWeight(pair.newElement, i, weight);
       }
     }
