@@ -1,5 +1,7 @@
 #include "FloatText.h"
 
+#include "transfer/SameBits.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -19,7 +21,7 @@ bool readsBackAs(const char* first, const char* last, float value) {
   if (std::from_chars(first, last, back).ec != std::errc() || !(std::fabs(back) < kFloatLimit))
     return false;
   const float rounded = static_cast<float>(back);
-  return std::memcmp(&rounded, &value, sizeof value) == 0;
+  return transfer::sameBits(&rounded, &value);
 }
 
 // The "%.6g" text of a normal float whose shortest round-trip text has at most six digits,

@@ -4,6 +4,7 @@
 #include "HostMesh.h"
 #include "NormalDeltas.h"
 #include "TargetWriter.h"
+#include "transfer/SameBits.h"
 
 #include <cstring>
 #include <filesystem>
@@ -55,10 +56,6 @@ bool sameFile(const std::string& a, const std::string& b) {
   if (fs::exists(a, error) && fs::exists(b, error))
     return fs::equivalent(a, b, error);
   return fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal();
-}
-
-bool sameBits(const float* a, const float* b) {
-  return std::memcmp(a, b, 12) == 0;
 }
 
 } // namespace
@@ -203,7 +200,7 @@ std::vector<float> GltfRunFiles::transferredDeltas(const sim::Object& newElement
     const float* delta = &morph.positions[s * 3];
     const float carried[3] = {(base[0] + delta[0]) - base[0], (base[1] + delta[1]) - base[1],
                               (base[2] + delta[2]) - base[2]};
-    if (sameBits(out, carried))
+    if (transfer::sameBits(out, carried, 3))
       std::memcpy(out, delta, 12);
   }
   return deltas;

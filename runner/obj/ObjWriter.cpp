@@ -1,18 +1,9 @@
 #include "ObjWriter.h"
 
 #include "ObjNumbers.h"
-
-#include <cstring>
+#include "transfer/SameBits.h"
 
 namespace runner::obj {
-
-namespace {
-
-bool sameBits(float a, float b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-} // namespace
 
 void writeMorphed(std::ostream& out, const Mesh& file, const float* positions) {
   const char* text = file.text.data();
@@ -20,7 +11,7 @@ void writeMorphed(std::ostream& out, const Mesh& file, const float* positions) {
   for (size_t c = 0; c < file.positions.size(); ++c) {
     const std::uint64_t begin = file.coordinateSpans[2 * c], end = file.coordinateSpans[2 * c + 1];
     out.write(text + copied, static_cast<std::streamsize>(begin - copied));
-    if (sameBits(positions[c], file.positions[c]))
+    if (transfer::sameBits(&positions[c], &file.positions[c]))
       out.write(text + begin, static_cast<std::streamsize>(end - begin));
     else
       out << shortestText(positions[c]);

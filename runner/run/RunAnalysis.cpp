@@ -3,11 +3,11 @@
 #include "ObjectSnapshot.h"
 #include "transfer/FacePairing.h"
 #include "transfer/MirrorPartners.h"
+#include "transfer/SameBits.h"
 #include "transfer/VertexPairing.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace runner {
 
@@ -116,7 +116,7 @@ MotionTally measureMotion(const sim::Object& newElement, const sim::Object& dest
   for (int v = 0; v < n; ++v) {
     const MQPoint p = positionOf(newElement, v);
     const MQPoint q = positionOf(destination, v);
-    if (std::memcmp(&p, &q, sizeof p) == 0)
+    if (transfer::sameBits(&p, &q))
       continue;
     ++tally.moved;
     const float dx = p.x - q.x, dy = p.y - q.y, dz = p.z - q.z;
