@@ -2,7 +2,7 @@
 // for the round trip and, when its top bit is set, splits the rest at its first NUL into the
 // document and a side file "side.bin" beside it; otherwise the rest is the document. Inputs up
 // to 300 kB, so that nesting tens of thousands of levels deep is reached. Invariants: a file is
-// either read or refused with a one-line DocumentError that names the file, never with anything
+// either read or refused with a one-line FileError that names the file, never with anything
 // else; a document that was read writes and reads back unchanged in any layout (names aside,
 // which the writer makes valid UTF-8), and a second round trip changes nothing at all; every
 // document read is one a host could hold (the document checker finds nothing).

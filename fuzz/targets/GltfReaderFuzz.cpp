@@ -1,5 +1,5 @@
 // The glTF reader on files made of the fuzz bytes. Invariants: a file is either read or refused
-// with a DocumentError naming the file, never with anything else; a mesh that was read is
+// with a FileError naming the file, never with anything else; a mesh that was read is
 // consistent (every triangle corner, material and target within the mesh's vertices) and welds
 // into host vertices that cover every glTF vertex exactly once; a morph target written into the
 // file comes back from the written bytes bit for bit, as the file's other meshes do.

@@ -1,5 +1,5 @@
 // The runner's OBJ reader and writer on texts made of the fuzz bytes. Invariants: a text is
-// either read or refused with a DocumentError that names the file and a line (or the whole file),
+// either read or refused with a FileError that names the file and a line (or the whole file),
 // never with anything else; what is read is a sound mesh (every corner names a vertex and a
 // texture coordinate of the file, materials exist); written back unmoved it is the very same
 // bytes; written with every coordinate moved it differs only there, and reads back as exactly the

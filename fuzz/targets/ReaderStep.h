@@ -1,5 +1,5 @@
 // Running one step of a runner reader on fuzz bytes: the step reads, or refuses with a
-// DocumentError whose message the target checks; anything else leaving a reader is a fault.
+// FileError whose message the target checks; anything else leaving a reader is a fault.
 #pragma once
 
 #include "DocumentFile.h"
@@ -16,14 +16,14 @@ bool readsOrRefuses(Step step, CheckRefusal checkRefusal) {
   try {
     step();
     return true;
-  } catch (const runner::DocumentError& error) {
+  } catch (const runner::FileError& error) {
     checkRefusal(error.what());
     return false;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
-    fail("only a DocumentError may leave the reader");
+    fail("only a FileError may leave the reader");
   } catch (...) {
-    fail("only a DocumentError may leave the reader");
+    fail("only a FileError may leave the reader");
   }
 }
 

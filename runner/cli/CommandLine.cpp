@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include "GltfAsset.h"
+#include "FormatRegistry.h"
 #include "dialog/DialogOptions.h"
 #include "dialog/TextConversion.h"
 
@@ -12,31 +12,123 @@ RunError usage(const std::string& what) {
   return RunError(kExitUsage, what);
 }
 
-DataLayout layoutNamed(const std::string& name) {
-  if (name == "auto")
-    return DataLayout::Automatic;
-  if (name == "readable")
-    return DataLayout::Readable;
-  if (name == "base64")
-    return DataLayout::Base64;
-  if (name == "binary")
-    return DataLayout::SideFile;
-  throw usage("--layout " + name + ": use auto, readable, base64 or binary");
+// One option of the command line: its names, whether it takes a value, and what it sets. A value
+// comes after "=" or as the next argument; `name` is the option as the user wrote it.
+struct Option {
+  const char* name;
+  const char* shortName; // or null
+  bool takesValue;
+  void (*apply)(CommandLine& line, const std::string& name, const std::string& value);
+};
+
+std::string nonEmpty(const std::string& name, const std::string& value, const char* what) {
+  if (value.empty())
+    throw usage(name + " needs " + what);
+  return value;
+}
+
+const Option kOptions[] = {
+    {"--help", "-h", false, [](CommandLine& l, auto&, auto&) { l.help = true; }},
+    {"--version", nullptr, false, [](CommandLine& l, auto&, auto&) { l.version = true; }},
+    {"--output", "-o", true,
+     [](CommandLine& l, auto& n, auto& v) { l.files.output = nonEmpty(n, v, "a file name"); }},
+    {"--layout", nullptr, true, [](CommandLine& l, auto&, auto& v) { l.files.layout = v; }},
+    {"--dry-run", nullptr, false, [](CommandLine& l, auto&, auto&) { l.files.dryRun = true; }},
+    {"--report", nullptr, true,
+     [](CommandLine& l, auto&, auto& v) {
+       if (v != "text" && v != "json")
+         throw usage("--report " + v + ": use text or json");
+       l.jsonReport = v == "json";
+     }},
+    {"--show-dialog", nullptr, true,
+     [](CommandLine& l, auto& n, auto& v) { l.dialogPage = nonEmpty(n, v, "a file name"); }},
+    {"--pictures", nullptr, true,
+     [](CommandLine& l, auto& n, auto& v) { l.picturesFolder = nonEmpty(n, v, "a folder name"); }},
+    {"--progress", nullptr, false,
+     [](CommandLine& l, auto&, auto&) { l.progress = ProgressMode::Always; }},
+    {"--no-progress", nullptr, false,
+     [](CommandLine& l, auto&, auto&) { l.progress = ProgressMode::Never; }},
+    {"--added-vertices", nullptr, true,
+     [](CommandLine& l, auto&, auto& v) {
+       if (!modeNamed(v, l.addedVertices))
+         throw usage("--added-vertices " + v + ": use " + nameOf(AddedVerticesMode::Plugin) +
+                     " or " + nameOf(AddedVerticesMode::Surface));
+     }},
+    {"--plugin", nullptr, true, [](CommandLine& l, auto&, auto& v) { l.plugin = v; }},
+    {"--source", nullptr, true, [](CommandLine& l, auto&, auto& v) { l.files.source = v; }},
+    {"--destination", nullptr, true,
+     [](CommandLine& l, auto&, auto& v) { l.files.destination = v; }},
+    {"--element", nullptr, true,
+     [](CommandLine& l, auto&, auto& v) {
+       l.request.dialog.pickElements = true;
+       l.request.dialog.elements.push_back(v);
+     }},
+    {"--rate", nullptr, true,
+     [](CommandLine& l, auto&, auto& v) { l.request.dialog.rateText = v; }},
+    {"--morph", nullptr, true, [](CommandLine& l, auto&, auto& v) { l.files.morphs.push_back(v); }},
+    {"--output-dir", nullptr, true,
+     [](CommandLine& l, auto& n, auto& v) {
+       l.files.outputFolder = nonEmpty(n, v, "a folder name");
+     }},
+    {"--force", nullptr, false, [](CommandLine& l, auto&, auto&) { l.files.force = true; }},
+    {"--cancel", nullptr, false,
+     [](CommandLine& l, auto&, auto&) { l.request.dialog.cancel = true; }},
+};
+
+// A dialog option's flag ("--mirror-morph", "--no-mirror-morph"); false when it is none.
+bool applyDialogFlag(CommandLine& line, const std::string& arg) {
+  for (size_t o = 0; o < dialog::kDialogOptionCount; ++o) {
+    const std::string flag = dialog::kDialogOptions[o].flag;
+    if (arg == "--" + flag || arg == "--no-" + flag) {
+      line.request.dialog.options[o] = arg == "--" + flag;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Applies the option at argv[i], taking its value from the next argument when it has none after
+// "="; answers the index of the last argument used.
+int applyOption(CommandLine& line, int i, int argc, const char* const* argv) {
+  std::string arg = argv[i], value;
+  const size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
+  const bool inlineValue = equals != std::string::npos;
+  if (inlineValue) {
+    value = arg.substr(equals + 1);
+    arg.resize(equals);
+  }
+  for (const Option& option : kOptions) {
+    if (arg != option.name && !(option.shortName && arg == option.shortName))
+      continue;
+    if (!option.takesValue && inlineValue)
+      throw usage(arg + " takes no value");
+    if (option.takesValue && !inlineValue) {
+      if (i + 1 >= argc)
+        throw usage(arg + " needs a value");
+      value = argv[++i];
+    }
+    option.apply(line, arg, value);
+    return i;
+  }
+  if (inlineValue && applyDialogFlag(line, arg))
+    throw usage(arg + " takes no value");
+  if (!applyDialogFlag(line, arg))
+    throw usage("unknown option " + arg);
+  return i;
+}
+
+void checkRate(const std::optional<std::string>& rate) {
+  if (rate && !isTypableNumber(*rate))
+    throw usage("--rate \"" + *rate +
+                "\": the Rate field takes a number such as 100, 50, -20 or 12.5");
+  // The plug-in keeps the rate as a single-precision number and reads one beyond it as 0: no
+  // vertex would move, which is not what the user asked for.
+  if (rate && !textconv::rateIsFinite(*rate))
+    throw usage("--rate \"" + *rate +
+                "\": the Rate field cannot carry it (the largest is about 3.4e40 percent)");
 }
 
 } // namespace
-
-std::string defaultOutputFor(const std::string& input) {
-  const size_t slash = input.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
-  const size_t dot = name.rfind('.');
-  std::string extension = ".json";
-  if (isGltfPath(name))
-    extension = name.substr(dot);
-  if (dot != std::string::npos && dot > 0)
-    name.resize(dot);
-  return name + "-transferred" + extension;
-}
 
 std::string usageText() {
   std::string text =
@@ -75,10 +167,6 @@ std::string usageText() {
       "                          surface (a harmonic blend of their neighbours where the edit\n"
       "                          built away from it); matched vertices stay as the plug-in made\n"
       "                          them\n"
-      "\n"
-      "glTF files: the Source mesh's morph targets are carried onto the Destination mesh and\n"
-      "written into a copy of the Destination's file (-o, same kind: .glb/.vrm or .gltf); the\n"
-      "rest of that file is kept. Vertices are paired by position (glTF has no unique IDs).\n"
       "\n"
       "Source and Destination (default: the document's object-list selection; glTF: the one\n"
       "mesh with morph targets, and the mesh of its name in the second file, else that file's\n"
@@ -119,139 +207,25 @@ std::string usageText() {
           "      --mirror-morph --report json -o scene-out.json\n"
           "  tovalinder-run character.glb edited.glb -o edited-with-morphs.glb\n"
           "  tovalinder-run avatar.vrm --source Face --destination FaceEdited -o out.vrm\n";
-  return text + modelFileUsageText();
+  return text + formatsUsageText();
 }
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
   CommandLine line;
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-      if (line.input.empty())
-        line.input = arg;
-      else if (line.secondInput.empty() && isGltfPath(line.input) && isGltfPath(arg))
-        line.secondInput = arg;
-      else
-        throw usage("one document at a time: \"" +
-                    (line.secondInput.empty() ? line.input : line.secondInput) + "\" and \"" + arg +
-                    "\" given" +
-                    (isGltfPath(arg) ? " (at most two glTF files: the Source's, then the "
-                                       "Destination's)"
-                                     : ""));
-      continue;
-    }
-    if (arg == "--") {
+    const std::string arg = argv[i];
+    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")
+      line.files.inputs.push_back(arg);
+    else if (arg == "--")
       optionsEnded = true;
-      continue;
-    }
-    std::string value;
-    bool hasInlineValue = false;
-    if (arg.rfind("--", 0) == 0) {
-      const size_t equals = arg.find('=');
-      if (equals != std::string::npos) {
-        value = arg.substr(equals + 1);
-        arg.resize(equals);
-        hasInlineValue = true;
-      }
-    }
-    auto takeValue = [&]() -> std::string {
-      if (hasInlineValue)
-        return value;
-      if (i + 1 >= argc)
-        throw usage(arg + " needs a value");
-      return argv[++i];
-    };
-    auto noValue = [&]() {
-      if (hasInlineValue)
-        throw usage(arg + " takes no value");
-    };
-    if (arg == "-h" || arg == "--help") {
-      noValue();
-      line.help = true;
-    } else if (arg == "--version") {
-      noValue();
-      line.version = true;
-    } else if (arg == "-o" || arg == "--output") {
-      line.output = takeValue();
-      if (line.output.empty())
-        throw usage(arg + " needs a file name");
-    } else if (arg == "--layout") {
-      line.layout = layoutNamed(takeValue());
-    } else if (arg == "--dry-run") {
-      noValue();
-      line.dryRun = true;
-    } else if (arg == "--report") {
-      const std::string format = takeValue();
-      if (format != "text" && format != "json")
-        throw usage("--report " + format + ": use text or json");
-      line.jsonReport = format == "json";
-    } else if (arg == "--show-dialog") {
-      line.dialogPage = takeValue();
-      if (line.dialogPage.empty())
-        throw usage(arg + " needs a file name");
-    } else if (arg == "--pictures") {
-      line.picturesFolder = takeValue();
-      if (line.picturesFolder.empty())
-        throw usage(arg + " needs a folder name");
-    } else if (arg == "--progress" || arg == "--no-progress") {
-      noValue();
-      line.progress = arg == "--progress" ? ProgressMode::Always : ProgressMode::Never;
-    } else if (arg == "--added-vertices") {
-      const std::string mode = takeValue();
-      if (!modeNamed(mode, line.addedVertices))
-        throw usage("--added-vertices " + mode + ": use " + nameOf(AddedVerticesMode::Plugin) +
-                    " or " + nameOf(AddedVerticesMode::Surface));
-    } else if (arg == "--plugin") {
-      line.plugin = takeValue();
-    } else if (arg == "--source") {
-      line.request.sourceName = takeValue();
-    } else if (arg == "--destination") {
-      line.request.destinationName = takeValue();
-    } else if (arg == "--element") {
-      line.request.dialog.pickElements = true;
-      line.request.dialog.elements.push_back(takeValue());
-    } else if (arg == "--rate") {
-      line.request.dialog.rateText = takeValue();
-    } else if (arg == "--morph") {
-      line.morphs.push_back(takeValue());
-    } else if (arg == "--output-dir") {
-      line.outputFolder = takeValue();
-      if (line.outputFolder.empty())
-        throw usage(arg + " needs a folder name");
-    } else if (arg == "--force") {
-      noValue();
-      line.force = true;
-    } else if (arg == "--cancel") {
-      noValue();
-      line.request.dialog.cancel = true;
-    } else {
-      bool known = false;
-      for (size_t o = 0; o < dialog::kDialogOptionCount && !known; ++o) {
-        const std::string flag = dialog::kDialogOptions[o].flag;
-        if (arg == "--" + flag || arg == "--no-" + flag) {
-          noValue();
-          line.request.dialog.options[o] = arg == "--" + flag;
-          known = true;
-        }
-      }
-      if (!known)
-        throw usage("unknown option " + arg);
-    }
+    else
+      i = applyOption(line, i, argc, argv);
   }
-  completeModelFileRun(line);
-  if (line.input.empty() && line.sourceFile.empty() && !line.help && !line.version)
-    throw usage("no document given");
-  if (line.request.dialog.rateText && !isTypableNumber(*line.request.dialog.rateText))
-    throw usage("--rate \"" + *line.request.dialog.rateText +
-                "\": the Rate field takes a number such as 100, 50, -20 or 12.5");
-  // The plug-in keeps the rate as a single-precision number and reads one beyond it as 0: no
-  // vertex would move, which is not what the user asked for.
-  if (line.request.dialog.rateText && !textconv::rateIsFinite(*line.request.dialog.rateText))
-    throw usage("--rate \"" + *line.request.dialog.rateText +
-                "\": the Rate field cannot carry it (the largest is about 3.4e40 percent)");
-  if (line.output.empty() && line.sourceFile.empty())
-    line.output = defaultOutputFor(line.secondInput.empty() ? line.input : line.secondInput);
+  if (line.help || line.version)
+    return line;
+  checkFileArguments(line.files);
+  checkRate(line.request.dialog.rateText);
   return line;
 }
 

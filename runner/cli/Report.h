@@ -19,7 +19,7 @@ struct RunReport {
   std::string dialogPage;
   const TransferOutcome* outcome = nullptr;
   std::vector<std::pair<std::string, double>> timings; // stage, seconds
-  std::optional<InputSummary> files; // runs on model files: what was read and written
+  std::optional<InputSummary> files;                   // what was read and written
 };
 
 std::string textReport(const RunReport& report);

@@ -1,13 +1,14 @@
 #include "Run.h"
 
-#include "DocumentFile.h"
 #include "FileChecks.h"
+#include "FileError.h"
+#include "FormatRegistry.h"
 #include "MorphPicture.h"
+#include "OutputSet.h"
 #include "PluginModule.h"
 #include "Progress.h"
 #include "Report.h"
 #include "RunFiles.h"
-#include "StagedOutputs.h"
 #include "SurfaceMode.h"
 #include "TransferRun.h"
 #include "dialog/DialogOptions.h"
@@ -42,6 +43,8 @@ std::string baseName(const std::string& path) {
 // Files without vertex unique IDs pair by position: the dialog's box is unticked, and asking
 // for the IDs is a mistake worth saying.
 void pairByPositionFor(const RunFiles& files, TransferRequest& request) {
+  if (files.hasUniqueIds())
+    return;
   std::optional<bool>& uniqueIds =
       request.dialog.options[dialog::optionIndex(&TransferSettings::useUniqueIds)];
   if (uniqueIds.value_or(false))
@@ -49,29 +52,6 @@ void pairByPositionFor(const RunFiles& files, TransferRequest& request) {
                                    " files carry no vertex unique IDs, so this run pairs the "
                                    "vertices by position; leave the option out");
   uniqueIds = false;
-}
-
-void readInput(const CommandLine& line, RunFiles* files, sim::Document& document,
-               TransferRequest& request, Progress& progress) {
-  try {
-    if (files) {
-      RunObjects objects;
-      files->read(document, objects);
-      if (objects.source) { // the files named them (glTF: nodes or meshes) and they are selected
-        request.sourceName.reset();
-        request.destinationName.reset();
-      }
-      return;
-    }
-    const std::string wrongKind = unreadableKind(line.input);
-    if (!wrongKind.empty())
-      throw DocumentError(line.input + ": " + wrongKind);
-    readDocument(line.input, document, [&progress](std::uint64_t done, std::uint64_t total) {
-      progress.bytes(done, total);
-    });
-  } catch (const DocumentError& e) {
-    throw RunError(kExitBadInput, e.what());
-  }
 }
 
 // The command run on the document, with the progress line following the plug-in.
@@ -96,7 +76,7 @@ std::vector<std::string> picturePaths(const CommandLine& line, const TransferOut
 }
 
 void stagePictures(const std::vector<std::string>& paths, const TransferOutcome& outcome,
-                   Progress& progress, StagedOutputs& staged) {
+                   Progress& progress, OutputSet& staged) {
   progress.stage("pictures");
   size_t next = 0;
   for (const ElementOutcome& e : outcome.elements) {
@@ -114,16 +94,15 @@ void stagePictures(const std::vector<std::string>& paths, const TransferOutcome&
   }
 }
 
-// The dialog page and the pictures, staged once every output's name is known and checked.
-void stageExtras(const CommandLine& line, const RunFiles* files, const TransferOutcome& outcome,
-                 std::vector<FileGroup>& outputs, Progress& progress, StagedOutputs& staged,
-                 RunReport& report) {
+// The dialog page and the pictures, staged once every output's name is known (the format's own
+// too, now that its files are read) and checked.
+void stageExtras(const CommandLine& line, const RunFiles& files, const TransferOutcome& outcome,
+                 Progress& progress, OutputSet& staged, RunReport& report) {
+  std::vector<FileGroup> outputs = plannedOutputs(line, files);
   std::vector<std::string> pictures;
-  if (!line.picturesFolder.empty()) {
-    pictures = picturePaths(line, outcome);
-    addPictures(outputs, pictures);
-    checkRunFiles(line, files, outputs);
-  }
+  if (!line.picturesFolder.empty())
+    addPictures(outputs, pictures = picturePaths(line, outcome));
+  checkRunFiles(line, files, outputs);
   if (!line.dialogPage.empty()) {
     if (outcome.view.pictureHtml.empty())
       throw RunError(kExitFailure, "the options dialog could not be pictured");
@@ -139,36 +118,71 @@ void stageExtras(const CommandLine& line, const RunFiles* files, const TransferO
   }
 }
 
+// The run's files read into the document, with the progress line following the bytes.
+void readInput(RunFiles& files, sim::Document& document, Progress& progress, RunReport& report) {
+  const auto stage = std::chrono::steady_clock::now();
+  progress.stage("reading " + baseName(report.input));
+  try {
+    files.read(document, [&progress](std::uint64_t done, std::uint64_t total) {
+      progress.bytes(done, total);
+    });
+  } catch (const FileError& e) {
+    throw RunError(kExitBadInput, e.what());
+  }
+  report.timings.emplace_back("read", secondsSince(stage));
+}
+
+// The result written by the run's format, then the staged pictures and pages put in place.
+void writeOutputs(const CommandLine& line, RunFiles& files, const sim::Document& document,
+                  const TransferOutcome& outcome, Progress& progress, OutputSet& staged,
+                  RunReport& report) {
+  if (!line.files.dryRun) {
+    const auto stage = std::chrono::steady_clock::now();
+    progress.stage("writing " + baseName(report.output));
+    try {
+      files.write(document, outcome, staged, [&progress](std::uint64_t done, std::uint64_t total) {
+        progress.items(done, total); // numbers written
+      });
+      staged.commit();
+    } catch (const FileError& e) {
+      throw RunError(kExitFailure, e.what());
+    }
+    report.written = true;
+    report.timings.emplace_back("write", secondsSince(stage));
+    return;
+  }
+  staged.commit();
+}
+
+// The plug-in loaded and started as a host starts it.
+std::unique_ptr<PluginModule> startPlugin(const CommandLine& line, RunReport& report) {
+  const auto stage = std::chrono::steady_clock::now();
+  auto plugin =
+      std::make_unique<PluginModule>(line.plugin.empty() ? defaultPluginPath() : line.plugin);
+  if (!plugin->start(sim::moduleFileName()))
+    throw RunError(kExitFailure, plugin->error());
+  report.timings.emplace_back("plug-in start", secondsSince(stage));
+  return plugin;
+}
+
 } // namespace
 
 int runCommandLine(const CommandLine& line) {
   Progress progress(line.progress);
+  const std::unique_ptr<RunFiles> files = openRunFiles(line.files);
   RunReport report;
-  report.input = line.sourceFile.empty() ? line.input : line.sourceFile;
-  report.output = line.sourceFile.empty() ? line.output : line.outputFolder;
+  report.input = files->summary().input;
+  report.output = files->summary().output;
   TransferRequest request = line.request;
-  const std::unique_ptr<RunFiles> files = openRunFiles(line);
-  if (files) {
-    pairByPositionFor(*files, request);
-    files->checkOutputs();
-  }
-  std::vector<FileGroup> outputs = plannedOutputs(line, files.get());
-  checkRunFiles(line, files.get(), outputs);
+  pairByPositionFor(*files, request);
+  files->checkOutputs();
+  checkRunFiles(line, *files, plannedOutputs(line, *files));
 
-  auto stage = std::chrono::steady_clock::now();
-  progress.stage("reading " + baseName(report.input));
   auto document = std::make_unique<sim::Document>();
-  readInput(line, files.get(), *document, request, progress);
-  report.timings.emplace_back("read", secondsSince(stage));
-
-  stage = std::chrono::steady_clock::now();
-  PluginModule plugin(line.plugin.empty() ? defaultPluginPath() : line.plugin);
-  if (!plugin.start(sim::moduleFileName()))
-    throw RunError(kExitFailure, plugin.error());
-  report.timings.emplace_back("plug-in start", secondsSince(stage));
-
+  readInput(*files, *document, progress, report);
+  const std::unique_ptr<PluginModule> plugin = startPlugin(line, report);
   TransferOutcome outcome;
-  runPlugin(line, request, plugin, *document, progress, outcome);
+  runPlugin(line, request, *plugin, *document, progress, outcome);
   report.outcome = &outcome;
   report.timings.emplace_back("dialog and transfer", outcome.dialogAndTransferSeconds);
   report.timings.emplace_back("check", outcome.checkSeconds);
@@ -177,28 +191,10 @@ int runCommandLine(const CommandLine& line) {
     applySurfaceMode(*document, outcome);
     report.timings.emplace_back("added vertices", outcome.addedVertices.seconds);
   }
-
-  StagedOutputs staged;
-  stageExtras(line, files.get(), outcome, outputs, progress, staged, report);
-  if (!line.dryRun) {
-    stage = std::chrono::steady_clock::now();
-    progress.stage("writing " + baseName(report.output));
-    try {
-      if (files)
-        files->write(*document, outcome);
-      else
-        writeDocument(line.output, *document, line.layout,
-                      [&progress](std::uint64_t done, std::uint64_t total) {
-                        progress.items(done, total); // numbers written
-                      });
-    } catch (const DocumentError& e) {
-      throw RunError(kExitFailure, e.what());
-    }
-    report.written = true;
-    report.timings.emplace_back("write", secondsSince(stage));
-  }
-  staged.commit();
-  if (files)
+  OutputSet staged;
+  stageExtras(line, *files, outcome, progress, staged, report);
+  writeOutputs(line, *files, *document, outcome, progress, staged, report);
+  if (files->summary().listsFiles)
     report.files = files->summary();
   progress.stop();
   std::cout << (line.jsonReport ? jsonReport(report) : textReport(report));

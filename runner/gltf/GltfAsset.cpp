@@ -5,11 +5,12 @@
 #include "AtomicFile.h"
 #include "Base64.h"
 #include "GltfJsonAccess.h"
+#include "InputFile.h"
+#include "References.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 
 namespace runner {
 
@@ -38,90 +39,63 @@ void putWord(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
     bytes.push_back(static_cast<std::uint8_t>(value >> (8 * b)));
 }
 
-bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  std::error_code error;
-  if (!fs::is_regular_file(path, error))
-    return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
 // Splits the binary container into its JSON text, binary chunk and further chunks.
 std::string splitBinary(GltfAsset& asset, const std::vector<std::uint8_t>& file,
                         std::vector<std::uint8_t>& binary, bool& hasBinary) {
   const std::string name = asset.path + ": ";
   if (file.size() < 20 || word(file, 0) != kMagic)
-    throw DocumentError(name + "not a binary glTF file (no \"glTF\" header)");
+    throw FileError(name + "not a binary glTF file (no \"glTF\" header)");
   if (word(file, 4) != 2)
-    throw DocumentError(name + "binary glTF version " + std::to_string(word(file, 4)) +
-                        "; this reader takes version 2");
+    throw FileError(name + "binary glTF version " + std::to_string(word(file, 4)) +
+                    "; this reader takes version 2");
   if (word(file, 8) != file.size())
-    throw DocumentError(name + "the header gives a length of " + std::to_string(word(file, 8)) +
-                        " bytes, but the file has " + std::to_string(file.size()));
+    throw FileError(name + "the header gives a length of " + std::to_string(word(file, 8)) +
+                    " bytes, but the file has " + std::to_string(file.size()));
   std::string json;
   size_t at = 12;
   for (int chunk = 0; at < file.size(); ++chunk) {
     const std::string which =
         "chunk " + std::to_string(chunk) + " (at byte " + std::to_string(at) + ")";
     if (file.size() - at < 8)
-      throw DocumentError(name + which + ": the chunk header is cut short");
+      throw FileError(name + which + ": the chunk header is cut short");
     const std::uint64_t length = word(file, at);
     const std::uint32_t type = word(file, at + 4);
     if (length > file.size() - at - 8)
-      throw DocumentError(name + which + ": a length of " + std::to_string(length) +
-                          " bytes runs past the end of the file");
+      throw FileError(name + which + ": a length of " + std::to_string(length) +
+                      " bytes runs past the end of the file");
     if (length % 4 != 0)
-      throw DocumentError(name + which + ": a length of " + std::to_string(length) +
-                          " bytes, not a multiple of 4");
+      throw FileError(name + which + ": a length of " + std::to_string(length) +
+                      " bytes, not a multiple of 4");
     const auto begin = file.begin() + static_cast<std::ptrdiff_t>(at + 8);
     const auto end = begin + static_cast<std::ptrdiff_t>(length);
     if (chunk == 0) {
       if (type != kJsonChunk)
-        throw DocumentError(name + which + ": the first chunk must hold the JSON");
+        throw FileError(name + which + ": the first chunk must hold the JSON");
       json.assign(begin, end);
     } else if (chunk == 1 && type == kBinaryChunk) {
       binary.assign(begin, end);
       hasBinary = true;
     } else if (type == kJsonChunk || type == kBinaryChunk) {
-      throw DocumentError(name + which + ": a second " + (type == kJsonChunk ? "JSON" : "binary") +
-                          " chunk");
+      throw FileError(name + which + ": a second " + (type == kJsonChunk ? "JSON" : "binary") +
+                      " chunk");
     } else {
       asset.extraChunks.emplace_back(type, std::vector<std::uint8_t>(begin, end));
     }
     at += 8 + length;
   }
   if (json.empty())
-    throw DocumentError(name + "no JSON chunk");
+    throw FileError(name + "no JSON chunk");
   return json;
-}
-
-std::string percentDecoded(const std::string& uri) {
-  std::string out;
-  for (size_t i = 0; i < uri.size(); ++i) {
-    if (uri[i] == '%' && i + 2 < uri.size() &&
-        std::isxdigit(static_cast<unsigned char>(uri[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(uri[i + 2]))) {
-      out += static_cast<char>(std::stoi(uri.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      out += uri[i];
-    }
-  }
-  return out;
 }
 
 bool isDataUri(const std::string& uri) {
   return uri.rfind("data:", 0) == 0;
 }
 
-bool isRelativeFileUri(const std::string& uri) {
-  if (uri.empty() || isDataUri(uri) || uri[0] == '/' || uri[0] == '\\')
-    return false;
-  const size_t colon = uri.find(':'), slash = uri.find('/');
-  return colon == std::string::npos || (slash != std::string::npos && slash < colon);
+// A URI with a scheme of its own ("https:", "file:"), which names no file beside the glTF file.
+bool hasScheme(const std::string& uri) {
+  const size_t colon = uri.find(':');
+  return colon != std::string::npos && colon > 1 && uri.find('/') > colon;
 }
 
 void loadBuffer(GltfAsset& asset, size_t index, std::vector<std::uint8_t>& binary,
@@ -148,11 +122,12 @@ void loadBuffer(GltfAsset& asset, size_t index, std::vector<std::uint8_t>& binar
         fail(asset, place + ".uri", "a data URI that is not base64 data");
     } else {
       origin = BufferOrigin::ExternalFile;
-      if (!isRelativeFileUri(uri))
-        fail(asset, place + ".uri", "\"" + uri + "\" is not a file name relative to the glTF file");
-      const fs::path file = fs::path(asset.path).parent_path() / fs::u8path(percentDecoded(uri));
-      if (!readWholeFile(file.string(), bytes))
-        fail(asset, place + ".uri", "cannot read \"" + file.string() + "\"");
+      const std::string file = referencedPath(asset.path, uri, place + ".uri", ReferenceForm::Uri);
+      try {
+        bytes = readWholeFile(file);
+      } catch (const FileError& e) {
+        fail(asset, place + ".uri", "cannot read \"" + file + "\": " + e.problem);
+      }
     }
   }
   if (bytes.size() < length)
@@ -169,24 +144,6 @@ void checkBufferViews(const GltfAsset& asset) {
   const GltfJson& views = topArray(asset, "bufferViews");
   for (size_t v = 0; v < views.size(); ++v)
     bufferViewSpan(asset, v);
-}
-
-std::string rebasedUri(const std::string& uri, const fs::path& from, const fs::path& to) {
-  if (!isRelativeFileUri(uri))
-    return uri;
-  std::error_code error;
-  const fs::path here = fs::current_path(error);
-  const fs::path target =
-      (from.empty() ? here : fs::absolute(from, error)) / fs::u8path(percentDecoded(uri));
-  const fs::path relative =
-      fs::relative(target, to.empty() ? here : fs::absolute(to, error), error);
-  if (error || relative.empty())
-    return uri;
-  std::string text = relative.generic_u8string();
-  std::string encoded;
-  for (char c : text)
-    encoded += c == ' ' ? std::string("%20") : c == '%' ? std::string("%25") : std::string(1, c);
-  return encoded;
 }
 
 } // namespace
@@ -207,8 +164,11 @@ std::string gltfPlace(const GltfAsset& asset, const std::string& jsonPath) {
 
 GltfAsset loadGltf(const std::string& path) {
   std::vector<std::uint8_t> file;
-  if (!readWholeFile(path, file))
-    throw DocumentError(path + ": cannot read the file");
+  try {
+    file = readWholeFile(path);
+  } catch (const FileError& e) {
+    throw FileError(path + ": cannot read the file (" + e.problem + ")");
+  }
   return loadGltfBytes(path, std::move(file));
 }
 
@@ -221,11 +181,7 @@ GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> file)
   const std::string text = asset.binary ? splitBinary(asset, file, binary, hasBinary)
                                         : std::string(file.begin(), file.end());
   file.clear();
-  try {
-    asset.json = GltfJson::parse(text);
-  } catch (const GltfJson::exception& e) {
-    throw DocumentError(path + ": not a glTF file: the JSON cannot be read (" + e.what() + ")");
-  }
+  asset.json = parseJsonTree(text, path);
   checkRoot(asset);
   if (asset.json.contains("buffers")) {
     bool binaryUsed = false;
@@ -236,16 +192,29 @@ GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> file)
   return asset;
 }
 
+std::vector<ReferencedFile> referencedFiles(const GltfAsset& asset) {
+  std::vector<ReferencedFile> files;
+  for (const char* list : {"buffers", "images"}) {
+    const GltfJson& items = topArray(asset, list);
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (!items[i].contains("uri") || !items[i]["uri"].is_string())
+        continue;
+      ReferencedFile file;
+      file.uri = items[i]["uri"].get<std::string>();
+      // An image on the web is no file of ours; a buffer there is refused on reading.
+      if (isDataUri(file.uri) || (list[0] == 'i' && hasScheme(file.uri)))
+        continue;
+      file.jsonPath = std::string(list) + "[" + std::to_string(i) + "].uri";
+      file.path = referencedPath(asset.path, file.uri, file.jsonPath, ReferenceForm::Uri);
+      file.buffer = list[0] == 'b' ? static_cast<long>(i) : -1;
+      files.push_back(file);
+    }
+  }
+  return files;
+}
+
 std::vector<std::uint8_t> encodeGltf(const GltfAsset& asset, const std::string& outputPath) {
-  GltfJson json = asset.json;
-  const fs::path from = fs::path(asset.path).parent_path();
-  const fs::path to = fs::path(outputPath).parent_path();
-  for (const char* list : {"buffers", "images"})
-    if (json.contains(list))
-      for (GltfJson& item : json[list])
-        if (item.is_object() && item.contains("uri") && item["uri"].is_string())
-          item["uri"] = rebasedUri(item["uri"].get<std::string>(), from, to);
-  const std::string text = json.dump(asset.binary ? -1 : 2, ' ', false);
+  const std::string text = asset.json.dump(asset.binary ? -1 : 2, ' ', false);
   std::vector<std::uint8_t> out;
   if (!asset.binary) {
     out.assign(text.begin(), text.end());
@@ -258,6 +227,8 @@ std::vector<std::uint8_t> encodeGltf(const GltfAsset& asset, const std::string& 
   size_t total = 12 + 8 + jsonLength + (hasBinary ? 8 + binaryLength : 0);
   for (const auto& chunk : asset.extraChunks)
     total += 8 + chunk.second.size();
+  if (total > 0xFFFFFFFFu)
+    throw FileError(outputPath + ": the result would exceed the 4 GiB a binary glTF file holds");
   out.reserve(total);
   putWord(out, kMagic);
   putWord(out, 2);
@@ -282,16 +253,13 @@ std::vector<std::uint8_t> encodeGltf(const GltfAsset& asset, const std::string& 
 
 void saveGltf(const GltfAsset& asset, const std::string& outputPath) {
   const std::vector<std::uint8_t> bytes = encodeGltf(asset, outputPath);
-  if (asset.binary && bytes.size() > 0xFFFFFFFFu)
-    throw DocumentError(outputPath +
-                        ": the result would exceed the 4 GiB a binary glTF file holds");
   AtomicFile file(outputPath);
   if (!file.open())
-    throw DocumentError(outputPath + ": cannot create the file");
+    throw FileError(outputPath + ": cannot create the file");
   file.stream().write(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<std::streamsize>(bytes.size()));
   if (!file.commit())
-    throw DocumentError(outputPath + ": could not write the file");
+    throw FileError(outputPath + ": could not write the file");
 }
 
 } // namespace runner

@@ -1,13 +1,12 @@
 // glTF 2.0 files (.gltf, .glb, and .vrm, which is a .glb) held as their JSON tree, key order kept,
 // and the bytes of every buffer. Reading checks the container (GLB header and chunk lengths),
 // resolves each buffer (the GLB binary chunk, a data URI or a file beside the JSON) and refuses
-// anything it cannot take with a DocumentError naming the file and the JSON path. Writing puts
+// anything it cannot take with a FileError naming the file and the JSON path. Writing puts
 // the tree back in the same container kind, whole or not at all. Relies on nlohmann-json.
 #pragma once
 
-#include "DocumentFile.h"
-
-#include <nlohmann/json.hpp>
+#include "FileError.h"
+#include "JsonTree.h"
 
 #include <cstdint>
 #include <string>
@@ -15,7 +14,7 @@
 
 namespace runner {
 
-using GltfJson = nlohmann::ordered_json;
+using GltfJson = JsonTree;
 
 enum class BufferOrigin { BinaryChunk, DataUri, ExternalFile };
 
@@ -36,16 +35,27 @@ bool isGltfPath(const std::string& path);
 // Whether a file name asks for the binary container (.glb, .vrm).
 bool isBinaryGltfPath(const std::string& path);
 
-// Throws DocumentError.
+// Throws FileError.
 GltfAsset loadGltf(const std::string& path);
 // The same for a file's bytes already in memory (buffers in other files are read beside `path`).
 GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> bytes);
 
+// The files beside a glTF file that it refers to by URI (its external buffers and images, web
+// addresses of images left out), each checked to lie inside the file's folder. Throws FileError.
+struct ReferencedFile {
+  std::string uri;      // as the file writes it
+  std::string path;     // where it is, beside the glTF file
+  std::string jsonPath; // "buffers[1].uri"
+  long buffer = -1;     // the buffer it holds, or -1 for an image
+};
+std::vector<ReferencedFile> referencedFiles(const GltfAsset& asset);
+
 // The file's bytes as they will be written (binary container or JSON text). Buffers that came
-// from outside files are not rewritten; their relative URIs are rebased onto the new folder.
+// from outside files are not rewritten: the URIs stay, so a copy written elsewhere needs the
+// files they name beside it.
 std::vector<std::uint8_t> encodeGltf(const GltfAsset& asset, const std::string& outputPath);
 
-// Writes the asset (temporary file, then rename). Throws DocumentError.
+// Writes the asset (temporary file, then rename). Throws FileError.
 void saveGltf(const GltfAsset& asset, const std::string& outputPath);
 
 // A place in the file for messages: "<file>: <path>: ".

@@ -21,7 +21,7 @@ const char* const kTopArrays[] = {"accessors", "animations", "buffers", "bufferV
 } // namespace
 
 void fail(const GltfAsset& asset, const std::string& jsonPath, const std::string& what) {
-  throw DocumentError(gltfPlace(asset, jsonPath) + what);
+  throw FileError(gltfPlace(asset, jsonPath) + what);
 }
 
 const GltfJson& objectAt(const GltfAsset& asset, const GltfJson& array, size_t index,
@@ -92,8 +92,8 @@ const GltfJson& topArray(const GltfAsset& asset, const char* list) {
 
 void checkRoot(const GltfAsset& asset) {
   if (!asset.json.is_object())
-    throw DocumentError(asset.path + ": not a glTF file: the JSON is " + kindOf(asset.json) +
-                        ", not an object");
+    throw FileError(asset.path + ": not a glTF file: the JSON is " + kindOf(asset.json) +
+                    ", not an object");
   const auto it = asset.json.find("asset");
   if (it == asset.json.end() || !it->is_object())
     fail(asset, "asset", "missing: not a glTF file");

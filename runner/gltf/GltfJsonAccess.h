@@ -1,5 +1,5 @@
 // Checked access to a glTF JSON tree: every lookup either answers a value of the expected kind
-// or throws a DocumentError naming the file, the JSON path and what was found instead.
+// or throws a FileError naming the file, the JSON path and what was found instead.
 #pragma once
 
 #include "GltfAsset.h"

@@ -1,7 +1,7 @@
 // The meshes of a glTF file as plain arrays: each mesh's triangle primitives one after another
 // (positions, normals, TEXCOORD_0, triangles with their material), and its morph targets as
 // deltas over the same vertices. Points and lines are skipped and listed. Relies on the checked
-// accessor reader; every fault is a DocumentError with the JSON path.
+// accessor reader; every fault is a FileError with the JSON path.
 #pragma once
 
 #include "GltfAsset.h"

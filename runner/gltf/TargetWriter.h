@@ -25,7 +25,7 @@ struct TargetWriteTally {
 };
 
 // Writes targets into mesh `mesh.summary.index` of the asset one at a time (so that only one
-// target's deltas need be held), then keeps everything in step. Throws DocumentError.
+// target's deltas need be held), then keeps everything in step. Throws FileError.
 class TargetWriter {
 public:
   TargetWriter(GltfAsset& asset, const MeshGeometry& mesh, bool allowSparse = true);

@@ -1,7 +1,7 @@
 #include "MorphSetExport.h"
 
 #include "AtomicFile.h"
-#include "DocumentFile.h"
+#include "FileError.h"
 #include "ObjExport.h"
 #include "ObjObjects.h"
 
@@ -14,10 +14,10 @@ namespace {
 void writeFile(const std::string& path, const Mesh& mesh, const ExportOptions& options) {
   AtomicFile file(path);
   if (!file.open())
-    throw DocumentError(path + ": cannot create the file");
+    throw FileError(path + ": cannot create the file");
   writeMesh(file.stream(), mesh, options);
   if (!file.commit())
-    throw DocumentError(path + ": could not write the file");
+    throw FileError(path + ": could not write the file");
 }
 
 } // namespace
@@ -28,14 +28,14 @@ std::vector<std::string> writeMorphSet(const sim::Document& document, const std:
     if (object->selected && selected.size() < 2)
       selected.push_back(object);
   if (selected.size() < 2)
-    throw DocumentError("the document has no Source and Destination selected");
+    throw FileError("the document has no Source and Destination selected");
   const sim::Object& source = *selected[0];
   const std::string suffix = "-" + source.name;
   const std::string shapes = (std::filesystem::path(folder) / "shapes").string();
   std::error_code error;
   std::filesystem::create_directories(shapes, error);
   if (error)
-    throw DocumentError(shapes + ": cannot make the folder");
+    throw FileError(shapes + ": cannot make the folder");
 
   std::vector<std::string> paths;
   const std::string made = "made by tovalinder-sample";

@@ -12,7 +12,7 @@
 namespace runner::obj {
 
 // Writes the files (each whole or not at all) and answers their paths: Source, morphs,
-// Destination. Throws DocumentError.
+// Destination. Throws FileError.
 std::vector<std::string> writeMorphSet(const sim::Document& document, const std::string& folder);
 
 } // namespace runner::obj

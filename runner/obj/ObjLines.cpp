@@ -1,6 +1,6 @@
 #include "ObjLines.h"
 
-#include "DocumentFile.h"
+#include "FileError.h"
 
 #include <cstdio>
 
@@ -33,7 +33,7 @@ bool LineSource::fill() {
   const size_t got = static_cast<size_t>(in_.gcount());
   buffer_.resize(old + got);
   if (in_.bad())
-    throw DocumentError(file_ + ": could not be read");
+    throw FileError(file_ + ": could not be read");
   if (got < kBlock)
     ended_ = true;
   if (kept_)
@@ -42,8 +42,8 @@ bool LineSource::fill() {
     const unsigned char a = static_cast<unsigned char>(buffer_[0]),
                         b = static_cast<unsigned char>(buffer_[1]);
     if ((a == 0xFE && b == 0xFF) || (a == 0xFF && b == 0xFE))
-      throw DocumentError(file_ + ": UTF-16 text; OBJ files are read as ASCII or UTF-8, so save "
-                                  "it in one of those");
+      throw FileError(file_ + ": UTF-16 text; OBJ files are read as ASCII or UTF-8, so save "
+                              "it in one of those");
   }
   return got > 0;
 }
@@ -56,8 +56,8 @@ bool LineSource::isLineEnd(char c) const {
     return true;
   char code[8];
   std::snprintf(code, sizeof code, "0x%02X", u);
-  throw DocumentError(lineName(file_, number_ + 1) + ": the byte " + code +
-                      " is no part of OBJ text (is this an OBJ file?)");
+  throw FileError(lineName(file_, number_ + 1) + ": the byte " + code +
+                  " is no part of OBJ text (is this an OBJ file?)");
 }
 
 bool LineSource::next(Line& line) {
@@ -71,8 +71,8 @@ bool LineSource::next(Line& line) {
     if (complete)
       break;
     if (end - start_ > kLongestLine)
-      throw DocumentError(lineName(file_, number_ + 1) + ": a line longer than " +
-                          std::to_string(kLongestLine >> 20) + " MiB (is this an OBJ file?)");
+      throw FileError(lineName(file_, number_ + 1) + ": a line longer than " +
+                      std::to_string(kLongestLine >> 20) + " MiB (is this an OBJ file?)");
     const size_t scanned = end - start_;
     if (!fill()) {
       if (start_ == buffer_.size())
@@ -83,8 +83,8 @@ bool LineSource::next(Line& line) {
     end = start_ + scanned;
   }
   if (end - start_ > kLongestLine)
-    throw DocumentError(lineName(file_, number_ + 1) + ": a line longer than " +
-                        std::to_string(kLongestLine >> 20) + " MiB (is this an OBJ file?)");
+    throw FileError(lineName(file_, number_ + 1) + ": a line longer than " +
+                    std::to_string(kLongestLine >> 20) + " MiB (is this an OBJ file?)");
   line.text = std::string_view(buffer_).substr(start_, end - start_);
   line.offset = bufferOffset_ + start_;
   line.number = ++number_;

@@ -2,7 +2,7 @@
 // amount of memory, with the checks that tell an OBJ file from something else: text without
 // control bytes, not UTF-16, lines of a sane length. Each line comes with its number and the
 // offset of its first byte, so that faults name the line and a writer can splice the file.
-// Relies on the standard library and DocumentError (DocumentFile.h).
+// Relies on the standard library and FileError (DocumentFile.h).
 #pragma once
 
 #include <cstdint>
@@ -26,7 +26,7 @@ class LineSource {
 public:
   // `file` names the file in messages. When `kept` is given, every byte read is appended to it.
   LineSource(std::istream& in, std::string file, std::string* kept = nullptr);
-  // The next line; false at the end. Throws DocumentError when the bytes are not OBJ text.
+  // The next line; false at the end. Throws FileError when the bytes are not OBJ text.
   bool next(Line& line);
   const std::string& file() const { return file_; }
 

@@ -1,11 +1,10 @@
 #include "ObjReader.h"
 
-#include "DocumentFile.h"
+#include "FileError.h"
+#include "InputFile.h"
 #include "ObjLines.h"
 #include "ObjNumbers.h"
 
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <set>
 
@@ -49,7 +48,7 @@ public:
 
 private:
   [[noreturn]] void fail(const std::string& what) const {
-    throw DocumentError(lines_.file() + ", line " + std::to_string(line_) + ": " + what);
+    throw FileError(lines_.file() + ", line " + std::to_string(line_) + ": " + what);
   }
 
   void statement(const Line& line) {
@@ -209,12 +208,7 @@ Mesh readMesh(std::istream& in, const std::string& name, const ReadOptions& opti
 }
 
 Mesh readMesh(const std::string& path, const ReadOptions& options) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error))
-    throw DocumentError(path + ": is a folder, not an OBJ file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    throw DocumentError(path + ": cannot be opened");
+  InputStream in(path);
   return readMesh(in, path, options);
 }
 

@@ -3,7 +3,7 @@
 // indices counting back), `usemtl`; every other OBJ statement is counted and otherwise left out
 // (`o`, `g`, `s`, `vn`, `l`, `p`, `mtllib`, free-form geometry). Any fault (a number that is not
 // one, nan, an index past its list, a missing coordinate, bytes that are not OBJ text) stops the
-// read with a DocumentError naming the file and the line.
+// read with a FileError naming the file and the line.
 #pragma once
 
 #include "ObjMesh.h"

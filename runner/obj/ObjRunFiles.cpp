@@ -1,12 +1,13 @@
 #include "ObjRunFiles.h"
 
-#include "AtomicFile.h"
-#include "DocumentFile.h"
+#include "FileError.h"
 #include "FilePattern.h"
 #include "ObjObjects.h"
 #include "ObjReader.h"
 #include "ObjWriter.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -19,11 +20,83 @@ namespace {
 
 const size_t kLongestName = 249; // the host exchanges names through 250-byte buffers
 
+std::string extensionOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return std::string();
+  std::string extension = path.substr(dot);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension;
+}
+
+RunError usage(const std::string& what) {
+  return RunError(kExitUsage, what);
+}
+
 std::string stemOf(const std::string& file) {
   return fs::path(file).stem().string();
 }
 
 } // namespace
+
+bool isObjPath(const std::string& path) {
+  return extensionOf(path) == ".obj";
+}
+
+void checkObjArguments(const FileArguments& arguments) {
+  if (!arguments.inputs.empty())
+    throw usage(arguments.inputs.front() + ": name the files of an OBJ run with --source "
+                                           "BASE.obj, --morph FILE and --destination EDITED.obj");
+  const std::string& source = *arguments.source;
+  const std::string destination = arguments.destination.value_or(std::string());
+  if (destination.empty())
+    throw usage("--source " + source +
+                " needs --destination EDITED.obj: the edited mesh the morphs are carried to");
+  if (extensionOf(destination) != extensionOf(source))
+    throw usage("--destination " + destination +
+                ": the edited mesh is read in the Source's format (" + extensionOf(source) + ")");
+  if (arguments.morphs.empty())
+    throw usage("no morph file given: name each with --morph FILE, --morph NAME=FILE or a "
+                "pattern such as --morph 'shapes/*.obj'");
+  if (arguments.outputFolder.empty() && !arguments.dryRun)
+    throw usage("--output-dir FOLDER is needed: one file per transferred morph is written there");
+  if (!arguments.output.empty())
+    throw usage("--output is for document runs; the morphs of an OBJ run are written to "
+                "--output-dir");
+}
+
+std::unique_ptr<RunFiles> openObjRun(const FileArguments& arguments) {
+  checkObjArguments(arguments);
+  ObjRunRequest request;
+  request.source = *arguments.source;
+  request.destination = *arguments.destination;
+  request.morphs = arguments.morphs;
+  request.outputFolder = arguments.outputFolder;
+  request.dryRun = arguments.dryRun;
+  request.force = arguments.force;
+  return std::make_unique<ObjRunFiles>(request);
+}
+
+std::string objUsageText() {
+  return "\n"
+         "Runs on Wavefront OBJ files (a base mesh, one file per morph, an edited mesh):\n"
+         "      --source BASE.obj   the base mesh the morphs were made on (the Source)\n"
+         "      --morph FILE        a morph: the base's vertices, in the base's order, moved;\n"
+         "                          named after the file (smile.obj: smile); repeatable\n"
+         "      --morph NAME=FILE   the same under another name\n"
+         "      --morph 'PATTERN'   every file the pattern matches ('shapes/*.obj'; the runner\n"
+         "                          expands it, so quote it)\n"
+         "      --destination EDITED.obj  the edited mesh the morphs are carried to\n"
+         "      --output-dir FOLDER one file per transferred morph, named like its input: the\n"
+         "                          edited mesh's file with only its vertex coordinates moved\n"
+         "      --force             replace files that already exist in the output folder\n"
+         "  OBJ files carry no vertex unique IDs: these runs pair vertices by position.\n"
+         "  Example:\n"
+         "  tovalinder-run --source base.obj --morph 'shapes/*.obj' --destination edited.obj \\\n"
+         "      --output-dir out/ --pictures out/pictures\n";
+}
 
 ObjRunFiles::ObjRunFiles(ObjRunRequest request) : request_(std::move(request)) {
   morphs_ = morphFiles(request_.morphs, {request_.source, request_.destination});
@@ -34,7 +107,7 @@ std::string ObjRunFiles::outputPath(const MorphFile& morph) const {
 }
 
 void ObjRunFiles::checkOutputs() const {
-  if (request_.outputFolder.empty())
+  if (request_.dryRun)
     return;
   std::error_code error;
   if (fs::exists(request_.outputFolder, error) && !fs::is_directory(request_.outputFolder, error))
@@ -68,7 +141,22 @@ void ObjRunFiles::noteNotRead(const Mesh& mesh) {
     notes_.push_back(mesh.file + ": not read (copied as they are): " + list);
 }
 
-void ObjRunFiles::read(sim::Document& document, RunObjects& objects) {
+std::vector<FileGroup> ObjRunFiles::inputs(bool) const {
+  std::vector<FileGroup> groups;
+  for (const auto& [role, path] : summary().files)
+    groups.push_back({"the " + role + " file", {path}, false});
+  return groups;
+}
+
+std::vector<FileGroup> ObjRunFiles::outputs() const {
+  return {}; // checked by checkOutputs(), against the morphs' own names
+}
+
+void ObjRunFiles::read(sim::Document& document, const FileProgress&) {
+  struct {
+    sim::Object* source = nullptr;
+    sim::Object* destination = nullptr;
+  } objects;
   const Mesh source = readMesh(request_.source, ReadOptions{ReadPart::Mesh, false});
   destination_ = readMesh(request_.destination, ReadOptions{ReadPart::Mesh, true});
   noteNotRead(source);
@@ -82,16 +170,16 @@ void ObjRunFiles::read(sim::Document& document, RunObjects& objects) {
   for (size_t m = 0; m < morphs_.size(); ++m) {
     const Mesh morph = readMesh(morphs_[m].file, ReadOptions{ReadPart::PositionsOnly, false});
     if (morph.vertexCount() != source.vertexCount())
-      throw DocumentError(morph.file + " has " + std::to_string(morph.vertexCount()) +
-                          " vertices but the Source " + source.file + " has " +
-                          std::to_string(source.vertexCount()) +
-                          ": a morph file holds the Source's vertices, in the same order");
+      throw FileError(morph.file + " has " + std::to_string(morph.vertexCount()) +
+                      " vertices but the Source " + source.file + " has " +
+                      std::to_string(source.vertexCount()) +
+                      ": a morph file holds the Source's vertices, in the same order");
     const std::string name = "elem:" + morphs_[m].name + "-" + objects.source->name;
     if (name.size() > kLongestName)
-      throw DocumentError("the element name \"" + name + "\" is longer than the host's " +
-                          std::to_string(kLongestName) +
-                          " bytes: shorten the file names or name "
-                          "the morph with --morph NAME=FILE");
+      throw FileError("the element name \"" + name + "\" is longer than the host's " +
+                      std::to_string(kLongestName) +
+                      " bytes: shorten the file names or name "
+                      "the morph with --morph NAME=FILE");
     sim::Object* element = document.addObject(name);
     fillElement(*element, *objects.source, morph.positions);
     element->depth = 1;
@@ -104,27 +192,11 @@ void ObjRunFiles::read(sim::Document& document, RunObjects& objects) {
   objects.destination->selected = 1;
 }
 
-void ObjRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
-  if (request_.outputFolder.empty())
+void ObjRunFiles::write(const sim::Document&, const TransferOutcome& outcome, OutputSet& outputs,
+                        const FileProgress&) {
+  if (request_.dryRun)
     return;
-  std::error_code error;
-  const bool existed = fs::is_directory(request_.outputFolder, error);
-  fs::create_directories(request_.outputFolder, error);
-  if (!fs::is_directory(request_.outputFolder, error))
-    throw DocumentError(request_.outputFolder + ": the output folder cannot be made");
-  try {
-    writeOutputs(outcome);
-  } catch (...) {
-    // A folder made for outputs that never came is taken away again.
-    if (!existed && fs::is_empty(request_.outputFolder, error))
-      fs::remove(request_.outputFolder, error);
-    throw;
-  }
-}
-
-void ObjRunFiles::writeOutputs(const TransferOutcome& outcome) {
-  // Every file is written to its temporary first; only when all are complete are they renamed.
-  std::vector<std::unique_ptr<AtomicFile>> files;
+  outputs.makeFolder(request_.outputFolder);
   std::vector<std::pair<std::string, std::string>> written;
   for (const ElementOutcome& element : outcome.elements) {
     const auto found = morphOfElement_.find(element.picked);
@@ -133,28 +205,19 @@ void ObjRunFiles::writeOutputs(const TransferOutcome& outcome) {
     const MorphFile& morph = morphs_[found->second];
     const std::vector<float> positions = positionsOf(*element.newElement);
     if (positions.size() != destination_.positions.size())
-      throw DocumentError("\"" + element.newName + "\" has not the Destination's vertex count");
-    files.push_back(std::make_unique<AtomicFile>(outputPath(morph)));
-    AtomicFile& file = *files.back();
-    if (!file.open())
-      throw DocumentError(file.target() + ": cannot create the file");
-    writeMorphed(file.stream(), destination_, positions.data());
-    if (!file.stream().flush())
-      throw DocumentError(file.target() + ": could not write the file");
-    written.emplace_back(morph.name, file.target());
+      throw FileError("\"" + element.newName + "\" has not the Destination's vertex count");
+    const std::string path = outputPath(morph);
+    writeMorphed(outputs.open(path), destination_, positions.data());
+    written.emplace_back(morph.name, path);
   }
-  for (size_t k = 0; k < files.size(); ++k)
-    if (!files[k]->commit())
-      throw DocumentError(files[k]->target() + ": could not write the file" +
-                          (k ? " (" + std::to_string(k) + " of the " +
-                                   std::to_string(files.size()) + " files were written)"
-                             : std::string()));
   written_ = written;
 }
 
 InputSummary ObjRunFiles::summary() const {
   InputSummary summary;
   summary.format = "OBJ";
+  summary.input = request_.source;
+  summary.output = request_.outputFolder;
   summary.files.emplace_back("Source", request_.source);
   for (const MorphFile& morph : morphs_)
     summary.files.emplace_back("morph " + morph.name, morph.file);

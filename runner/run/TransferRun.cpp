@@ -56,17 +56,18 @@ sim::Object* objectNamed(const sim::Document& document, const std::string& name,
   return document.objectAt(slots.front());
 }
 
-// Selects the named objects in the object list, and only them, as a person would click them.
-void selectByName(sim::Document& document, const TransferRequest& request) {
-  if (!request.sourceName && !request.destinationName)
+} // namespace
+
+void selectByName(sim::Document& document, const std::optional<std::string>& sourceName,
+                  const std::optional<std::string>& destinationName) {
+  if (!sourceName && !destinationName)
     return;
-  if (!request.sourceName)
+  if (!sourceName)
     throw RunError(kExitUsage, "--destination needs --source: the host takes the Source as the "
                                "first selected object");
-  sim::Object* source = objectNamed(document, *request.sourceName, "Source");
-  sim::Object* destination = request.destinationName
-                                 ? objectNamed(document, *request.destinationName, "Destination")
-                                 : source;
+  sim::Object* source = objectNamed(document, *sourceName, "Source");
+  sim::Object* destination =
+      destinationName ? objectNamed(document, *destinationName, "Destination") : source;
   if (document.indexOf(destination) < document.indexOf(source))
     throw RunError(kExitBadInput,
                    "the host takes the first selected object in the object list as the Source, "
@@ -80,6 +81,8 @@ void selectByName(sim::Document& document, const TransferRequest& request) {
   source->selected = 1;
   destination->selected = 1;
 }
+
+namespace {
 
 // The Source and Destination as the command picks them: the first two selected objects.
 std::pair<sim::Object*, sim::Object*> selectedPair(const sim::Document& document) {
@@ -143,7 +146,7 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
   if (request.dialog.rateText && !isTypableNumber(*request.dialog.rateText))
     throw RunError(kExitUsage, "--rate " + quoted(*request.dialog.rateText) +
                                    ": the Rate field takes a number such as 100, 50, -20 or 12.5");
-  selectByName(document, request);
+  selectByName(document, request.sourceName, request.destinationName);
   std::tie(outcome.source, outcome.destination) = selectedPair(document);
   outcome.sourceName = outcome.source->name;
   outcome.destinationName = outcome.destination->name;

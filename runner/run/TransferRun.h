@@ -9,33 +9,18 @@
 #include "DialogScript.h"
 #include "PluginModule.h"
 #include "RunAnalysis.h"
+#include "RunError.h"
 #include "SimHost.h"
 
 #include <functional>
 #include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace runner {
 
 using loader::PluginModule;
-
-enum ExitCode {
-  kExitOk = 0,
-  kExitFailure = 1,   // the plug-in could not be run, or a file could not be written
-  kExitUsage = 2,     // the command line cannot be understood
-  kExitBadInput = 3,  // the document or a name in it does not allow the run
-  kExitCancelled = 4, // the dialog was cancelled: nothing changed, nothing written
-};
-
-// A reason to stop, with the exit code it leads to.
-class RunError : public std::runtime_error {
-public:
-  RunError(int exitCode, const std::string& what) : std::runtime_error(what), code(exitCode) {}
-  int code;
-};
 
 struct TransferRequest {
   std::optional<std::string> sourceName, destinationName;
@@ -75,6 +60,12 @@ struct TransferOutcome {
 // there when the run stops). Throws RunError (bad input, cancel, plug-in failure).
 void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRequest& request,
                  TransferOutcome& outcome);
+
+// Selects the named objects in the object list, and only them, as a person would click them; no
+// names: the document's own selection stays. Throws RunError (bad input, or a Destination named
+// without a Source).
+void selectByName(sim::Document& document, const std::optional<std::string>& source,
+                  const std::optional<std::string>& destination);
 
 // The rate the plug-in takes from a Rate text (the plug-in's own reading of it).
 float rateFromText(const std::string& text);

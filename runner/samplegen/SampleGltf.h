@@ -14,7 +14,7 @@ namespace runner {
 
 // Writes the Source mesh "Body" with its targets to `sourcePath` and the edited copy to
 // `editedPath` (named "Body" too); with `editedPath` empty, both meshes go into `sourcePath`
-// ("Body" and "BodyEdited"). Throws DocumentError.
+// ("Body" and "BodyEdited"). Throws FileError.
 void writeSampleGltf(const SampleOptions& options, const std::string& sourcePath,
                      const std::string& editedPath, bool sparse = true);
 

@@ -9,7 +9,7 @@
 #include <functional>
 
 using namespace gltf_test;
-using runner::DocumentError;
+using runner::FileError;
 
 namespace {
 
@@ -20,7 +20,7 @@ std::string refusal(const runner::GltfAsset* built, const std::string& path = ""
     for (const runner::MeshSummary& mesh : runner::listMeshes(asset))
       runner::readMesh(asset, mesh);
     return "";
-  } catch (const DocumentError& e) {
+  } catch (const FileError& e) {
     return e.what();
   }
 }
@@ -29,7 +29,7 @@ std::string refusalOf(const GlbBuilder& b) {
   try {
     const runner::GltfAsset asset = b.asset();
     return refusal(&asset);
-  } catch (const DocumentError& e) {
+  } catch (const FileError& e) {
     return e.what();
   }
 }
@@ -160,7 +160,7 @@ TEST(GltfFiles, BinaryContainerFaultsAreNamed) {
     try {
       runner::loadGltfBytes("x.glb", std::move(bytes));
       return std::string();
-    } catch (const DocumentError& e) {
+    } catch (const FileError& e) {
       return std::string(e.what());
     }
   };

@@ -90,6 +90,10 @@ TEST(GltfRuns, AFileOntoItsOwnMeshReproducesEveryDeltaAndKeepsTheRest) {
     for (size_t k = 0; k < before.json[grown].size(); ++k)
       EXPECT_EQ(after.json[grown][k], before.json[grown][k]);
   EXPECT_EQ(after.buffers[0], before.buffers[0]);
+  // Written into another folder, the output has a copy of the file it refers to beside it.
+  EXPECT_EQ(after.json["buffers"][0]["uri"], "AnimatedMorphCube.bin");
+  EXPECT_EQ(runner_test::readFile(dir.file("AnimatedMorphCube.bin")),
+            runner_test::readFile(input.substr(0, input.size() - 4) + "bin"));
   expectValid({dir.file("out.gltf")});
 }
 

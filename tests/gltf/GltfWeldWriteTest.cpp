@@ -201,11 +201,10 @@ TEST(GltfFiles, TextFilesKeepTheirBuffersAndGetNewDataEmbedded) {
   const runner::GltfAsset back = runner::loadGltfBytes(path, text);
   EXPECT_TRUE(sameBits(runner::readMesh(back, runner::listMeshes(back)[0]).targets[0].positions,
                        mesh.targets[0].positions));
-  // Written elsewhere, relative file names point back at the same files.
+  // Written elsewhere, the file names stay: the run puts copies of the files beside it.
   const std::vector<std::uint8_t> moved = runner::encodeGltf(asset, "/tmp/elsewhere/out.gltf");
   const GltfJson there = GltfJson::parse(moved.begin(), moved.end());
-  EXPECT_EQ(there["buffers"][0]["uri"], "../../usr/share/assimp/models/glTF2/glTF-Sample-Models/"
-                                        "AnimatedMorphCube-glTF/AnimatedMorphCube.bin");
+  EXPECT_EQ(there["buffers"][0]["uri"], "AnimatedMorphCube.bin");
 }
 
 TEST(HostMesh, ExportedQuadsComeBackAsQuadsAndUntouchedFacesKeepTheirIds) {

@@ -3,7 +3,9 @@
  * fails with an error number (a full disk, a failing disk) instead of doing the call:
  *   TOVALINDER_FAULT="write:3:ENOSPC", "fsync:1:SIGTERM", "rename:2:SIGINT", "fsync:1:EIO"
  * Every file created exclusively is logged with its open flags and permission bits to the file
- * TOVALINDER_OPEN_LOG names, one line each: "<path> excl=<0|1> nofollow=<0|1> mode=<octal>". */
+ * TOVALINDER_OPEN_LOG names, one line each: "<path> excl=<0|1> nofollow=<0|1> mode=<octal>".
+ * TOVALINDER_READ_HOLD="<name>:<release file>" holds the first read of the file opened under a
+ * path ending in <name> until <release file> exists: a read from a slow disk or network share. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -46,6 +48,34 @@ static int injected(const char* function) {
 static int regularFile(int fd) {
   struct stat info;
   return fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+static int heldFile = -1;
+
+static void holdIfAsked(int fd) {
+  const char* hold = getenv("TOVALINDER_READ_HOLD");
+  const char* release = hold ? strchr(hold, ':') : NULL;
+  if (fd != heldFile || !release)
+    return;
+  heldFile = -1;
+  while (access(release + 1, F_OK) != 0)
+    usleep(5000);
+}
+
+static void rememberHeld(const char* path, int fd) {
+  const char* hold = getenv("TOVALINDER_READ_HOLD");
+  const char* colon = hold ? strchr(hold, ':') : NULL;
+  const size_t name = colon ? (size_t)(colon - hold) : 0, length = strlen(path);
+  if (fd >= 0 && name > 0 && length >= name && strncmp(path + length - name, hold, name) == 0)
+    heldFile = fd;
+}
+
+ssize_t read(int fd, void* data, size_t size) {
+  static ssize_t (*real)(int, void*, size_t);
+  if (!real)
+    real = (ssize_t(*)(int, void*, size_t))dlsym(RTLD_NEXT, "read");
+  holdIfAsked(fd);
+  return real(fd, data, size);
 }
 
 ssize_t write(int fd, const void* data, size_t size) {
@@ -92,6 +122,7 @@ static int openWith(const char* symbol, const char* path, int flags, mode_t mode
   int (*real)(const char*, int, ...) = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, symbol);
   const int fd = real(path, flags, mode);
   logCreation(path, flags, fd);
+  rememberHeld(path, fd);
   return fd;
 }
 

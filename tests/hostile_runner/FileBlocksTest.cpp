@@ -109,8 +109,6 @@ TEST(FileBlocks, OutputsAreCheckedAgainstInputsAndEachOther) {
   EXPECT_EQ(refusal({a}, false), "");
   EXPECT_NE(refusal({{"the output document", {dir.file("sub")}, true}}, false).find("is a folder"),
             std::string::npos);
-  EXPECT_NE(unreadableKind(dir.file("sub")).find("is a folder"), std::string::npos);
-  EXPECT_EQ(unreadableKind(dir.file("in.json")), "");
 }
 
 TEST(FileBlocks, PrintableTextEscapesWhatWouldWorkATerminal) {

@@ -21,6 +21,9 @@ using runner_test::ScratchFolder;
 
 namespace {
 
+// The file whose creation releases a held read, in the program's working folder.
+const char kReleaseFile[] = ".tovalinder-release-read";
+
 // In the child: the working folder, umask, environment and standard streams, then the program.
 [[noreturn]] void startChild(const ScratchFolder& folder, const Launch& launch,
                              const std::string& out, const std::string& err, int terminal) {
@@ -30,11 +33,13 @@ namespace {
     ::umask(*launch.umask);
   for (const auto& [name, value] : launch.environment)
     value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
-  if (!launch.fault.empty() || !launch.openLog.empty()) {
+  if (!launch.fault.empty() || !launch.openLog.empty() || !launch.holdRead.empty()) {
     setenv("LD_PRELOAD", TOVALINDER_FAULT_LIBRARY, 1);
     setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
     setenv("TOVALINDER_FAULT", launch.fault.c_str(), 1);
     setenv("TOVALINDER_OPEN_LOG", launch.openLog.c_str(), 1);
+    if (!launch.holdRead.empty())
+      setenv("TOVALINDER_READ_HOLD", (launch.holdRead + ":" + kReleaseFile).c_str(), 1);
   }
   const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   const int errFd =
@@ -72,7 +77,7 @@ std::string describeEntry(const fs::path& path) {
 }
 
 // The parent's side while the program runs: watching its standard error, interrupting it,
-// feeding its pipe.
+// releasing its held read.
 class Watcher {
 public:
   Watcher(const Launch& launch, pid_t child, std::string errFile, int terminal)
@@ -83,16 +88,12 @@ public:
 
   // Waits for the texts without a time limit of its own: ctest's limit ends a hung test.
   void watch(const std::string& folder) {
-    bool interrupt = !launch_.interruptWhen.empty(), feed = !launch_.pipe.empty();
-    int pipe = -1;
-    while ((interrupt || feed) && !reaped()) {
+    bool interrupt = !launch_.interruptWhen.empty(), held = !launch_.holdRead.empty();
+    while ((interrupt || held) && !reaped()) {
       poll();
-      if (feed && pipe < 0)
-        pipe = openPipe(folder + "/" + launch_.pipe);
-      if (feed && pipe >= 0 && err_.find(launch_.feedRestWhen) != std::string::npos) {
-        send(pipe, launch_.pipeRest);
-        close(pipe);
-        feed = false;
+      if (held && err_.find(launch_.releaseWhen) != std::string::npos) {
+        runner_test::writeFile(folder + "/" + kReleaseFile, "");
+        held = false;
       }
       if (interrupt && err_.find(launch_.interruptWhen) != std::string::npos) {
         kill(child_, launch_.signal);
@@ -100,8 +101,8 @@ public:
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    if (pipe >= 0 && feed)
-      close(pipe);
+    std::error_code ignored;
+    fs::remove(folder + "/" + kReleaseFile, ignored);
   }
 
   Outcome finish() {
@@ -134,23 +135,6 @@ private:
     char chunk[4096];
     for (ssize_t n; (n = read(terminal_, chunk, sizeof chunk)) > 0;)
       err_.append(chunk, static_cast<size_t>(n));
-  }
-  // The writing end, once the program has opened the reading end; then the first part.
-  int openPipe(const std::string& path) {
-    const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
-    if (fd < 0)
-      return -1;
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    send(fd, launch_.pipeFirst);
-    return fd;
-  }
-  static void send(int fd, const std::string& text) {
-    for (size_t done = 0; done < text.size();) {
-      const ssize_t n = write(fd, text.data() + done, text.size() - done);
-      if (n <= 0)
-        return;
-      done += static_cast<size_t>(n);
-    }
   }
 
   const Launch& launch_;

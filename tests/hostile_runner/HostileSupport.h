@@ -24,9 +24,9 @@ struct Launch {
   std::string interruptWhen; // send `signal` once the standard error shows this text
   int signal = 0;
   bool terminalStandardError = false; // stderr is a pseudo-terminal
-  // A named pipe in the folder that the program reads: the first part is written once it opens
-  // the pipe, the rest once the standard error shows feedRestWhen.
-  std::string pipe, pipeFirst, pipeRest, feedRestWhen;
+  // A file in the folder whose first read waits until the standard error shows releaseWhen (a
+  // slow disk); needs the injection library.
+  std::string holdRead, releaseWhen;
 };
 
 struct Outcome {

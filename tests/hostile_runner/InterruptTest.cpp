@@ -57,16 +57,14 @@ TEST(HostileRunner, ALongRunStopsCleanlyOnASignalWhileItPairsVertices) {
 
 TEST(HostileRunner, ProgressShowsOnATerminalOnceARunTakesASecond) {
   ScratchFolder dir;
-  ASSERT_EQ(mkfifo(dir.file("in.json").c_str(), 0600), 0);
   const std::string document = smallDocument();
+  writeFile(dir.file("in.json"), document);
   Launch launch;
   launch.args = {"in.json", "--dry-run"};
   launch.terminalStandardError = true;
-  // The document arrives through a pipe, its second half only once the line shows.
-  launch.pipe = "in.json";
-  launch.pipeFirst = document.substr(0, document.size() / 2);
-  launch.pipeRest = document.substr(document.size() / 2);
-  launch.feedRestWhen = "reading in.json";
+  // The document comes from a slow disk: its first read returns only once the line shows.
+  launch.holdRead = "in.json";
+  launch.releaseWhen = "reading in.json";
   const Outcome r = runRunner(dir, launch);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("\rreading in.json"), std::string::npos) << r.err;
@@ -74,7 +72,7 @@ TEST(HostileRunner, ProgressShowsOnATerminalOnceARunTakesASecond) {
   // A short run on a terminal shows nothing.
   writeFile(dir.file("small.json"), document);
   launch.args = {"small.json", "--dry-run"};
-  launch.pipe.clear();
+  launch.holdRead.clear();
   const Outcome quick = runRunner(dir, launch);
   ASSERT_EQ(quick.status, 0);
   EXPECT_EQ(quick.err, "");

@@ -64,7 +64,7 @@ TEST(HostileRunner, OddCommandLinesAndDocumentsGetTheirOwnStatusAndMessage) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {{"folder"}, 3, "folder: is a folder, not a document file"},
+      {{"folder"}, 3, "folder: cannot open the file: is a folder, not a file"},
       {{"in.json", "--rate", "1e41"}, 2, "--rate \"1e41\": the Rate field cannot carry it"},
       {{"in.json", "--rate", "-4e40"}, 2, "the Rate field cannot carry it"},
       {{"in.json", "--pictures", ""}, 2, "--pictures needs a folder name"},

@@ -46,7 +46,7 @@ std::string loaded(const std::string& path) {
   sim::Document document;
   try {
     runner::readDocument(path, document);
-  } catch (const runner::DocumentError& e) {
+  } catch (const runner::FileError& e) {
     return std::string("refused: ") + e.what();
   }
   return sim::describe(document);

@@ -133,7 +133,7 @@ TEST(DocumentCommitProcesses, AFullDiskFailsTheWriteAndKeepsTheOldDocument) {
       try {
         writeDocument(out, large, disk.layout);
         return 10; // the disk was not full after all
-      } catch (const DocumentError& e) {
+      } catch (const FileError& e) {
         std::fprintf(stderr, "refused as it should be: %s\n", e.what());
       }
       if (loaded(out) != v.describedA)

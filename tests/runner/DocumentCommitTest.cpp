@@ -40,7 +40,7 @@ TEST(DocumentCommit, AFailureAtAnyStepKeepsTheOldDocumentWhole) {
       std::string message;
       try {
         writeDocument(out, v.b, layouts.after);
-      } catch (const DocumentError& e) {
+      } catch (const FileError& e) {
         message = e.what();
       }
       setWriteStepHook(nullptr);

@@ -166,7 +166,7 @@ TEST(DocumentFiles, ReadingAndWritingTellHowFarTheyHaveCome) {
   buildSampleDocument(sample, small);
   for (DataLayout layout : {DataLayout::Readable, DataLayout::Base64, DataLayout::SideFile}) {
     std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
-    const DocumentProgress record = [&](std::uint64_t done, std::uint64_t total) {
+    const FileProgress record = [&](std::uint64_t done, std::uint64_t total) {
       calls.emplace_back(done, total);
     };
     ScratchFolder dir;
@@ -305,7 +305,7 @@ TEST(DocumentFiles, FaultsAreNamedPrecisely) {
     try {
       readDocument(path, document);
       ADD_FAILURE() << "accepted: " << c.text;
-    } catch (const DocumentError& e) {
+    } catch (const FileError& e) {
       const std::string what = e.what();
       EXPECT_EQ(what.rfind(path + ": ", 0), 0u) << what;
       EXPECT_NE(what.find(c.expected), std::string::npos) << what << "\n  expected: " << c.expected;
@@ -327,7 +327,7 @@ TEST(DocumentFiles, SideFileFaultsAreNamed) {
   try {
     readDocument(path, back);
     ADD_FAILURE() << "accepted a short side file";
-  } catch (const DocumentError& e) {
+  } catch (const FileError& e) {
     EXPECT_NE(std::string(e.what()).find(sidePath + " has " + std::to_string(bytes.size() - 4) +
                                          " bytes, not the " + std::to_string(bytes.size())),
               std::string::npos)
@@ -341,7 +341,7 @@ TEST(DocumentFiles, MissingFileIsNamed) {
   try {
     readDocument(dir.file("none.json"), document);
     ADD_FAILURE();
-  } catch (const DocumentError& e) {
+  } catch (const FileError& e) {
     EXPECT_NE(std::string(e.what()).find("none.json: cannot open the file"), std::string::npos)
         << e.what();
   }
@@ -352,7 +352,7 @@ TEST(DocumentFiles, AFailedWriteLeavesNothingAndAnOldFileUntouched) {
   buildAwkward(document);
   ScratchFolder dir;
   EXPECT_THROW(writeDocument(dir.file("no/such/folder/x.json"), document, DataLayout::Readable),
-               DocumentError);
+               FileError);
   EXPECT_EQ(dir.listing(), "");
   // Writing over a file replaces it whole, leaving no temporary file behind.
   writeFile(dir.file("x.json"), "old");

@@ -28,7 +28,7 @@ Mesh readText(const std::string& text, ReadPart part = ReadPart::Mesh, bool keep
 std::string failureOf(const std::string& text, ReadPart part = ReadPart::Mesh) {
   try {
     readText(text, part);
-  } catch (const DocumentError& e) {
+  } catch (const FileError& e) {
     return e.what();
   }
   return "(read without error)";
@@ -149,7 +149,7 @@ TEST(ObjFiles, JunkIsRefusedAtItsFirstLineAfterABoundedRead) {
     try {
       readMesh(in, "test.obj", ReadOptions{ReadPart::Mesh, true});
       ADD_FAILURE() << "junk read without error";
-    } catch (const DocumentError& e) {
+    } catch (const FileError& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
     EXPECT_LE(junk.taken, kLongestLine + (2u << 20)) << c.message;
@@ -165,7 +165,7 @@ TEST(ObjFiles, ATwoGigabyteFileOfZerosIsRefusedWithoutReadingIt) {
   try {
     readMesh(path, ReadOptions{ReadPart::Mesh, true});
     ADD_FAILURE() << "read without error";
-  } catch (const DocumentError& e) {
+  } catch (const FileError& e) {
     EXPECT_EQ(std::string(e.what()), path + ", line 1: the byte 0x00 is no part of OBJ text (is "
                                             "this an OBJ file?)");
   }
@@ -222,7 +222,7 @@ TEST(ObjFiles, DebiansTestModelsAreReadOrRefusedWithAReason) {
       writeMorphed(out, mesh, mesh.positions.data());
       EXPECT_EQ(out.str(), readFile(entry.path().string())) << name;
       ++read;
-    } catch (const DocumentError& e) {
+    } catch (const FileError& e) {
       ASSERT_EQ(refused.count(name), 1u) << e.what();
       EXPECT_NE(std::string(e.what()).find(refused.at(name)), std::string::npos) << e.what();
     }

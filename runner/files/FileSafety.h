@@ -37,8 +37,4 @@ struct FileCheckOptions {
 void checkOutputs(const std::vector<FileGroup>& inputs, const std::vector<FileGroup>& outputs,
                   const FileCheckOptions& options);
 
-// Whether the path names something a document can be read from: a regular file or a pipe.
-// Otherwise the reason ("is a folder, not a document file"); empty when it is fine or missing.
-std::string unreadableKind(const std::string& path);
-
 } // namespace runner

@@ -77,7 +77,7 @@ int placeMarker(const std::string& marker) {
   const int injected = writeStep("marker " + fileName(marker));
   const cleanup::SignalsHeld held;
   if (injected || !file.open() || !file.commit())
-    throw DocumentError(
+    throw FileError(
         marker + ": could not create the file: " + (injected ? errorText(injected) : file.error()));
   return cleanup::rememberFile(marker);
 }
@@ -90,7 +90,7 @@ bool exists(const std::string& path) {
 class PairWrite {
 public:
   PairWrite(const std::string& path, const sim::Document& document, DataLayout layout,
-            const DocumentProgress& progress)
+            const FileProgress& progress)
       : path_(path), document_(document), layout_(resolve(layout, document)), progress_(progress),
         names_(path), lock_(names_.directory(), kLockWaitSeconds) {}
   ~PairWrite() {
@@ -125,13 +125,13 @@ public:
 private:
   void write();
   void fail(const std::string& file, const std::string& what, int injected = 0) {
-    throw DocumentError(file + ": " + what + (injected ? ": " + errorText(injected) : ""));
+    throw FileError(file + ": " + what + (injected ? ": " + errorText(injected) : ""));
   }
 
   const std::string& path_;
   const sim::Document& document_;
   const DataLayout layout_;
-  const DocumentProgress& progress_;
+  const FileProgress& progress_;
   SideFileNames names_;
   DirectoryLock lock_;
   std::string displaced_, side_;
@@ -200,7 +200,7 @@ void PairWrite::write() {
 } // namespace
 
 void writeDocument(const std::string& path, const sim::Document& document, DataLayout layout,
-                   const DocumentProgress& progress) {
+                   const FileProgress& progress) {
   PairWrite(path, document, layout, progress).run();
 }
 

@@ -5,6 +5,7 @@
 // path. Numeric arrays go straight into typed columns; each finished object is handed on.
 #pragma once
 
+#include "JsonTree.h"
 #include "RawObject.h"
 
 #include <nlohmann/json.hpp>
@@ -16,7 +17,7 @@
 
 namespace runner {
 
-constexpr std::size_t kDeepestNesting = 64;
+constexpr std::size_t kDeepestNesting = kJsonNestingLimit;
 
 // Where the events hand the document's parts, each as soon as it is complete.
 class DocumentAssembly {

@@ -4,6 +4,7 @@
 #include "DocumentFile.h"
 #include "JsonInput.h"
 #include "ObjectBuilder.h"
+#include "References.h"
 #include "SideFiles.h"
 
 #include <deque>
@@ -21,14 +22,14 @@ std::string directoryOf(const std::string& path) {
 
 // The side file is gone because another write replaced the document meanwhile: worth reading
 // the new document from the start.
-class DocumentReplaced : public DocumentError {
+class DocumentReplaced : public FileError {
 public:
-  using DocumentError::DocumentError;
+  using FileError::FileError;
 };
 
 class Assembly : public DocumentAssembly {
 public:
-  Assembly(const std::string& path, sim::Document& document, const DocumentProgress& progress,
+  Assembly(const std::string& path, sim::Document& document, const FileProgress& progress,
            const InputFile& documentFile)
       : path_(path), document_(document), progress_(progress), documentFile_(documentFile),
         documentBytes_(documentFile.size()),
@@ -73,12 +74,12 @@ private:
     }
   }
   [[noreturn]] void fail(const std::string& place, const std::string& what) const {
-    throw DocumentError(path_ + ": " + place + ": " + what);
+    throw FileError(path_ + ": " + place + ": " + what);
   }
 
   const std::string& path_;
   sim::Document& document_;
-  const DocumentProgress& progress_;
+  const FileProgress& progress_;
   const InputFile& documentFile_;
   std::uint64_t documentBytes_, jsonBytes_ = 0, sideBytes_ = 0;
   SideFile side_;
@@ -95,14 +96,15 @@ void Assembly::binary(const Scalar& file, const Scalar& bytes) {
     fail("binary.file", quotedText(file.text, 80) +
                             " is not a plain file name: the binary file must lie beside the "
                             "document, named without a folder");
+  referencedPath(path_, file.text, "binary.file", ReferenceForm::FileName); // inside the folder
   side_.shownName = directoryOf(path_) + file.text;
   std::string why;
-  if (!side_.file.open(side_.shownName, InputFile::Kind::SideFile, why)) {
+  if (!side_.file.open(side_.shownName, why)) {
     const std::string message = path_ + ": binary: cannot open " + side_.shownName + ": " + why;
     if (side_.file.missing() && document_.slotCount() == 0 &&
         InputFile::identityOf(path_) != documentFile_.identity())
       throw DocumentReplaced(message);
-    throw DocumentError(message);
+    throw FileError(message);
   }
   side_.size = side_.file.size();
   side_.open = true;
@@ -113,36 +115,35 @@ void Assembly::binary(const Scalar& file, const Scalar& bytes) {
   flush(false);
 }
 
-void readOnce(const std::string& path, sim::Document& document, const DocumentProgress& progress) {
+void readOnce(const std::string& path, sim::Document& document, const FileProgress& progress) {
   InputFile file;
   std::string why;
-  if (!file.open(path, InputFile::Kind::Document, why))
-    throw DocumentError(path + ": cannot open the file: " + why);
+  if (!file.open(path, why))
+    throw FileError(path + ": cannot open the file: " + why);
   Assembly assembly(path, document, progress, file);
   DocumentEvents events(path, assembly);
   JsonInput input(file, [&](std::uint64_t done) { assembly.report(done, assembly.sideBytes()); });
   try {
     nlohmann::json::sax_parse(input.begin(), input.end(), &events);
-  } catch (const DocumentError&) {
+  } catch (const FileError&) {
     throw;
   } catch (const std::bad_alloc&) {
-    throw DocumentError(path + ": not enough memory to read the document");
+    throw FileError(path + ": not enough memory to read the document");
   } catch (const std::exception& e) {
-    throw DocumentError(path + ": could not read the file: " + e.what());
+    throw FileError(path + ": could not read the file: " + e.what());
   }
 }
 
 } // namespace
 
-void readDocument(const std::string& path, sim::Document& document,
-                  const DocumentProgress& progress) {
+void readDocument(const std::string& path, sim::Document& document, const FileProgress& progress) {
   for (int attempt = 1;; ++attempt) {
     try {
       readOnce(path, document, progress);
       return;
     } catch (const DocumentReplaced& e) {
       if (attempt == 3)
-        throw DocumentError(e.what());
+        throw FileError(e.what());
     }
   }
 }

@@ -21,8 +21,7 @@ namespace {
 const std::size_t kLargestRead = std::size_t{1} << 30;
 
 const char* kFolder = "is a folder, not a file";
-const char* kNotRegular =
-    "is not a regular file (a pipe, a socket or a device cannot be a side file)";
+const char* kNotRegular = "is not a regular file (a pipe, a socket or a device is never read)";
 
 } // namespace
 
@@ -48,7 +47,7 @@ void InputFile::close() {
   handle_ = nullptr;
 }
 
-bool InputFile::open(const std::string& path, Kind kind, std::string& why) {
+bool InputFile::open(const std::string& path, std::string& why) {
   close();
   missing_ = false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -66,13 +65,13 @@ bool InputFile::open(const std::string& path, Kind kind, std::string& why) {
   }
   handle_ = h;
   const bool disk = GetFileType(h) == FILE_TYPE_DISK;
-  if (kind == Kind::SideFile && !disk) {
+  if (!disk) {
     close();
     why = kNotRegular;
     return false;
   }
   LARGE_INTEGER size{};
-  size_ = disk && GetFileSizeEx(h, &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+  size_ = GetFileSizeEx(h, &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
   return true;
 }
 
@@ -144,12 +143,11 @@ void InputFile::close() {
   fd_ = -1;
 }
 
-bool InputFile::open(const std::string& path, Kind kind, std::string& why) {
+bool InputFile::open(const std::string& path, std::string& why) {
   close();
   missing_ = false;
-  int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY;
-  if (kind == Kind::SideFile)
-    flags |= O_NONBLOCK;
+  // Without blocking, so that opening a pipe never waits for a writer.
+  const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   do
     fd_ = ::open(path.c_str(), flags);
   while (fd_ < 0 && errno == EINTR);
@@ -164,13 +162,12 @@ bool InputFile::open(const std::string& path, Kind kind, std::string& why) {
     close();
     return false;
   }
-  const bool regular = S_ISREG(status.st_mode);
-  if (S_ISDIR(status.st_mode) || (kind == Kind::SideFile && !regular)) {
+  if (!S_ISREG(status.st_mode)) {
     why = S_ISDIR(status.st_mode) ? kFolder : kNotRegular;
     close();
     return false;
   }
-  size_ = regular ? static_cast<std::uint64_t>(status.st_size) : 0;
+  size_ = static_cast<std::uint64_t>(status.st_size);
   return true;
 }
 

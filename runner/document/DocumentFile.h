@@ -6,21 +6,14 @@
 // document API.
 #pragma once
 
+#include "FileError.h"
+#include "FileProgress.h"
 #include "SimHost.h"
 
 #include <cstdint>
-#include <functional>
-#include <stdexcept>
 #include <string>
 
 namespace runner {
-
-// A fault in a document file, or in writing one, in words for the user: the file, the place
-// (JSON path, object, vertex or face index) and what is wrong.
-class DocumentError : public std::runtime_error {
-public:
-  using std::runtime_error::runtime_error;
-};
 
 enum class DataLayout {
   Automatic, // readable when small, otherwise a binary side file beside the JSON
@@ -29,20 +22,16 @@ enum class DataLayout {
   SideFile,  // numeric arrays in a binary side file beside the JSON
 };
 
-// How far a read or a write has come, in units of work (bytes read; values written): done grows
-// to total, which may grow too while a read learns of a side file.
-using DocumentProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
-
-// Reads a document file into an empty document. Throws DocumentError.
+// Reads a document file into an empty document. Throws FileError.
 void readDocument(const std::string& path, sim::Document& document,
-                  const DocumentProgress& progress = DocumentProgress());
+                  const FileProgress& progress = FileProgress());
 
 // Writes the document as one commit: the side file (if any) under a name of its own, recorded in
 // the JSON, then the JSON to a temporary file renamed over the target. The target holds the old
 // document or the new one, whole, whatever happens; side files no document uses any more are
-// removed after. Throws DocumentError.
+// removed after. Throws FileError.
 void writeDocument(const std::string& path, const sim::Document& document, DataLayout layout,
-                   const DocumentProgress& progress = DocumentProgress());
+                   const FileProgress& progress = FileProgress());
 
 // The side file the document at path names (its full path beside the document), or "" when the
 // file is no document of ours or has none. A write to path removes this file once it is no

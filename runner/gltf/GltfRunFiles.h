@@ -10,6 +10,7 @@
 #include "VertexWeld.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 
 namespace runner {
@@ -19,14 +20,19 @@ struct GltfRunPaths {
   std::string output;
   std::optional<std::string> sourceName, destinationName;
   bool sparse = true; // sparse accessors where most deltas are zero
+  bool dryRun = false;
+  bool force = false; // replace files beside the output that the output refers to
 };
 
 class GltfRunFiles : public RunFiles {
 public:
   explicit GltfRunFiles(GltfRunPaths paths);
-  void read(sim::Document& document, RunObjects& objects) override;
+  std::vector<FileGroup> inputs(bool outputsExist) const override;
+  std::vector<FileGroup> outputs() const override;
   void checkOutputs() const override;
-  void write(const sim::Document& document, const TransferOutcome& outcome) override;
+  void read(sim::Document& document, const FileProgress& progress) override;
+  void write(const sim::Document& document, const TransferOutcome& outcome, OutputSet& outputs,
+             const FileProgress& progress) override;
   InputSummary summary() const override;
   bool hasUniqueIds() const override { return false; }
 
@@ -41,8 +47,13 @@ private:
     VertexWeld weld;
     sim::Object* object = nullptr;
   };
-  void checkReferencedFiles() const;
-  void fillDocument(sim::Document& document, RunObjects& objects);
+  struct Companion {
+    ReferencedFile file;
+    std::string copy; // where the output needs it
+  };
+  void planReferencedFiles();
+  void writeCompanions(OutputSet& outputs) const;
+  void fillDocument(sim::Document& document);
 
   GltfRunPaths paths_;
   std::vector<GltfAsset> assets_;
@@ -51,6 +62,12 @@ private:
   bool sourceNormals_ = false;                    // the Source's targets carry NORMAL deltas
   std::map<std::string, size_t> targetOfElement_; // host element name -> Source target
   std::vector<std::string> written_;              // targets written, in order
+  std::vector<Companion> companions_;
 };
+
+// A glTF run from the command line's file arguments: one or two glTF files, -o, and
+// --source/--destination naming nodes or meshes.
+std::unique_ptr<RunFiles> openGltfRun(const FileArguments& arguments);
+std::string gltfUsageText();
 
 } // namespace runner

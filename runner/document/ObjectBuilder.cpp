@@ -73,7 +73,7 @@ bool RawObject::usesSideFile() const {
 }
 
 void ObjectBuilder::fail(const std::string& place, const std::string& what) const {
-  throw DocumentError(path_ + ": " + (place.empty() ? "" : place + ": ") + what);
+  throw FileError(path_ + ": " + (place.empty() ? "" : place + ": ") + what);
 }
 
 std::uint32_t ObjectBuilder::blockCount(const BlockHeader& header, const std::string& place,

@@ -61,7 +61,7 @@ int fieldOf(Node node, const std::string& key) {
 }
 
 void DocumentEvents::fail(const std::string& place, const std::string& what) const {
-  throw DocumentError(path_ + ": " + (place.empty() ? "" : place + ": ") + what);
+  throw FileError(path_ + ": " + (place.empty() ? "" : place + ": ") + what);
 }
 
 std::string DocumentEvents::keyText(const Frame& frame) const {

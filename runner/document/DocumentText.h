@@ -16,7 +16,7 @@ public:
   // side: where side-file blocks go (the SideFile layout only). values: how many numbers the
   // document holds in all, for progress.
   DocumentText(std::ostream& json, std::ostream* side, DataLayout layout,
-               const DocumentProgress& progress, std::uint64_t progressTotal)
+               const FileProgress& progress, std::uint64_t progressTotal)
       : json_(json), side_(side), layout_(layout), progress_(progress),
         progressTotal_(progressTotal) {}
 
@@ -39,7 +39,7 @@ private:
   std::ostream& json_;
   std::ostream* side_;
   DataLayout layout_;
-  const DocumentProgress& progress_;
+  const FileProgress& progress_;
   std::uint64_t progressTotal_, progressDone_ = 0;
   std::uint64_t sideBytes_ = 0;
   std::string text_;

@@ -64,7 +64,7 @@ private:
 std::string referencedSideFile(const std::string& path) {
   InputFile document;
   std::string why;
-  if (!document.open(path, InputFile::Kind::SideFile, why)) // a regular file only
+  if (!document.open(path, why)) // a regular file only
     return "";
   BinaryFileFinder finder;
   try {

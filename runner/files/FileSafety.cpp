@@ -153,12 +153,4 @@ void checkOutputs(const std::vector<FileGroup>& inputs, const std::vector<FileGr
   }
 }
 
-std::string unreadableKind(const std::string& path) {
-  const FileKind kind = native::kindAt(path, true);
-  if (kind == FileKind::Folder || kind == FileKind::CharacterDevice ||
-      kind == FileKind::BlockDevice || kind == FileKind::Socket)
-    return std::string("is ") + describeKind(kind) + ", not a document file";
-  return std::string();
-}
-
 } // namespace runner

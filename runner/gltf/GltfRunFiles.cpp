@@ -1,8 +1,12 @@
 #include "GltfRunFiles.h"
 
+#include "GltfJsonAccess.h"
 #include "GltfMeshChoice.h"
 #include "HostMesh.h"
+#include "InputFile.h"
+#include "NativeFiles.h"
 #include "NormalDeltas.h"
+#include "References.h"
 #include "TargetWriter.h"
 #include "transfer/SameBits.h"
 
@@ -62,6 +66,71 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 GltfRunFiles::GltfRunFiles(GltfRunPaths paths) : paths_(std::move(paths)) {}
 
+std::unique_ptr<RunFiles> openGltfRun(const FileArguments& arguments) {
+  GltfRunPaths paths;
+  paths.first = arguments.inputs.front();
+  paths.second = arguments.inputs.size() > 1 ? arguments.inputs[1] : std::string();
+  paths.output = arguments.output;
+  if (paths.output.empty()) {
+    const std::string& named = paths.second.empty() ? paths.first : paths.second;
+    paths.output = defaultOutputName(named, named.substr(named.rfind('.')));
+  }
+  paths.sourceName = arguments.source;
+  paths.destinationName = arguments.destination;
+  paths.dryRun = arguments.dryRun;
+  paths.force = arguments.force;
+  return std::make_unique<GltfRunFiles>(std::move(paths));
+}
+
+std::string gltfUsageText() {
+  return "\n"
+         "glTF files: the Source mesh's morph targets are carried onto the Destination mesh and\n"
+         "written into a copy of the Destination's file (-o, same kind: .glb/.vrm or .gltf); the\n"
+         "rest of that file is kept. Vertices are paired by position (glTF has no unique IDs).\n"
+         "Written into another folder than the Destination's, the output gets copies of the\n"
+         "buffer and image files it refers to beside it; --force replaces files there that\n"
+         "hold something else.\n";
+}
+
+std::vector<FileGroup> GltfRunFiles::inputs(bool) const {
+  std::vector<FileGroup> groups;
+  for (const std::string* path : {&paths_.first, &paths_.second})
+    if (!path->empty())
+      groups.push_back({"the input file", {*path}, false});
+  return groups;
+}
+
+std::vector<FileGroup> GltfRunFiles::outputs() const {
+  if (paths_.dryRun)
+    return {};
+  std::vector<FileGroup> groups{{"the output file", {paths_.output}, false}};
+  for (const Companion& companion : companions_)
+    groups.push_back({"the copy of " + companion.file.jsonPath, {companion.copy}, false});
+  return groups;
+}
+
+// The copies the output needs beside it; an existing file there is replaced only when it holds
+// the same bytes already or with --force.
+void GltfRunFiles::writeCompanions(OutputSet& outputs) const {
+  const GltfAsset& asset = assets_[destination_.asset];
+  for (const Companion& companion : companions_) {
+    const std::vector<std::uint8_t> bytes =
+        companion.file.buffer >= 0 ? asset.buffers[static_cast<size_t>(companion.file.buffer)]
+                                   : readWholeFile(companion.file.path);
+    std::string text(bytes.begin(), bytes.end());
+    if (!paths_.force && native::kindAt(companion.copy, true) != native::FileKind::Missing) {
+      const std::vector<std::uint8_t> there = readWholeFile(companion.copy);
+      if (there != bytes)
+        throw RunError(kExitUsage, companion.copy + " exists and is not the file \"" +
+                                       companion.file.uri +
+                                       "\" that the output refers to; give "
+                                       "--force to replace it (nothing was written)");
+    }
+    outputs.makeFolder(fs::path(companion.copy).parent_path().string());
+    outputs.add(companion.copy, text);
+  }
+}
+
 void GltfRunFiles::checkOutputs() const {
   const std::string& destinationFile = paths_.second.empty() ? paths_.first : paths_.second;
   for (const std::string& input : {paths_.first, paths_.second})
@@ -75,30 +144,31 @@ void GltfRunFiles::checkOutputs() const {
                                    " file like the Destination's file \"" + destinationFile + "\"");
 }
 
-void GltfRunFiles::checkReferencedFiles() const {
+// No file the inputs refer to may be the output. Written into another folder, the output needs
+// the Destination's files beside it, as copies (the URIs stay as they are).
+void GltfRunFiles::planReferencedFiles() {
   for (const GltfAsset& asset : assets_)
-    for (const char* list : {"buffers", "images"}) {
-      if (!asset.json.contains(list))
-        continue;
-      for (const GltfJson& item : asset.json[list]) {
-        if (!item.is_object() || !item.contains("uri") || !item["uri"].is_string())
-          continue;
-        const std::string uri = item["uri"].get<std::string>();
-        if (uri.rfind("data:", 0) == 0)
-          continue;
-        const fs::path file = fs::path(asset.path).parent_path() / fs::u8path(uri);
-        if (sameFile(file.string(), paths_.output))
-          throw RunError(kExitUsage, "the output \"" + paths_.output + "\" is a file that \"" +
-                                         asset.path + "\" refers to: write the result elsewhere");
-      }
-    }
+    for (const ReferencedFile& file : referencedFiles(asset))
+      if (sameFile(file.path, paths_.output))
+        throw RunError(kExitUsage, "the output \"" + paths_.output + "\" is a file that \"" +
+                                       asset.path + "\" refers to: write the result elsewhere");
+  const GltfAsset& destination = assets_[destination_.asset];
+  const fs::path from = fs::path(destination.path).parent_path();
+  const fs::path to = fs::path(paths_.output).parent_path();
+  std::error_code error;
+  if (fs::equivalent(from.empty() ? "." : from, to.empty() ? "." : to, error))
+    return;
+  for (const ReferencedFile& file : referencedFiles(destination)) {
+    Companion companion{file, (to / fs::u8path(percentDecoded(file.uri))).string()};
+    companions_.push_back(companion);
+  }
 }
 
-void GltfRunFiles::read(sim::Document& document, RunObjects& objects) {
+void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
   assets_.push_back(loadGltf(paths_.first));
   if (!paths_.second.empty())
     assets_.push_back(loadGltf(paths_.second));
-  checkReferencedFiles();
+  planReferencedFiles();
   const std::vector<MeshSummary> sourceMeshes = listMeshes(assets_.front());
   const std::vector<MeshSummary> destinationMeshes =
       assets_.size() > 1 ? listMeshes(assets_.back()) : sourceMeshes;
@@ -137,10 +207,10 @@ void GltfRunFiles::read(sim::Document& document, RunObjects& objects) {
     std::vector<float>().swap(t.normals);
   }
   destination_.weld = sameMesh_ ? source_.weld : weldVertices(destination_.mesh);
-  fillDocument(document, objects);
+  fillDocument(document);
 }
 
-void GltfRunFiles::fillDocument(sim::Document& document, RunObjects& objects) {
+void GltfRunFiles::fillDocument(sim::Document& document) {
   source_.object = document.addObject(cutName(source_.mesh.summary.name, kObjectNameBytes));
   fillHostObject(*source_.object, source_.mesh, source_.weld, nullptr);
   const std::string base = baseNameOf(source_.object->name);
@@ -172,8 +242,6 @@ void GltfRunFiles::fillDocument(sim::Document& document, RunObjects& objects) {
     object->selected = 0;
   source_.object->selected = 1;
   destination_.object->selected = 1;
-  objects.source = source_.object;
-  objects.destination = destination_.object;
 }
 
 std::vector<float> GltfRunFiles::transferredDeltas(const sim::Object& newElement, size_t target,
@@ -206,7 +274,8 @@ std::vector<float> GltfRunFiles::transferredDeltas(const sim::Object& newElement
   return deltas;
 }
 
-void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
+void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, OutputSet& outputs,
+                         const FileProgress&) {
   std::optional<NormalDeltas> normalDeltas;
   if (sourceNormals_)
     normalDeltas.emplace(destination_.mesh, destination_.weld);
@@ -226,12 +295,18 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome) {
     written_.push_back(target.name);
   }
   writer.finish();
-  saveGltf(asset, paths_.output);
+  writeCompanions(outputs);
+  const std::vector<std::uint8_t> bytes = encodeGltf(asset, paths_.output);
+  outputs.open(paths_.output)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 InputSummary GltfRunFiles::summary() const {
   InputSummary s;
   s.format = "glTF";
+  s.input = paths_.first;
+  s.output = paths_.output;
   for (const Side* side : {&source_, &destination_}) {
     const char* role = side == &source_ ? "Source" : "Destination";
     const std::string file = assets_.empty() ? std::string() : assets_[side->asset].path;
