@@ -212,7 +212,7 @@ void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
 
 void GltfRunFiles::fillDocument(sim::Document& document) {
   source_.object = document.addObject(cutName(source_.mesh.summary.name, kObjectNameBytes));
-  fillHostObject(*source_.object, source_.mesh, source_.weld, nullptr);
+  fillObject(*source_.object, polygonsOf(source_.mesh, source_.weld));
   const std::string base = baseNameOf(source_.object->name);
   const size_t morphBytes = sim::kNameBytes - base.size() - 16; // "elem:", "-", "_<n>"
   for (size_t t = 0; t < source_.mesh.targets.size(); ++t) {
@@ -221,8 +221,8 @@ void GltfRunFiles::fillDocument(sim::Document& document) {
     for (int n = 2; targetOfElement_.count(name); ++n)
       name = "elem:" + morph + "_" + std::to_string(n) + "-" + base;
     sim::Object* element = document.addObject(name);
-    fillElementObject(*element, *source_.object, source_.mesh, source_.weld,
-                      source_.mesh.targets[t]);
+    fillElement(*element, *source_.object,
+                morphedPositions(source_.mesh, source_.weld, &source_.mesh.targets[t]));
     element->depth = 1;
     element->visible = 0;
     targetOfElement_[name] = t;
@@ -233,9 +233,8 @@ void GltfRunFiles::fillDocument(sim::Document& document) {
     destination_.object =
         document.addObject(cutName(destination_.mesh.summary.name, kObjectNameBytes));
     // The Destination's own IDs never name a Source vertex or face by chance.
-    destination_.object->nextVertexUniqueId = source_.object->nextVertexUniqueId;
-    destination_.object->nextFaceUniqueId = source_.object->nextFaceUniqueId;
-    fillHostObject(*destination_.object, destination_.mesh, destination_.weld, nullptr);
+    continueUniqueIds(*destination_.object, *source_.object);
+    fillObject(*destination_.object, polygonsOf(destination_.mesh, destination_.weld));
     shareFaceIds(*source_.object, *destination_.object);
   }
   for (sim::Object* object : document.objects())
@@ -256,7 +255,7 @@ std::vector<float> GltfRunFiles::transferredDeltas(const sim::Object& newElement
   const MorphTarget& morph = source_.mesh.targets[target];
   for (size_t v = 0; v < count; ++v) {
     const int h = destination_.weld.hostOf[v];
-    const MQPoint p = hostPosition(newElement, h), d = hostPosition(*destination_.object, h);
+    const MQPoint p = positionOf(newElement, h), d = positionOf(*destination_.object, h);
     float* out = &deltas[v * 3];
     out[0] = p.x - d.x, out[1] = p.y - d.y, out[2] = p.z - d.z;
     const auto hs = static_cast<size_t>(h);
@@ -284,7 +283,7 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
   for (const ElementOutcome& e : outcome.elements) {
     const auto it = targetOfElement_.find(e.picked);
     if (it == targetOfElement_.end() || !e.newElement ||
-        hostVertexCount(*e.newElement) != destination_.weld.hostCount())
+        e.newElement->vertexCount() != destination_.weld.hostCount())
       continue;
     NewTarget target;
     target.name = source_.mesh.targets[it->second].name;

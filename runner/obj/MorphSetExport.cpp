@@ -40,7 +40,8 @@ std::vector<std::string> writeMorphSet(const sim::Document& document, const std:
   std::vector<std::string> paths;
   const std::string made = "made by tovalinder-sample";
   paths.push_back((std::filesystem::path(folder) / (source.name + ".obj")).string());
-  writeFile(paths.back(), meshOf(source), ExportOptions{made, source.name, true});
+  writeFile(paths.back(), objMeshOf(arraysOf(source), source.name),
+            ExportOptions{made, source.name, true});
   for (const sim::Object* object : document.objects()) {
     const std::string& name = object->name;
     if (name.rfind("elem:", 0) != 0 || name.size() <= suffix.size() + 5 ||
@@ -48,12 +49,13 @@ std::vector<std::string> writeMorphSet(const sim::Document& document, const std:
       continue;
     const std::string morph = name.substr(5, name.size() - suffix.size() - 5);
     paths.push_back((std::filesystem::path(shapes) / (morph + ".obj")).string());
-    writeFile(paths.back(), meshOf(*object),
+    writeFile(paths.back(), objMeshOf(arraysOf(*object), object->name),
               ExportOptions{made + ": morph " + morph, morph, false});
   }
   const sim::Object& destination = *selected[1];
   paths.push_back((std::filesystem::path(folder) / (destination.name + ".obj")).string());
-  writeFile(paths.back(), meshOf(destination), ExportOptions{made, destination.name, true});
+  writeFile(paths.back(), objMeshOf(arraysOf(destination), destination.name),
+            ExportOptions{made, destination.name, true});
   return paths;
 }
 

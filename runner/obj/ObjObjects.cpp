@@ -18,75 +18,46 @@ std::vector<int> MaterialTable::add(const Mesh& mesh) {
   return indices;
 }
 
-void fillObject(sim::Object& object, const Mesh& mesh, const std::vector<float>& positions,
-                const std::vector<int>& materials) {
-  const size_t vertices = positions.size() / 3;
-  object.reserve(vertices, static_cast<size_t>(mesh.faceCount()), mesh.cornerVertex.size());
-  for (size_t v = 0; v < vertices; ++v)
-    object.addVertex(positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]);
-  for (int f = 0; f < mesh.faceCount(); ++f) {
-    const size_t first = mesh.faceStart[static_cast<size_t>(f)];
-    const size_t end = mesh.faceStart[static_cast<size_t>(f) + 1];
-    const int face =
-        object.addFace(mesh.cornerVertex.data() + first, static_cast<int>(end - first));
-    const int material = mesh.faceMaterial[static_cast<size_t>(f)];
-    object.materials[static_cast<size_t>(face)] =
-        material < 0 ? -1 : materials[static_cast<size_t>(material)];
-    MQCoordinate* uvs = object.faceUvs(face);
-    for (size_t c = first; c < end; ++c)
-      if (const int uv = mesh.cornerUv[c]; uv >= 0)
-        uvs[c - first] = MQCoordinate{mesh.uvs[2 * static_cast<size_t>(uv)],
-                                      mesh.uvs[2 * static_cast<size_t>(uv) + 1]};
-  }
-  object.invalidateCaches();
+PolygonArrays polygonsOf(const Mesh& mesh, const std::vector<int>& materials) {
+  PolygonArrays out;
+  out.positions = mesh.positions;
+  out.faceStart = mesh.faceStart;
+  out.points = mesh.cornerVertex;
+  out.uvs.reserve(mesh.cornerUv.size() * 2);
+  for (const int uv : mesh.cornerUv)
+    if (uv >= 0)
+      out.uvs.insert(out.uvs.end(), {mesh.uvs[2 * static_cast<size_t>(uv)],
+                                     mesh.uvs[2 * static_cast<size_t>(uv) + 1]});
+    else
+      out.uvs.insert(out.uvs.end(), {0.0f, 0.0f});
+  out.materials.reserve(mesh.faceMaterial.size());
+  for (const int material : mesh.faceMaterial)
+    out.materials.push_back(material < 0 ? -1 : materials[static_cast<size_t>(material)]);
+  return out;
 }
 
-void fillElement(sim::Object& element, const sim::Object& base,
-                 const std::vector<float>& positions) {
-  element.copyGeometry(base);
-  for (size_t v = 0; v < element.positions.size(); ++v)
-    element.positions[v] = MQPoint{positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]};
-}
-
-void continueUniqueIds(sim::Object& object, const sim::Object& after) {
-  object.nextVertexUniqueId = std::max(object.nextVertexUniqueId, after.nextVertexUniqueId);
-  object.nextFaceUniqueId = std::max(object.nextFaceUniqueId, after.nextFaceUniqueId);
-}
-
-Mesh meshOf(const sim::Object& object) {
+Mesh objMeshOf(const PolygonArrays& polygons, const std::string& file) {
   Mesh mesh;
-  mesh.file = object.name;
-  mesh.positions = positionsOf(object);
-  mesh.cornerVertex = object.points;
-  mesh.faceStart = object.faceStart;
-  mesh.faceMaterial = object.materials;
+  mesh.file = file;
+  mesh.positions = polygons.positions;
+  mesh.cornerVertex = polygons.points;
+  mesh.faceStart = polygons.faceStart;
+  mesh.faceMaterial = polygons.materials;
   std::map<std::pair<std::uint32_t, std::uint32_t>, int> uvIndex;
-  for (const MQCoordinate& uv : object.uvs) {
+  for (size_t c = 0; c < polygons.points.size(); ++c) {
+    const float* uv = &polygons.uvs[2 * c];
     std::pair<std::uint32_t, std::uint32_t> bits;
-    std::memcpy(&bits.first, &uv.u, sizeof(float));
-    std::memcpy(&bits.second, &uv.v, sizeof(float));
+    std::memcpy(&bits.first, &uv[0], sizeof(float));
+    std::memcpy(&bits.second, &uv[1], sizeof(float));
     const auto [found, added] = uvIndex.emplace(bits, static_cast<int>(uvIndex.size()));
-    if (added) {
-      mesh.uvs.push_back(uv.u);
-      mesh.uvs.push_back(uv.v);
-    }
+    if (added)
+      mesh.uvs.insert(mesh.uvs.end(), {uv[0], uv[1]});
     mesh.cornerUv.push_back(found->second);
   }
-  for (int material : object.materials)
+  for (int material : polygons.materials)
     while (material >= static_cast<int>(mesh.materials.size()))
       mesh.materials.push_back("material" + std::to_string(mesh.materials.size()));
   return mesh;
-}
-
-std::vector<float> positionsOf(const sim::Object& object) {
-  std::vector<float> positions;
-  positions.reserve(object.positions.size() * 3);
-  for (const MQPoint& p : object.positions) {
-    positions.push_back(p.x);
-    positions.push_back(p.y);
-    positions.push_back(p.z);
-  }
-  return positions;
 }
 
 } // namespace runner::obj

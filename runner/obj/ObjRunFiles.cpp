@@ -166,7 +166,7 @@ void ObjRunFiles::read(sim::Document& document, const FileProgress&) {
   const std::vector<int> destinationMaterials = materials.add(destination_);
 
   objects.source = document.addObject(stemOf(request_.source));
-  fillObject(*objects.source, source, source.positions, sourceMaterials);
+  fillObject(*objects.source, polygonsOf(source, sourceMaterials));
   for (size_t m = 0; m < morphs_.size(); ++m) {
     const Mesh morph = readMesh(morphs_[m].file, ReadOptions{ReadPart::PositionsOnly, false});
     if (morph.vertexCount() != source.vertexCount())
@@ -187,7 +187,7 @@ void ObjRunFiles::read(sim::Document& document, const FileProgress&) {
   }
   objects.destination = document.addObject(document.unusedObjectName(stemOf(request_.destination)));
   continueUniqueIds(*objects.destination, *objects.source);
-  fillObject(*objects.destination, destination_, destination_.positions, destinationMaterials);
+  fillObject(*objects.destination, polygonsOf(destination_, destinationMaterials));
   objects.source->selected = 1;
   objects.destination->selected = 1;
 }

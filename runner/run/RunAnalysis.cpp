@@ -1,6 +1,6 @@
 #include "RunAnalysis.h"
 
-#include "ObjectSnapshot.h"
+#include "HostObjects.h"
 #include "transfer/FacePairing.h"
 #include "transfer/MirrorPartners.h"
 #include "transfer/SameBits.h"

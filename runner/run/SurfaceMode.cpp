@@ -1,6 +1,6 @@
 #include "SurfaceMode.h"
 
-#include "MeshArrays.h"
+#include "HostObjects.h"
 #include "SurfaceOffsets.h"
 
 #include <algorithm>
@@ -20,7 +20,7 @@ sim::Object* writable(sim::Document& document, const sim::Object* object) {
 // The element's offset at each Source vertex it has, as the plug-in computes it.
 std::vector<quality::Vec3> elementOffsets(const std::vector<quality::Vec3>& source,
                                           const sim::Object& element) {
-  const std::vector<quality::Vec3> moved = positionsOf(element);
+  const std::vector<quality::Vec3> moved = pointsOf(element);
   std::vector<quality::Vec3> offsets(std::min(source.size(), moved.size()));
   for (size_t s = 0; s < offsets.size(); ++s)
     offsets[s] =

@@ -3,6 +3,7 @@
 
 #include "AccessorWriter.h"
 #include "GltfAsset.h"
+#include "HostObjects.h"
 
 #include <cmath>
 #include <cstring>
@@ -95,13 +96,6 @@ std::vector<float> gather(const Primitive& p, const std::vector<float>& perVerte
     for (size_t i = 0; i < 3; ++i)
       out.push_back(perVertex[static_cast<size_t>(h) * 3 + i] -
                     (base ? (*base)[static_cast<size_t>(h) * 3 + i] : 0.0f));
-  return out;
-}
-
-std::vector<float> positionsOf(const sim::Object& object) {
-  std::vector<float> out;
-  for (const MQPoint& p : object.positions)
-    out.insert(out.end(), {p.x, p.y, p.z});
   return out;
 }
 

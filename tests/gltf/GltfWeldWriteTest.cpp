@@ -221,7 +221,7 @@ TEST(HostMesh, ExportedQuadsComeBackAsQuadsAndUntouchedFacesKeepTheirIds) {
   m.triangleMaterials = {0, 0, 1, 1};
   const runner::VertexWeld weld = runner::weldVertices(m);
   sim::Object source;
-  runner::fillHostObject(source, m, weld, nullptr);
+  runner::fillObject(source, runner::polygonsOf(m, weld));
   ASSERT_EQ(source.faceCount(), 3);
   EXPECT_EQ(source.facePointList(0), (std::vector<int>{0, 1, 2, 3}));
   EXPECT_EQ(source.facePointList(1), (std::vector<int>{1, 4, 5}));
@@ -231,7 +231,7 @@ TEST(HostMesh, ExportedQuadsComeBackAsQuadsAndUntouchedFacesKeepTheirIds) {
   m.triangles = {0, 1, 2, 0, 2, 3, 1, 4, 2, 4, 5, 2};
   sim::Object destination;
   destination.nextFaceUniqueId = source.nextFaceUniqueId;
-  runner::fillHostObject(destination, m, weld, nullptr);
+  runner::fillObject(destination, runner::polygonsOf(m, weld));
   runner::shareFaceIds(source, destination);
   EXPECT_EQ(destination.faceIds[0], source.faceIds[0]);
   EXPECT_GE(destination.faceIds[1], source.nextFaceUniqueId);

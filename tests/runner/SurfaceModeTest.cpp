@@ -6,7 +6,7 @@
 // the document must stay as the plug-in wrote it, to the last bit.
 #include "SurfaceMode.h"
 #include "AnalyticScenes.h"
-#include "MeshArrays.h"
+#include "HostObjects.h"
 #include "MorphPicture.h"
 #include "PluginUnderTest.h"
 #include "RunnerTestSupport.h"
@@ -43,8 +43,8 @@ sim::Object* writable(sim::Document& document, const sim::Object* object) {
 // Root mean square distance, over the interpolated vertices, between where the run put them in
 // the new element and where the field puts them (mirrored and scaled as the run asked).
 double fieldError(const RunState& r, Field field) {
-  const std::vector<quality::Vec3> base = positionsOf(*r.outcome.destination);
-  const std::vector<quality::Vec3> made = positionsOf(*r.outcome.elements.at(0).newElement);
+  const std::vector<quality::Vec3> base = pointsOf(*r.outcome.destination);
+  const std::vector<quality::Vec3> made = pointsOf(*r.outcome.elements.at(0).newElement);
   const double mirror = r.outcome.settings.mirrorMorph ? -1 : 1;
   double sum = 0;
   int count = 0;
@@ -104,9 +104,9 @@ protected:
         sim::Object* made = writable(surface.document, surface.outcome.elements[k].newElement);
         ASSERT_NE(made, nullptr);
         if (plugins)
-          ours.push_back(positionsOf(*made));
+          ours.push_back(pointsOf(*made));
         const std::vector<quality::Vec3>& from =
-            plugins ? positionsOf(*plain.outcome.elements[k].newElement) : ours[k];
+            plugins ? pointsOf(*plain.outcome.elements[k].newElement) : ours[k];
         for (size_t v = 0; v < a.changed.size(); ++v)
           if (a.changed[v])
             setPosition(*made, static_cast<int>(v), from[v]);
@@ -174,8 +174,8 @@ TEST_F(SurfaceModeTest, MirrorAndRateApplyAsThePluginAppliesThem) {
   EXPECT_EQ(surface.outcome.rate, 0.5f);
   EXPECT_LE(after * 10, before);
   // The one-sided morph lands mirrored: added vertices on its own side (x > 0) stay put.
-  const std::vector<quality::Vec3> base = positionsOf(*surface.outcome.destination);
-  const std::vector<quality::Vec3> made = positionsOf(*surface.outcome.elements.at(0).newElement);
+  const std::vector<quality::Vec3> base = pointsOf(*surface.outcome.destination);
+  const std::vector<quality::Vec3> made = pointsOf(*surface.outcome.elements.at(0).newElement);
   int movedLeft = 0;
   for (size_t v = 0; v < base.size(); ++v) {
     if (!surface.outcome.addedVertices.changed[v])
