@@ -188,6 +188,7 @@ void ObjRunFiles::read(sim::Document& document, const FileProgress&) {
   objects.destination = document.addObject(document.unusedObjectName(stemOf(request_.destination)));
   continueUniqueIds(*objects.destination, *objects.source);
   fillObject(*objects.destination, polygonsOf(destination_, destinationMaterials));
+  shareFaceIds(*objects.source, *objects.destination);
   objects.source->selected = 1;
   objects.destination->selected = 1;
 }
