@@ -8,6 +8,7 @@
 #include "NormalDeltas.h"
 #include "References.h"
 #include "TargetWriter.h"
+#include "transfer/ElementNaming.h"
 #include "transfer/SameBits.h"
 
 #include <cstring>
@@ -18,18 +19,6 @@ namespace runner {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The base name the plug-in gives an object name: after the first ":", before a first "-" that
-// stands at position 2 or later.
-std::string baseNameOf(std::string name) {
-  const size_t colon = name.find(':');
-  if (colon != std::string::npos)
-    name.erase(0, colon + 1);
-  const size_t dash = name.find('-');
-  if (dash != std::string::npos && dash >= 2)
-    name.resize(dash);
-  return name;
-}
 
 // At most `bytes` bytes of a UTF-8 name, cut where a character begins.
 std::string cutName(std::string name, size_t bytes) {
@@ -213,13 +202,13 @@ void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
 void GltfRunFiles::fillDocument(sim::Document& document) {
   source_.object = document.addObject(cutName(source_.mesh.summary.name, kObjectNameBytes));
   fillObject(*source_.object, polygonsOf(source_.mesh, source_.weld));
-  const std::string base = baseNameOf(source_.object->name);
+  const std::string base = naming::baseName(source_.object->name);
   const size_t morphBytes = sim::kNameBytes - base.size() - 16; // "elem:", "-", "_<n>"
   for (size_t t = 0; t < source_.mesh.targets.size(); ++t) {
     const std::string morph = morphNameOf(source_.mesh.targets[t].name, morphBytes);
-    std::string name = "elem:" + morph + "-" + base;
+    std::string name = naming::elementName(morph, base);
     for (int n = 2; targetOfElement_.count(name); ++n)
-      name = "elem:" + morph + "_" + std::to_string(n) + "-" + base;
+      name = naming::elementName(morph + "_" + std::to_string(n), base);
     sim::Object* element = document.addObject(name);
     fillElement(*element, *source_.object,
                 morphedPositions(source_.mesh, source_.weld, &source_.mesh.targets[t]));

@@ -4,6 +4,7 @@
 #include "FileError.h"
 #include "ObjExport.h"
 #include "ObjObjects.h"
+#include "transfer/ElementNaming.h"
 
 #include <filesystem>
 
@@ -30,7 +31,6 @@ std::vector<std::string> writeMorphSet(const sim::Document& document, const std:
   if (selected.size() < 2)
     throw FileError("the document has no Source and Destination selected");
   const sim::Object& source = *selected[0];
-  const std::string suffix = "-" + source.name;
   const std::string shapes = (std::filesystem::path(folder) / "shapes").string();
   std::error_code error;
   std::filesystem::create_directories(shapes, error);
@@ -43,11 +43,9 @@ std::vector<std::string> writeMorphSet(const sim::Document& document, const std:
   writeFile(paths.back(), objMeshOf(arraysOf(source), source.name),
             ExportOptions{made, source.name, true});
   for (const sim::Object* object : document.objects()) {
-    const std::string& name = object->name;
-    if (name.rfind("elem:", 0) != 0 || name.size() <= suffix.size() + 5 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+    if (!naming::isElementOf(object->name, source.name))
       continue;
-    const std::string morph = name.substr(5, name.size() - suffix.size() - 5);
+    const std::string morph = naming::morphNameOf(object->name);
     paths.push_back((std::filesystem::path(shapes) / (morph + ".obj")).string());
     writeFile(paths.back(), objMeshOf(arraysOf(*object), object->name),
               ExportOptions{made + ": morph " + morph, morph, false});

@@ -1,27 +1,10 @@
 #include "ListHint.h"
 
+#include "transfer/ElementNaming.h"
+
 namespace runner {
 
 namespace {
-
-// The base name of an object name: after the first ":" if any, and before the first "-" when
-// that stands at position 2 or later (Body-L gives Body, obj:Body-L gives Body).
-std::string baseName(const std::string& name) {
-  const size_t colon = name.find(':');
-  std::string base = colon == std::string::npos ? name : name.substr(colon + 1);
-  const size_t dash = base.find('-');
-  if (dash != std::string::npos && dash >= 2)
-    base.resize(dash);
-  return base;
-}
-
-// An element of a base: "elem:" + morph + "-" + base, the base after the first "-".
-bool isElementOf(const std::string& name, const std::string& base) {
-  if (name.compare(0, 5, "elem:") != 0)
-    return false;
-  const size_t dash = name.find('-');
-  return dash != std::string::npos && name.compare(dash + 1, std::string::npos, base) == 0;
-}
 
 using dialog::kDialogOptions;
 
@@ -53,8 +36,8 @@ std::string reasonFor(const sim::Document& document, const sim::Object& source,
             std::to_string(source.vertexCount());
     flags = std::string("--no-") + kDialogOptions[sameCountFilter].flag;
   }
-  const std::string base = baseName(source.name);
-  if (filterOn(choices, elementsFilter) && !isElementOf(name, base)) {
+  const std::string base = naming::baseName(source.name);
+  if (filterOn(choices, elementsFilter) && !naming::isElementOf(name, base)) {
     facts += (facts.empty() ? "" : ", and ") + std::string("its name is not elem:<morph>-") + base;
     flags +=
         (flags.empty() ? "" : " and ") + std::string("--no-") + kDialogOptions[elementsFilter].flag;

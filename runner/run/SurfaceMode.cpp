@@ -2,6 +2,7 @@
 
 #include "HostObjects.h"
 #include "SurfaceOffsets.h"
+#include "transfer/MovedPosition.h"
 
 #include <algorithm>
 #include <chrono>
@@ -69,11 +70,11 @@ void applySurfaceMode(sim::Document& document, TransferOutcome& outcome) {
       if (!summary.changed[static_cast<size_t>(v)])
         continue;
       // The plug-in's own move: the Destination position plus the scaled, mirrored offset.
-      const quality::Vec3& base = destination.positions[static_cast<size_t>(v)];
-      const quality::Vec3 o = offsets[static_cast<size_t>(v)];
-      const float x = outcome.settings.mirrorMorph ? -o.x : o.x;
-      setPosition(*target, v,
-                  quality::Vec3{base.x + rate * x, base.y + rate * o.y, base.z + rate * o.z});
+      const quality::Vec3& b = destination.positions[static_cast<size_t>(v)];
+      const quality::Vec3& o = offsets[static_cast<size_t>(v)];
+      const MQPoint moved = transfer::movedPosition(MQPoint{b.x, b.y, b.z}, MQPoint{o.x, o.y, o.z},
+                                                    outcome.settings.mirrorMorph, rate);
+      setPosition(*target, v, quality::Vec3{moved.x, moved.y, moved.z});
     }
     element.motion = measureMotion(*target, *outcome.destination);
   }

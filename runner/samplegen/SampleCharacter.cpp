@@ -1,5 +1,7 @@
 #include "SampleCharacter.h"
 
+#include "transfer/ElementNaming.h"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -344,7 +346,7 @@ void buildSampleDocument(sim::Document& document, const SampleOptions& options) 
     std::string morph = kMorphNames[kind];
     if (round > 0)
       morph += std::to_string(round + 1);
-    sim::Object* element = document.addObject("elem:" + morph + "-Body");
+    sim::Object* element = document.addObject(naming::elementName(morph, "Body"));
     element->copyGeometry(*body);
     const double strength = 1.0 + 0.15 * round;
     for (MQPoint& p : element->positions)

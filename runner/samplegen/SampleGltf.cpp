@@ -4,6 +4,7 @@
 #include "AccessorWriter.h"
 #include "GltfAsset.h"
 #include "HostObjects.h"
+#include "transfer/ElementNaming.h"
 
 #include <cmath>
 #include <cstring>
@@ -119,7 +120,7 @@ void addMesh(GltfAsset& asset, AccessorWriter& writer, const sim::Object& object
         {"material", p.material}};
     GltfJson targets = GltfJson::array();
     for (const sim::Object* e : elements) {
-      const std::string morph = e->name.substr(5, e->name.find('-') - 5);
+      const std::string morph = naming::morphNameOf(e->name);
       const std::vector<float> moved = positionsOf(*e), turned = vertexNormals(*e);
       targets.push_back({{"POSITION", writer.addVec3(gather(p, moved, &positions), 0, n, morph,
                                                      true, sparse, isSparse)},
@@ -134,7 +135,7 @@ void addMesh(GltfAsset& asset, AccessorWriter& writer, const sim::Object& object
     mesh["weights"] = std::vector<double>(elements.size(), 0.0);
     GltfJson names = GltfJson::array();
     for (const sim::Object* e : elements)
-      names.push_back(e->name.substr(5, e->name.find('-') - 5));
+      names.push_back(naming::morphNameOf(e->name));
     mesh["extras"] = {{"targetNames", names}};
   }
   const size_t index = asset.json["meshes"].size();
@@ -178,7 +179,7 @@ void writeSampleGltf(const SampleOptions& options, const std::string& sourcePath
   const sim::Object* edited = document.findObject("BodyEdited");
   std::vector<const sim::Object*> elements;
   for (const sim::Object* object : document.objects())
-    if (object->name.rfind("elem:", 0) == 0)
+    if (naming::isElementOf(object->name, body->name))
       elements.push_back(object);
   GltfAsset source = emptyAsset(sourcePath);
   {

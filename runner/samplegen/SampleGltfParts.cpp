@@ -1,6 +1,8 @@
 // The glTF sample's additions to the sample document: closed lips and a new UV island.
 #include "SampleGltf.h"
 
+#include "transfer/ElementNaming.h"
+
 #include <string>
 
 namespace runner {
@@ -92,8 +94,9 @@ void addGltfSampleParts(sim::Document& document) {
   flipSplitQuads(*edited);
   for (sim::Object* object : document.objects()) {
     // The smile parts the lips a little; other morphs leave them.
-    const bool smile = object->name.rfind("elem:smile", 0) == 0;
-    if (object == body || object == edited || object->name.rfind("elem:", 0) == 0)
+    const bool element = naming::isElementOf(object->name, body->name);
+    const bool smile = element && naming::morphNameOf(object->name) == "smile";
+    if (object == body || object == edited || element)
       addLips(*object, smile ? 0.004f : 0.0f, smile ? -0.004f : 0.0f);
   }
 }

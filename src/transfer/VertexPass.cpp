@@ -6,6 +6,7 @@
 #include "host/HostTable.h"
 #include "transfer/AddedRegions.h"
 #include "transfer/Interpolation.h"
+#include "transfer/MovedPosition.h"
 #include "transfer/SameBits.h"
 #include "transfer/VertexPairing.h"
 
@@ -22,23 +23,12 @@ MQPoint difference(const MQPoint& to, const MQPoint& from) {
   return MQPoint{to.x - from.x, to.y - from.y, to.z - from.z};
 }
 
-// A coordinate moved by a step. Of two NaNs the processor returns the first operand's, and an
-// addition's operand order is the compiler's choice (the Windows and Linux builds choose
-// differently): a NaN step is the result outright, so every build writes the same bits.
-float movedCoordinate(float coordinate, float step) {
-  return std::isnan(step) ? step : coordinate + step;
-}
-
 // Moves vertex i of the new element by the offset, mirrored and scaled. The new element is the
 // host's copy of the Destination and nothing moved the vertex before: it stands where the
 // Destination's does, and a vertex that would stay there bit for bit is not set again.
-void moveVertex(MQObject newElement, int i, const MQPoint& position, MQPoint offset, bool mirror,
-                float rate) {
-  if (mirror)
-    offset.x = -offset.x;
-  MQPoint moved{movedCoordinate(position.x, rate * offset.x),
-                movedCoordinate(position.y, rate * offset.y),
-                movedCoordinate(position.z, rate * offset.z)};
+void moveVertex(MQObject newElement, int i, const MQPoint& position, const MQPoint& offset,
+                bool mirror, float rate) {
+  MQPoint moved = movedPosition(position, offset, mirror, rate);
   if (!sameBits(&moved, &position))
     MQObj_SetVertex(newElement, i, &moved);
 }
