@@ -2,7 +2,6 @@
 
 #include "FormatRegistry.h"
 #include "dialog/DialogOptions.h"
-#include "dialog/TextConversion.h"
 
 namespace runner {
 
@@ -117,17 +116,6 @@ int applyOption(CommandLine& line, int i, int argc, const char* const* argv) {
   return i;
 }
 
-void checkRate(const std::optional<std::string>& rate) {
-  if (rate && !isTypableNumber(*rate))
-    throw usage("--rate \"" + *rate +
-                "\": the Rate field takes a number such as 100, 50, -20 or 12.5");
-  // The plug-in keeps the rate as a single-precision number and reads one beyond it as 0: no
-  // vertex would move, which is not what the user asked for.
-  if (rate && !textconv::rateIsFinite(*rate))
-    throw usage("--rate \"" + *rate +
-                "\": the Rate field cannot carry it (the largest is about 3.4e40 percent)");
-}
-
 } // namespace
 
 std::string usageText() {
@@ -225,7 +213,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   if (line.help || line.version)
     return line;
   checkFileArguments(line.files);
-  checkRate(line.request.dialog.rateText);
+  if (line.request.dialog.rateText)
+    checkRateText(*line.request.dialog.rateText);
   return line;
 }
 

@@ -1,4 +1,5 @@
 #include "Progress.h"
+#include "Utf8.h"
 
 #include "CleanupOnSignal.h"
 #include "Printable.h"
@@ -34,17 +35,6 @@ size_t terminalWidth() {
     return size.ws_col - 1u;
 #endif
   return 79;
-}
-
-// Cut to a number of bytes, on a character boundary.
-std::string cut(std::string text, size_t width) {
-  if (text.size() <= width)
-    return text;
-  size_t end = width;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-    --end;
-  text.resize(end);
-  return text;
 }
 
 std::string megabytes(std::uint64_t bytes) {
@@ -130,7 +120,7 @@ std::string Progress::line() {
       std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - stageStarted_).count();
   if (seconds >= 2)
     text += ", " + std::to_string(seconds) + " s";
-  return cut(text, widest_);
+  return cutUtf8(text, widest_);
 }
 
 void Progress::watch() {

@@ -1,6 +1,7 @@
 #include "Report.h"
 
 #include "Printable.h"
+#include "Utf8.h"
 #include "dialog/DialogOptions.h"
 
 #include <nlohmann/json.hpp>
@@ -11,9 +12,9 @@ namespace runner {
 
 namespace {
 
-// Names come from documents: shown escaped where they could work the terminal.
-std::string quoted(const std::string& text) {
-  return "\"" + printable(text) + "\"";
+// Names come from documents: shown quoted, escaped where they could work the terminal.
+std::string shown(const std::string& text) {
+  return quoted(printable(text));
 }
 
 std::string fixed(double value, int decimals) {
@@ -101,8 +102,8 @@ std::string textReport(const RunReport& report) {
   t += "Tovalinder transfer: " + printable(report.input) + "\n\n";
   if (report.files)
     t += filesRead(*report.files);
-  t += "  Source         " + quoted(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
-  t += "  Destination    " + quoted(o.destinationName) + " (" + objectSize(*o.destination) + ")" +
+  t += "  Source         " + shown(o.sourceName) + " (" + objectSize(*o.source) + ")\n";
+  t += "  Destination    " + shown(o.destinationName) + " (" + objectSize(*o.destination) + ")" +
        (o.source == o.destination ? "  (the same object: only one was selected)" : "") + "\n";
   t += "  Dialog         listed " +
        plural(static_cast<long>(o.view.listed.size()), "element", "elements") + ", picked " +
@@ -116,10 +117,10 @@ std::string textReport(const RunReport& report) {
     t += "Elements made (" + std::to_string(o.elements.size()) + "):\n";
     size_t width = 0;
     for (const ElementOutcome& e : o.elements)
-      width = std::max(width, quoted(e.newName).size());
+      width = std::max(width, shown(e.newName).size());
     for (const ElementOutcome& e : o.elements) {
-      t += "  " + padded(quoted(e.newName), width) + "  from " + quoted(e.picked) + "; ";
-      t += e.oldRemoved ? "old element removed" : "old element kept as " + quoted(e.oldNameAfter);
+      t += "  " + padded(shown(e.newName), width) + "  from " + shown(e.picked) + "; ";
+      t += e.oldRemoved ? "old element removed" : "old element kept as " + shown(e.oldNameAfter);
       t += "\n    " + plural(e.motion.moved, "vertex", "vertices") + " moved (largest " +
            general(e.motion.largest) + ")";
       if (e.faces.passRan)
@@ -146,14 +147,14 @@ std::string textReport(const RunReport& report) {
   if (o.sourceNameAfter == o.sourceName && o.destinationNameAfter == o.destinationName)
     t += "unchanged\n";
   else
-    t += "Source " + quoted(o.sourceName) + " is now " + quoted(o.sourceNameAfter) +
-         ", Destination " + quoted(o.destinationName) + " is now " +
-         quoted(o.destinationNameAfter) + "\n";
+    t += "Source " + shown(o.sourceName) + " is now " + shown(o.sourceNameAfter) +
+         ", Destination " + shown(o.destinationName) + " is now " + shown(o.destinationNameAfter) +
+         "\n";
   t += "Host showed: ";
   if (o.hostMessages.empty())
     t += "no message\n";
   for (const std::string& m : o.hostMessages)
-    t += quoted(m) + "\n";
+    t += shown(m) + "\n";
   bool unpaired = false;
   for (const ElementOutcome& e : o.elements)
     unpaired = unpaired || e.faces.unpaired > 0;

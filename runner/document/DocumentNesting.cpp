@@ -1,20 +1,16 @@
 // The SAX callbacks that open and close objects and arrays: the document's nesting, checked and
 // bounded as it is read.
 #include "DocumentEvents.h"
+#include "Utf8.h"
 
 namespace runner {
 
 namespace {
 
 // A parser message cut to a line of sensible length, never in the middle of a character.
-std::string shortened(std::string text) {
+std::string shortened(const std::string& text) {
   const size_t longest = 300;
-  if (text.size() <= longest)
-    return text;
-  size_t keep = longest;
-  while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80)
-    --keep;
-  return text.substr(0, keep) + "...";
+  return text.size() <= longest ? text : cutUtf8(text, longest) + "...";
 }
 
 } // namespace

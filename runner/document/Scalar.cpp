@@ -1,4 +1,5 @@
 #include "Scalar.h"
+#include "Utf8.h"
 
 #include <nlohmann/json.hpp>
 
@@ -69,10 +70,7 @@ template <> const char* numberKind<std::uint32_t>() {
 
 std::string quotedText(const std::string& text, std::size_t longest) {
   const bool cut = text.size() > longest;
-  std::size_t keep = cut ? longest : text.size();
-  while (cut && keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80)
-    --keep; // never in the middle of a character
-  std::string shown = nlohmann::json(text.substr(0, keep))
+  std::string shown = nlohmann::json(cutUtf8(text, longest))
                           .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   if (cut)
     shown.insert(shown.size() - 1, "...");

@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include "CleanupOnSignal.h"
+#include "Utf8.h"
 
 #include <cstdio>
 #include <streambuf>
@@ -12,10 +13,6 @@ namespace {
 
 const size_t kLongestFileName = 255; // bytes, on the usual file systems
 const size_t kBufferSize = 1 << 16;
-
-bool continuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
 
 } // namespace
 
@@ -73,13 +70,8 @@ std::string temporaryNameFor(const std::string& target, std::uint64_t bits) {
   const size_t slash = target.find_last_of("/\\");
   const size_t leafStart = slash == std::string::npos ? 0 : slash + 1;
   const size_t room = kLongestFileName - (sizeof suffix - 3); // 21 bytes of suffix
-  size_t leafEnd = target.size();
-  if (leafEnd - leafStart > room) {
-    leafEnd = leafStart + room;
-    while (leafEnd > leafStart && continuationByte(target[leafEnd]))
-      --leafEnd; // a shortened name still ends on a whole character
-  }
-  return target.substr(0, leafEnd) + suffix;
+  // A shortened name still ends on a whole character.
+  return target.substr(0, leafStart) + cutUtf8(target.substr(leafStart), room) + suffix;
 }
 
 AtomicFile::AtomicFile(const std::string& target) : AtomicFile(target, target) {}

@@ -1,6 +1,7 @@
 #include "FileSafety.h"
 
 #include "NativeFiles.h"
+#include "Utf8.h"
 
 #include <filesystem>
 #include <map>
@@ -66,10 +67,6 @@ Place placeOf(const std::string& path) {
     place.entry = caseOfSystem(fs::weakly_canonical(fs::absolute(p, ignored), ignored).string());
   }
   return place;
-}
-
-std::string quoted(const std::string& text) {
-  return "\"" + text + "\"";
 }
 
 std::string describe(const FileGroup& group, size_t index) {

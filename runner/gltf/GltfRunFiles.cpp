@@ -8,6 +8,7 @@
 #include "NormalDeltas.h"
 #include "References.h"
 #include "TargetWriter.h"
+#include "Utf8.h"
 #include "transfer/ElementNaming.h"
 #include "transfer/SameBits.h"
 
@@ -20,17 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// At most `bytes` bytes of a UTF-8 name, cut where a character begins.
-std::string cutName(std::string name, size_t bytes) {
-  if (name.size() <= bytes)
-    return name;
-  size_t end = bytes;
-  while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
-    --end;
-  name.resize(end);
-  return name;
-}
-
 // Host names only steer the run (the file keeps its own names), so long ones are cut to leave
 // an element name room within the host's name length.
 const size_t kObjectNameBytes = 160;
@@ -41,7 +31,7 @@ std::string morphNameOf(const std::string& target, size_t bytes) {
   for (char& c : name)
     if (c == '-')
       c = '_';
-  return cutName(name, bytes);
+  return cutUtf8(name, bytes);
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -200,7 +190,7 @@ void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
 }
 
 void GltfRunFiles::fillDocument(sim::Document& document) {
-  source_.object = document.addObject(cutName(source_.mesh.summary.name, kObjectNameBytes));
+  source_.object = document.addObject(cutUtf8(source_.mesh.summary.name, kObjectNameBytes));
   fillObject(*source_.object, polygonsOf(source_.mesh, source_.weld));
   const std::string base = naming::baseName(source_.object->name);
   const size_t morphBytes = sim::kNameBytes - base.size() - 16; // "elem:", "-", "_<n>"
@@ -220,7 +210,7 @@ void GltfRunFiles::fillDocument(sim::Document& document) {
     destination_.object = source_.object;
   } else {
     destination_.object =
-        document.addObject(cutName(destination_.mesh.summary.name, kObjectNameBytes));
+        document.addObject(cutUtf8(destination_.mesh.summary.name, kObjectNameBytes));
     // The Destination's own IDs never name a Source vertex or face by chance.
     continueUniqueIds(*destination_.object, *source_.object);
     fillObject(*destination_.object, polygonsOf(destination_.mesh, destination_.weld));

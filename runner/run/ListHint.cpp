@@ -1,4 +1,5 @@
 #include "ListHint.h"
+#include "Utf8.h"
 
 #include "transfer/ElementNaming.h"
 
@@ -10,10 +11,6 @@ using dialog::kDialogOptions;
 
 bool filterOn(const DialogChoices& choices, size_t option) {
   return choices.options[option].value_or(kDialogOptions[option].initiallyChecked);
-}
-
-std::string quoted(const std::string& text) {
-  return "\"" + text + "\"";
 }
 
 std::string reasonFor(const sim::Document& document, const sim::Object& source,

@@ -3,6 +3,7 @@
 #include "ListHint.h"
 #include "SimCheck.h"
 #include "SimWidgets.h"
+#include "Utf8.h"
 #include "dialog/DialogOptions.h"
 #include "dialog/TextConversion.h"
 
@@ -18,10 +19,6 @@ namespace {
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::string quoted(const std::string& text) {
-  return "\"" + text + "\"";
 }
 
 std::string listOf(const std::vector<std::string>& names) {
@@ -129,6 +126,18 @@ void checkResult(const sim::Document& document, const sim::DocumentSnapshot& inp
 
 } // namespace
 
+void checkRateText(const std::string& text) {
+  if (!isTypableNumber(text))
+    throw RunError(kExitUsage, "--rate " + quoted(text) +
+                                   ": the Rate field takes a number such as 100, 50, -20 or 12.5");
+  // The plug-in keeps the rate as a single-precision number and reads one beyond it as 0: no
+  // vertex would move, which is not what the user asked for.
+  if (!textconv::rateIsFinite(text))
+    throw RunError(kExitUsage, "--rate " + quoted(text) +
+                                   ": the Rate field cannot carry it (the largest is about 3.4e40 "
+                                   "percent)");
+}
+
 float rateFromText(const std::string& text) {
   return textconv::rateFromText(text);
 }
@@ -143,9 +152,8 @@ std::string defaultPluginPath() {
 
 void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRequest& request,
                  TransferOutcome& outcome) {
-  if (request.dialog.rateText && !isTypableNumber(*request.dialog.rateText))
-    throw RunError(kExitUsage, "--rate " + quoted(*request.dialog.rateText) +
-                                   ": the Rate field takes a number such as 100, 50, -20 or 12.5");
+  if (request.dialog.rateText)
+    checkRateText(*request.dialog.rateText);
   selectByName(document, request.sourceName, request.destinationName);
   std::tie(outcome.source, outcome.destination) = selectedPair(document);
   outcome.sourceName = outcome.source->name;

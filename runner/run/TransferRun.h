@@ -67,6 +67,10 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
 void selectByName(sim::Document& document, const std::optional<std::string>& source,
                   const std::optional<std::string>& destination);
 
+// Refuses a Rate text a person could not type into the field, or one beyond what the field
+// carries: RunError(kExitUsage) naming --rate.
+void checkRateText(const std::string& text);
+
 // The rate the plug-in takes from a Rate text (the plug-in's own reading of it).
 float rateFromText(const std::string& text);
 // Whether a person can type this text into the dialog's number field (the host's own rule).

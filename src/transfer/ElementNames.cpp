@@ -32,8 +32,9 @@ std::string elementName(const std::string& morph, const std::string& base) {
 std::string morphNameOf(const std::string& element) {
   const size_t dash = element.find('-');
   const size_t end = dash == std::string::npos ? element.size() : dash;
-  return end > kElementPrefix.size() ? element.substr(kElementPrefix.size(), end - kElementPrefix.size())
-                                     : std::string();
+  return end > kElementPrefix.size()
+             ? element.substr(kElementPrefix.size(), end - kElementPrefix.size())
+             : std::string();
 }
 
 } // namespace naming
