@@ -71,10 +71,10 @@ std::string optionsOn(const Json& options) {
 // The two objects, the dialog as it stood at OK and the options it had on.
 std::string runHead(const Json& m) {
   const Json& d = m["dialog"];
-  std::string t = "  Source         " + shown(m["source"]["name"]) + " (" +
-                  objectSize(m["source"]) + ")\n";
-  t += "  Destination    " + shown(m["destination"]["name"]) + " (" +
-       objectSize(m["destination"]) + ")" +
+  std::string t =
+      "  Source         " + shown(m["source"]["name"]) + " (" + objectSize(m["source"]) + ")\n";
+  t += "  Destination    " + shown(m["destination"]["name"]) + " (" + objectSize(m["destination"]) +
+       ")" +
        (m["destination"].contains("sameAsSource") ? "  (the same object: only one was selected)"
                                                   : "") +
        "\n";
@@ -109,11 +109,10 @@ std::string elementsMade(const Json& elements) {
 std::string verticesPaired(const Json& m) {
   const Json& v = m["vertices"];
   const auto count = [&v](const char* key) { return std::to_string(v[key].get<long>()) + "\n"; };
-  std::string t = "\nDestination vertices (" + std::to_string(v["total"].get<long>()) +
-                  "), paired " +
-                  (v["pairedBy"] == "uniqueId" ? "by unique ID"
-                                               : "by position along the vertex order") +
-                  (v["mirror"].get<bool>() ? " through the left/right mirror" : "") + ":\n";
+  std::string t =
+      "\nDestination vertices (" + std::to_string(v["total"].get<long>()) + "), paired " +
+      (v["pairedBy"] == "uniqueId" ? "by unique ID" : "by position along the vertex order") +
+      (v["mirror"].get<bool>() ? " through the left/right mirror" : "") + ":\n";
   t += "  matched to a Source vertex          " + count("matched");
   t += "  added, morph interpolated           " + count("interpolated");
   t += "  added, left as they are             " + count("addedLeftAlone");
@@ -126,8 +125,8 @@ std::string verticesPaired(const Json& m) {
     return t + "Tip: " + a["suggestion"].get<std::string>() + ".\n";
   return t + "Added vertices, surface mode: " + std::to_string(a["fromSurface"].get<long>()) +
          " from the Source surface, " + std::to_string(a["harmonic"].get<long>()) +
-         " harmonic from their neighbours, " + std::to_string(a["asThePluginMadeThem"].get<long>()) +
-         " as the plug-in made them\n";
+         " harmonic from their neighbours, " +
+         std::to_string(a["asThePluginMadeThem"].get<long>()) + " as the plug-in made them\n";
 }
 
 // The names after the run, what the host showed, and whether the two agree.

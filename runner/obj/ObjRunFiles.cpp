@@ -150,7 +150,11 @@ std::vector<FileGroup> ObjRunFiles::inputs(bool) const {
 }
 
 std::vector<FileGroup> ObjRunFiles::outputs() const {
-  return {}; // checked by checkOutputs(), against the morphs' own names
+  std::vector<FileGroup> groups;
+  if (!request_.dryRun)
+    for (const MorphFile& morph : morphs_)
+      groups.push_back({"the output file", {outputPath(morph)}, false});
+  return groups;
 }
 
 void ObjRunFiles::read(sim::Document& document, const FileProgress&) {

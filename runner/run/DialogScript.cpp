@@ -65,11 +65,8 @@ bool isListFilter(size_t option) {
   return kDialogOptions[option].kind == dialog::OptionKind::ListFilter;
 }
 
-} // namespace
-
-sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view) {
-  sim::UserScript script;
-  DialogView* seen = &view;
+// The names the dialog shows for the Source and the Destination.
+void noteNames(sim::UserScript& script, DialogView* seen) {
   script.inspect([seen](int dialog) {
     const auto widgets = dialogWidgets(dialog);
     seen->shown = true;
@@ -78,10 +75,11 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
     if (const sim::Widget* edit = editAfter(widgets, dialog::kDestinationLabel))
       seen->destinationName = edit->text;
   });
-  // Filters first: changing one refills the list and forgets its selection.
-  for (size_t i = 0; i < kDialogOptionCount; ++i)
-    if (isListFilter(i) && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
-      script.clickCheckBox(kDialogOptions[i].caption);
+}
+
+// What the list offers once the filters are set; the run stops when an element asked for is not
+// among them.
+void noteListed(sim::UserScript& script, const DialogChoices& choices, DialogView* seen) {
   const std::vector<std::string> asked = choices.elements;
   const bool pick = choices.pickElements;
   script.inspect([seen, asked, pick](int dialog) {
@@ -97,18 +95,10 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
     if (!seen->notListed.empty())
       throw std::runtime_error("element not listed: " + seen->notListed.front());
   });
-  if (pick) {
-    // Select all, then invert: nothing is picked; then pick the asked-for items one by one.
-    script.clickButton(dialog::kSelectAllCaption).clickButton(dialog::kInvertSelectionCaption);
-    // A name several items bear picks each of them, as a person would click every one.
-    for (const std::string& name : choices.elements)
-      script.selectEveryItem(name);
-  }
-  for (size_t i : dialog::optionsInSettingsOrder())
-    if (!isListFilter(i) && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
-      script.clickCheckBox(kDialogOptions[i].caption);
-  if (choices.rateText)
-    script.typeText(dialog::kRateLabel, *choices.rateText);
+}
+
+// The dialog's state just before OK: every box as asked, the picks, the Rate, the picture.
+void noteFinalState(sim::UserScript& script, const DialogChoices& choices, DialogView* seen) {
   const DialogChoices kept = choices;
   script.inspect([seen, kept](int dialog) {
     const auto widgets = dialogWidgets(dialog);
@@ -137,6 +127,35 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
     if (!kept.cancel && kept.beforeOk)
       kept.beforeOk(seen->picked.size());
   });
+}
+
+// Clicks the boxes of the options (list filters or the others) that are to differ from the
+// dialog's initial state.
+void setOptions(sim::UserScript& script, const DialogChoices& choices, bool filters) {
+  for (size_t i : dialog::optionsInSettingsOrder())
+    if (isListFilter(i) == filters && wanted(choices, i) != kDialogOptions[i].initiallyChecked)
+      script.clickCheckBox(kDialogOptions[i].caption);
+}
+
+} // namespace
+
+sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view) {
+  sim::UserScript script;
+  noteNames(script, &view);
+  // Filters first: changing one refills the list and forgets its selection.
+  setOptions(script, choices, true);
+  noteListed(script, choices, &view);
+  if (choices.pickElements) {
+    // Select all, then invert: nothing is picked; then pick the asked-for items one by one.
+    script.clickButton(dialog::kSelectAllCaption).clickButton(dialog::kInvertSelectionCaption);
+    // A name several items bear picks each of them, as a person would click every one.
+    for (const std::string& name : choices.elements)
+      script.selectEveryItem(name);
+  }
+  setOptions(script, choices, false);
+  if (choices.rateText)
+    script.typeText(dialog::kRateLabel, *choices.rateText);
+  noteFinalState(script, choices, &view);
   script.clickButton(choices.cancel ? dialog::kCancelCaption : dialog::kOkCaption);
   return script;
 }
