@@ -4,10 +4,12 @@
 # end-to-end benchmark can run beside the runner (bench/run-end-to-end.py --peer), never needed by
 # the build or the tests.
 set -euo pipefail
+# libjs-three: three.js, built into the runner's viewer page.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libstb-dev libxxhash-dev libeigen3-dev robin-map-dev
           mingw-w64 g++-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 wine wine64 clang-format clang-tidy python3)
+          binutils-mingw-w64-x86-64 wine wine64 clang-format clang-tidy python3
+          libjs-three)
 # A second OBJ reader to check the runner's OBJ outputs, real OBJ and glTF files nobody here
 # wrote, and node for the glTF validator.
 test_packages=(assimp-utils assimp-testmodels)
