@@ -63,6 +63,10 @@ std::string usageText() {
       "      --show-dialog FILE  write the options dialog as shown just before OK (HTML page)\n"
       "      --pictures FOLDER   write one PNG per new element: the Source morph (left) beside\n"
       "                          the transferred morph (right); added vertices marked\n"
+      "      --viewer FILE       write one HTML page to look at the result in a browser: the\n"
+      "                          Source (left) beside the result (right), turned together, a\n"
+      "                          slider per morph; the state in the address (#element=NAME&\n"
+      "                          weight=0..1&view=front|side|top), so a link shows the same view\n"
       "      --plugin FILE       the plug-in module to load (default: the one beside this "
       "program)\n"
       "      --[no-]progress     show the stage and how far it is on the standard error (by\n"
@@ -189,6 +193,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     } else if (arg == "--show-dialog") {
       line.dialogPage = takeValue();
       if (line.dialogPage.empty())
+        throw usage(arg + " needs a file name");
+    } else if (arg == "--viewer") {
+      line.viewerPage = takeValue();
+      if (line.viewerPage.empty())
         throw usage(arg + " needs a file name");
     } else if (arg == "--pictures") {
       line.picturesFolder = takeValue();

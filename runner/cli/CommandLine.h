@@ -27,6 +27,7 @@ struct CommandLine {
   bool dryRun = false;
   bool jsonReport = false;
   std::string dialogPage; // --show-dialog
+  std::string viewerPage; // --viewer
   std::string picturesFolder;
   std::string plugin; // empty: beside the program
   AddedVerticesMode addedVertices = AddedVerticesMode::Plugin;

@@ -58,6 +58,8 @@ std::vector<FileGroup> plannedOutputs(const CommandLine& line, const RunFiles* f
   }
   if (!line.dialogPage.empty())
     outputs.push_back({"the dialog page", {line.dialogPage}, false});
+  if (!line.viewerPage.empty())
+    outputs.push_back({"the viewer page", {line.viewerPage}, false});
   return outputs;
 }
 

@@ -173,6 +173,8 @@ std::string textReport(const RunReport& report) {
     t += "Picture: " + printable(picture) + "\n";
   if (!report.dialogPage.empty())
     t += "Dialog page: " + printable(report.dialogPage) + "\n";
+  if (!report.viewerPage.empty())
+    t += "Viewer page: " + printable(report.viewerPage) + "\n";
   if (report.files)
     t += filesWritten(report);
   else
@@ -253,6 +255,8 @@ std::string jsonReport(const RunReport& report) {
   j["pictures"] = report.pictures;
   if (!report.dialogPage.empty())
     j["dialogPage"] = report.dialogPage;
+  if (!report.viewerPage.empty())
+    j["viewerPage"] = report.viewerPage;
   nlohmann::ordered_json timings;
   for (const auto& [stage, seconds] : report.timings)
     timings[stage] = seconds;

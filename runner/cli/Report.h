@@ -17,6 +17,7 @@ struct RunReport {
   bool written = false; // false for --dry-run
   std::vector<std::string> pictures;
   std::string dialogPage;
+  std::string viewerPage;
   const TransferOutcome* outcome = nullptr;
   std::vector<std::pair<std::string, double>> timings; // stage, seconds
   std::optional<InputSummary> files; // runs on model files: what was read and written

@@ -3,6 +3,7 @@
 #include "DocumentFile.h"
 #include "FileChecks.h"
 #include "MorphPicture.h"
+#include "MorphViewer.h"
 #include "PluginModule.h"
 #include "Progress.h"
 #include "Report.h"
@@ -114,7 +115,8 @@ void stagePictures(const std::vector<std::string>& paths, const TransferOutcome&
   }
 }
 
-// The dialog page and the pictures, staged once every output's name is known and checked.
+// The dialog page, the viewer page and the pictures, staged once every output's name is known and
+// checked.
 void stageExtras(const CommandLine& line, const RunFiles* files, const TransferOutcome& outcome,
                  std::vector<FileGroup>& outputs, Progress& progress, StagedOutputs& staged,
                  RunReport& report) {
@@ -129,6 +131,13 @@ void stageExtras(const CommandLine& line, const RunFiles* files, const TransferO
       throw RunError(kExitFailure, "the options dialog could not be pictured");
     staged.add(line.dialogPage, outcome.view.pictureHtml);
     report.dialogPage = line.dialogPage;
+  }
+  if (!line.viewerPage.empty()) {
+    const auto stage = std::chrono::steady_clock::now();
+    progress.stage("viewer page");
+    staged.add(line.viewerPage, viewerPage(viewerSceneOf(outcome, baseName(report.input))));
+    report.viewerPage = line.viewerPage;
+    report.timings.emplace_back("viewer", secondsSince(stage));
   }
   if (!line.picturesFolder.empty()) {
     const auto stage = std::chrono::steady_clock::now();
