@@ -75,11 +75,4 @@ TEST(ViewerCli, runThatStopsLeavesNoPage) {
   EXPECT_EQ(dir.listing(), "in.json");
 }
 
-TEST(ViewerCli, helpDescribesTheFlag) {
-  ScratchFolder dir;
-  const Result r = runner({"--help"}, dir);
-  EXPECT_NE(r.out.find("--viewer FILE"), std::string::npos);
-  EXPECT_NE(r.out.find("#element=NAME&"), std::string::npos);
-}
-
 } // namespace
