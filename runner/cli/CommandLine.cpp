@@ -41,6 +41,8 @@ const Option kOptions[] = {
      }},
     {"--show-dialog", nullptr, true,
      [](CommandLine& l, auto& n, auto& v) { l.dialogPage = nonEmpty(n, v, "a file name"); }},
+    {"--viewer", nullptr, true,
+     [](CommandLine& l, auto& n, auto& v) { l.viewerPage = nonEmpty(n, v, "a file name"); }},
     {"--pictures", nullptr, true,
      [](CommandLine& l, auto& n, auto& v) { l.picturesFolder = nonEmpty(n, v, "a folder name"); }},
     {"--progress", nullptr, false,
@@ -143,6 +145,10 @@ std::string usageText() {
       "      --show-dialog FILE  write the options dialog as shown just before OK (HTML page)\n"
       "      --pictures FOLDER   write one PNG per new element: the Source morph (left) beside\n"
       "                          the transferred morph (right); added vertices marked\n"
+      "      --viewer FILE       write one HTML page to look at the result in a browser: the\n"
+      "                          Source (left) beside the result (right), turned together, a\n"
+      "                          slider per morph; the state in the address (#element=NAME&\n"
+      "                          weight=0..1&view=front|side|top), so a link shows the same view\n"
       "      --plugin FILE       the plug-in module to load (default: the one beside this "
       "program)\n"
       "      --[no-]progress     show the stage and how far it is on the standard error (by\n"

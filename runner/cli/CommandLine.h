@@ -19,6 +19,7 @@ struct CommandLine {
   FileArguments files;
   bool jsonReport = false;
   std::string dialogPage; // --show-dialog
+  std::string viewerPage; // --viewer
   std::string picturesFolder;
   std::string plugin; // empty: beside the program
   AddedVerticesMode addedVertices = AddedVerticesMode::Plugin;

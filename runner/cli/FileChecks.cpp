@@ -20,6 +20,8 @@ std::vector<FileGroup> plannedOutputs(const CommandLine& line, const RunFiles& f
   std::vector<FileGroup> outputs = files.outputs();
   if (!line.dialogPage.empty())
     outputs.push_back({"the dialog page", {line.dialogPage}, false});
+  if (!line.viewerPage.empty())
+    outputs.push_back({"the viewer page", {line.viewerPage}, false});
   return outputs;
 }
 

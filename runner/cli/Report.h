@@ -20,6 +20,7 @@ struct RunReport {
   bool written = false; // false for --dry-run
   std::vector<std::string> pictures;
   std::string dialogPage;
+  std::string viewerPage;
   const TransferOutcome* outcome = nullptr;
   std::vector<std::pair<std::string, double>> timings; // stage, seconds
   std::optional<InputSummary> files; // what was read and written, when the report lists it

@@ -104,6 +104,8 @@ void addRunRecord(const RunReport& report, Json& j) {
   j["pictures"] = report.pictures;
   if (!report.dialogPage.empty())
     j["dialogPage"] = report.dialogPage;
+  if (!report.viewerPage.empty())
+    j["viewerPage"] = report.viewerPage;
   Json timings;
   for (const auto& [stage, seconds] : report.timings)
     timings[stage] = seconds;

@@ -179,6 +179,8 @@ std::string runRecord(const Json& m) {
     t += "Picture: " + printable(picture.get<std::string>()) + "\n";
   if (m.contains("dialogPage"))
     t += "Dialog page: " + printable(m["dialogPage"].get<std::string>()) + "\n";
+  if (m.contains("viewerPage"))
+    t += "Viewer page: " + printable(m["viewerPage"].get<std::string>()) + "\n";
   return t + filesWritten(m);
 }
 

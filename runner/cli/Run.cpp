@@ -4,6 +4,7 @@
 #include "FileError.h"
 #include "FormatRegistry.h"
 #include "MorphPicture.h"
+#include "MorphViewer.h"
 #include "OutputSet.h"
 #include "PluginModule.h"
 #include "Progress.h"
@@ -94,8 +95,26 @@ void stagePictures(const std::vector<std::string>& paths, const TransferOutcome&
   }
 }
 
-// The dialog page and the pictures, staged once every output's name is known (the format's own
-// too, now that its files are read) and checked.
+// The dialog page and the viewer page.
+void stagePages(const CommandLine& line, const TransferOutcome& outcome, Progress& progress,
+                OutputSet& staged, RunReport& report) {
+  if (!line.dialogPage.empty()) {
+    if (outcome.view.pictureHtml.empty())
+      throw RunError(kExitFailure, "the options dialog could not be pictured");
+    staged.add(line.dialogPage, outcome.view.pictureHtml);
+    report.dialogPage = line.dialogPage;
+  }
+  if (!line.viewerPage.empty()) {
+    const auto stage = std::chrono::steady_clock::now();
+    progress.stage("viewer page");
+    staged.add(line.viewerPage, viewerPage(viewerSceneOf(outcome, baseName(report.input))));
+    report.viewerPage = line.viewerPage;
+    report.timings.emplace_back("viewer", secondsSince(stage));
+  }
+}
+
+// The pages and the pictures, staged once every output's name is known (the format's own too,
+// now that its files are read) and checked.
 void stageExtras(const CommandLine& line, const RunFiles& files, const TransferOutcome& outcome,
                  Progress& progress, OutputSet& staged, RunReport& report) {
   std::vector<FileGroup> outputs = plannedOutputs(line, files);
@@ -103,12 +122,7 @@ void stageExtras(const CommandLine& line, const RunFiles& files, const TransferO
   if (!line.picturesFolder.empty())
     addPictures(outputs, pictures = picturePaths(line, outcome));
   checkRunFiles(line, files, outputs);
-  if (!line.dialogPage.empty()) {
-    if (outcome.view.pictureHtml.empty())
-      throw RunError(kExitFailure, "the options dialog could not be pictured");
-    staged.add(line.dialogPage, outcome.view.pictureHtml);
-    report.dialogPage = line.dialogPage;
-  }
+  stagePages(line, outcome, progress, staged, report);
   if (!line.picturesFolder.empty()) {
     const auto stage = std::chrono::steady_clock::now();
     staged.makeFolder(line.picturesFolder);

@@ -1,11 +1,14 @@
 #include "MorphPicture.h"
 
+#include "MorphColours.h"
+
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <limits>
 #include <vector>
 
@@ -15,20 +18,6 @@ namespace {
 
 const int kPanel = 512;
 const int kMargin = 24;
-
-struct Colour {
-  float r, g, b;
-};
-
-// Grey for no motion, through yellow to red for the largest.
-Colour ramp(float t) {
-  t = std::clamp(t, 0.0f, 1.0f);
-  const Colour grey{0.78f, 0.78f, 0.80f}, yellow{0.98f, 0.85f, 0.25f}, red{0.90f, 0.18f, 0.12f};
-  auto mix = [](Colour a, Colour b, float s) {
-    return Colour{a.r + (b.r - a.r) * s, a.g + (b.g - a.g) * s, a.b + (b.b - a.b) * s};
-  };
-  return t < 0.5f ? mix(grey, yellow, t * 2) : mix(yellow, red, (t - 0.5f) * 2);
-}
 
 float offsetLength(const sim::Object& moved, const sim::Object& base, size_t v) {
   if (v >= moved.positions.size() || v >= base.positions.size())
@@ -52,7 +41,8 @@ public:
       : width_(width), height_(height), rgb_(static_cast<size_t>(width * height) * 3),
         depth_(static_cast<size_t>(width * height), -std::numeric_limits<float>::infinity()) {
     for (size_t i = 0; i < rgb_.size(); i += 3)
-      rgb_[i] = 38, rgb_[i + 1] = 40, rgb_[i + 2] = 48;
+      std::copy(colours::kBackground, colours::kBackground + 3,
+                rgb_.begin() + static_cast<std::ptrdiff_t>(i));
   }
 
   // A mesh shaded from the front (+z towards the viewer) into the panel starting at x0.
@@ -94,7 +84,7 @@ public:
         if (x < x0 || x >= x0 + kPanel || y < 0 || y >= height_)
           continue;
         const bool edge = std::abs(dx) == 3 || std::abs(dy) == 3;
-        put(x, y, edge ? Colour{0.05f, 0.05f, 0.1f} : fill);
+        put(x, y, edge ? colours::kMarkerEdge : fill);
       }
   }
 
@@ -153,7 +143,7 @@ private:
       const float m = static_cast<size_t>(corner[i]) < motion.size()
                           ? motion[static_cast<size_t>(corner[i])]
                           : 0.0f;
-      c[i] = ramp(largest > 0 ? m / largest : 0.0f);
+      c[i] = offsetColour(largest > 0 ? m / largest : 0.0f);
     }
     const float area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
     if (std::fabs(area) < 1e-12f)
@@ -247,9 +237,9 @@ std::string renderMorphPicturePng(const MorphPictureInput& in, int& width, int& 
          ++v) {
       const VertexFate fate = in.correspondence->fate[v];
       const bool rewritten = in.changed && v < in.changed->size() && (*in.changed)[v];
-      const Colour cyan{0.1f, 0.9f, 0.95f}, magenta{0.95f, 0.2f, 0.9f};
       if (fate == VertexFate::Interpolated || fate == VertexFate::AddedLeftAlone)
-        canvas.mark(in.newElement->positions[v], view, kPanel + 1, rewritten ? magenta : cyan);
+        canvas.mark(in.newElement->positions[v], view, kPanel + 1,
+                    rewritten ? colours::kRewrittenVertex : colours::kAddedVertex);
     }
   return canvas.png();
 }

@@ -2,8 +2,8 @@
 // new element (right), each mesh shaded from the front, framed on the part the morph moves, and
 // coloured by how far each vertex moved from its base object (grey: not at all, through yellow,
 // to red: the most), with the vertices the Destination added marked in cyan (magenta where the
-// surface mode rewrote them). Rasterised
-// in-process and written as a PNG with stb_image_write.
+// surface mode rewrote them): the colours of MorphColours.h. Rasterised in-process and written as
+// a PNG with stb_image_write.
 #pragma once
 
 #include "RunAnalysis.h"

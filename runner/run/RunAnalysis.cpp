@@ -80,9 +80,12 @@ Correspondence analyseCorrespondence(const sim::Object& source, const sim::Objec
   return result;
 }
 
-FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElement,
-                       const sim::Object& destination, const Correspondence& correspondence,
-                       const TransferSettings& settings) {
+namespace {
+
+// The face pairing of the attribute copy, repeated; the unpaired faces listed when asked.
+FaceTally pairFaces(const sim::Object& oldElement, const sim::Object& newElement,
+                    const sim::Object& destination, const Correspondence& correspondence,
+                    const TransferSettings& settings, std::vector<int>* unpaired) {
   FaceTally tally;
   tally.passRan = transfer::facePassRuns(settings);
   if (!tally.passRan)
@@ -102,12 +105,31 @@ FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElem
     const transfer::FaceMatch match =
         byId >= 0 ? transfer::matchByUniqueId(byId, element.mesh.facePointCount(byId), count)
                   : transfer::findSourceFace(element, made.facePoints(f), count, pairs);
-    if (match.face >= 0)
+    if (match.face >= 0) {
       ++tally.paired;
-    else
+    } else {
       ++tally.unpaired;
+      if (unpaired)
+        unpaired->push_back(f);
+    }
   }
   return tally;
+}
+
+} // namespace
+
+FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElement,
+                       const sim::Object& destination, const Correspondence& correspondence,
+                       const TransferSettings& settings) {
+  return pairFaces(oldElement, newElement, destination, correspondence, settings, nullptr);
+}
+
+std::vector<int> unpairedFaces(const sim::Object& oldElement, const sim::Object& newElement,
+                               const sim::Object& destination, const Correspondence& correspondence,
+                               const TransferSettings& settings) {
+  std::vector<int> faces;
+  pairFaces(oldElement, newElement, destination, correspondence, settings, &faces);
+  return faces;
 }
 
 MotionTally measureMotion(const sim::Object& newElement, const sim::Object& destination) {

@@ -40,6 +40,10 @@ struct FaceTally {
 FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElement,
                        const sim::Object& destination, const Correspondence& correspondence,
                        const TransferSettings& settings);
+// Those faces themselves, by index (empty when the face pass does not run).
+std::vector<int> unpairedFaces(const sim::Object& oldElement, const sim::Object& newElement,
+                               const sim::Object& destination, const Correspondence& correspondence,
+                               const TransferSettings& settings);
 
 struct MotionTally {
   int moved = 0;        // vertices whose position differs from the Destination's

@@ -36,6 +36,9 @@ TEST(HostileRunner, OutputsThatAreNoFilesAreRefusedSayingWhatTheyAre) {
        "document \"fifo.v2\" is a named pipe (FIFO)"},
       {{"--show-dialog", "fifo", "--dry-run"}, "the dialog page \"fifo\" is a named pipe (FIFO)"},
       {{"--show-dialog", "folder", "--dry-run"}, "the dialog page \"folder\" is a folder"},
+      {{"--viewer", "fifo", "--dry-run"}, "the viewer page \"fifo\" is a named pipe (FIFO)"},
+      {{"--viewer", "folder-link"},
+       "the viewer page \"folder-link\" is a symbolic link to a folder"},
   };
   for (const Case& c : cases) {
     ScratchFolder dir;

@@ -30,8 +30,9 @@ void setUpPrevious(const ScratchFolder& dir) {
 
 Launch fullRun(const std::string& fault) {
   Launch launch;
-  launch.args = {"in.json",    "-o",         "out.json",      "--layout",   "binary",
-                 "--pictures", "pics/front", "--show-dialog", "dialog.html"};
+  launch.args = {"in.json",     "-o",         "out.json",   "--layout",
+                 "binary",      "--pictures", "pics/front", "--show-dialog",
+                 "dialog.html", "--viewer",   "viewer.html"};
   launch.fault = fault;
   return launch;
 }
@@ -39,8 +40,8 @@ Launch fullRun(const std::string& fault) {
 } // namespace
 
 TEST(HostileRunner, AKillAtAnyStepOfWritingLeavesNoTemporaryAndThePreviousOutputs) {
-  // Writes: the dialog page, the five pictures, then the document; renames: the side file,
-  // the document, then the page and the pictures.
+  // Writes: the dialog page, the viewer page, the five pictures, then the document; renames: the
+  // side file, the document, then the pages and the pictures.
   const std::vector<std::pair<std::string, int>> faults = {
       {"write:1:SIGTERM", SIGTERM}, {"write:4:SIGINT", SIGINT},   {"write:9:SIGTERM", SIGTERM},
       {"fsync:1:SIGINT", SIGINT},   {"fsync:7:SIGTERM", SIGTERM}, {"rename:1:SIGINT", SIGINT}};
@@ -123,10 +124,10 @@ TEST(HostileRunner, TemporariesAreCreatedExclusivelyUnderUnpredictableNames) {
       }
       names.push_back(path);
     }
-    // The page, five pictures, the document and its side file; on the first run also the
+    // The two pages, five pictures, the document and its side file; on the first run also the
     // markers of the new side file and of the one it supersedes (the second run writes the same
     // side file again and has no marker to place).
-    EXPECT_EQ(created, run == 0 ? 10u : 8u);
+    EXPECT_EQ(created, run == 0 ? 11u : 9u);
     struct stat side {};
     ASSERT_EQ(stat(runner::referencedSideFile(dir.file("out.json")).c_str(), &side), 0);
     EXPECT_EQ(side.st_mode & 0777, 0600u);

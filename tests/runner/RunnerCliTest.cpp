@@ -32,7 +32,7 @@ TEST(RunnerCli, HelpNamesEveryOptionWithTheDialogsCaption) {
         << option.caption;
   }
   for (const char* text : {"--element NAME", "--rate", "--cancel", "--dry-run", "--report FORMAT",
-                           "--show-dialog FILE", "--pictures", "--source NAME",
+                           "--show-dialog FILE", "--viewer FILE", "--pictures", "--source NAME",
                            "--destination NAME", "Examples:", "Exit status"})
     EXPECT_NE(r.out.find(text), std::string::npos) << text;
   const Result v = runner({"--version"}, dir);
