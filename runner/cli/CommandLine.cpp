@@ -118,61 +118,89 @@ int applyOption(CommandLine& line, int i, int argc, const char* const* argv) {
   return i;
 }
 
-} // namespace
+// The help's parts, in the order it shows them.
+const char kUsageHead[] =
+    "Usage: tovalinder-run [OPTIONS] DOCUMENT.json\n"
+    "       tovalinder-run [OPTIONS] --source BASE.obj --morph FILE... --destination EDITED.obj\n"
+    "                      --output-dir FOLDER\n"
+    "       tovalinder-run [OPTIONS] SOURCE.glb [DESTINATION.glb]   (.glb, .gltf or .vrm)\n"
+    "\n"
+    "Runs the Tovalinder command of the real plug-in on a document file, as a modeler runs it\n"
+    "in the host: the first object selected in the document's object list is the Source, the\n"
+    "second the Destination; the options dialog is worked with the choices below (the\n"
+    "dialog's own initial state where none is given), then the result is written and a\n"
+    "report printed.\n"
+    "\n";
 
-std::string usageText() {
-  std::string text =
-      "Usage: tovalinder-run [OPTIONS] DOCUMENT.json\n"
-      "       tovalinder-run [OPTIONS] --source BASE.obj --morph FILE... --destination EDITED.obj\n"
-      "                      --output-dir FOLDER\n"
-      "       tovalinder-run [OPTIONS] SOURCE.glb [DESTINATION.glb]   (.glb, .gltf or .vrm)\n"
-      "\n"
-      "Runs the Tovalinder command of the real plug-in on a document file, as a modeler runs it\n"
-      "in the host: the first object selected in the document's object list is the Source, the\n"
-      "second the Destination; the options dialog is worked with the choices below (the\n"
-      "dialog's own initial state where none is given), then the result is written and a\n"
-      "report printed.\n"
-      "\n"
-      "Files:\n"
-      "  -o, --output FILE       write the result to FILE (default: NAME-transferred.json in the\n"
-      "                          current folder); written whole or not at all\n"
-      "      --layout L          auto (default), readable, base64, or binary (numbers in a side\n"
-      "                          file FILE.<hash>.bin beside FILE)\n"
-      "      --force             let -o name the input document and replace it with the\n"
-      "                          result (never its side file alone, never another output)\n"
-      "      --dry-run           run and report, but write no document\n"
-      "      --report FORMAT     text (default) or json\n"
-      "      --show-dialog FILE  write the options dialog as shown just before OK (HTML page)\n"
-      "      --pictures FOLDER   write one PNG per new element: the Source morph (left) beside\n"
-      "                          the transferred morph (right); added vertices marked\n"
-      "      --viewer FILE       write one HTML page to look at the result in a browser: the\n"
-      "                          Source (left) beside the result (right), turned together, a\n"
-      "                          slider per morph; the state in the address (#element=NAME&\n"
-      "                          weight=0..1&view=front|side|top), so a link shows the same view\n"
-      "      --plugin FILE       the plug-in module to load (default: the one beside this "
-      "program)\n"
-      "      --[no-]progress     show the stage and how far it is on the standard error (by\n"
-      "                          default on a terminal, for runs over a second)\n"
-      "\n"
-      "Added vertices (those without a Source vertex, when the morph is interpolated for them):\n"
-      "      --added-vertices M  plugin (default): exactly what the plug-in wrote, an inverse\n"
-      "                          squared distance blend of the matched vertices round them;\n"
-      "                          surface: the Source morph at their closest point of the Source\n"
-      "                          surface (a harmonic blend of their neighbours where the edit\n"
-      "                          built away from it); matched vertices stay as the plug-in made\n"
-      "                          them\n"
-      "\n"
-      "Source and Destination (default: the document's object-list selection; glTF: the one\n"
-      "mesh with morph targets, and the mesh of its name in the second file, else that file's\n"
-      "only mesh, else the one other mesh of a single file):\n"
-      "      --source NAME       select the object (glTF: node or mesh) named NAME as the Source\n"
-      "      --destination NAME  and this one as the Destination (it must come after the Source)\n"
-      "\n"
-      "The options dialog:\n"
-      "      --element NAME      pick this list item (repeatable); without it the list keeps its\n"
-      "                          own picks: every unlocked element\n"
-      "      --rate PERCENT      the Rate field (default 100: the whole morph)\n"
-      "      --cancel            press Cancel instead of OK\n";
+const char kFilesHelp[] =
+    "Files:\n"
+    "  -o, --output FILE       write the result to FILE (default: NAME-transferred.json in the\n"
+    "                          current folder); written whole or not at all\n"
+    "      --layout L          auto (default), readable, base64, or binary (numbers in a side\n"
+    "                          file FILE.<hash>.bin beside FILE)\n"
+    "      --force             let -o name the input document and replace it with the\n"
+    "                          result (never its side file alone, never another output)\n"
+    "      --dry-run           run and report, but write no document\n"
+    "      --report FORMAT     text (default) or json\n"
+    "      --show-dialog FILE  write the options dialog as shown just before OK (HTML page)\n"
+    "      --pictures FOLDER   write one PNG per new element: the Source morph (left) beside\n"
+    "                          the transferred morph (right); added vertices marked\n"
+    "      --viewer FILE       write one HTML page to look at the result in a browser: the\n"
+    "                          Source (left) beside the result (right), turned together, a\n"
+    "                          slider per morph; the state in the address (#element=NAME&\n"
+    "                          weight=0..1&view=front|side|top), so a link shows the same view\n"
+    "      --plugin FILE       the plug-in module to load (default: the one beside this "
+    "program)\n"
+    "      --[no-]progress     show the stage and how far it is on the standard error (by\n"
+    "                          default on a terminal, for runs over a second)\n"
+    "\n";
+
+const char kChoicesHelp[] =
+    "Added vertices (those without a Source vertex, when the morph is interpolated for them):\n"
+    "      --added-vertices M  plugin (default): exactly what the plug-in wrote, an inverse\n"
+    "                          squared distance blend of the matched vertices round them;\n"
+    "                          surface: the Source morph at their closest point of the Source\n"
+    "                          surface (a harmonic blend of their neighbours where the edit\n"
+    "                          built away from it); matched vertices stay as the plug-in made\n"
+    "                          them\n"
+    "\n"
+    "Source and Destination (default: the document's object-list selection; glTF: the one\n"
+    "mesh with morph targets, and the mesh of its name in the second file, else that file's\n"
+    "only mesh, else the one other mesh of a single file):\n"
+    "      --source NAME       select the object (glTF: node or mesh) named NAME as the Source\n"
+    "      --destination NAME  and this one as the Destination (it must come after the Source)\n"
+    "\n";
+
+const char kDialogHelp[] =
+    "The options dialog:\n"
+    "      --element NAME      pick this list item (repeatable); without it the list keeps its\n"
+    "                          own picks: every unlocked element\n"
+    "      --rate PERCENT      the Rate field (default 100: the whole morph)\n"
+    "      --cancel            press Cancel instead of OK\n";
+
+const char kHelpTail[] =
+    "\n"
+    "  -h, --help              this text\n"
+    "      --version           the runner's version\n"
+    "\n"
+    "Exit status: 0 done, 1 failure (plug-in or file writing), 2 bad usage (an output\n"
+    "that is an input, another output, a folder, a device or a pipe included), 3 bad input\n"
+    "(document, names, elements), 4 cancelled; stopped by a signal (Ctrl-C), the program\n"
+    "dies of it. Nothing is written unless the status is 0.\n"
+    "\n"
+    "Examples:\n"
+    "  tovalinder-run samples/character.json\n"
+    "  tovalinder-run samples/character.json -o edited.json --pictures pictures\n"
+    "  tovalinder-run samples/character.json --element elem:smile-Body --rate 50 \\\n"
+    "      --no-create-backup-elements --dry-run\n"
+    "  tovalinder-run scene.json --source Head --destination HeadNew --no-use-unique-ids \\\n"
+    "      --mirror-morph --report json -o scene-out.json\n"
+    "  tovalinder-run character.glb edited.glb -o edited-with-morphs.glb\n"
+    "  tovalinder-run avatar.vrm --source Face --destination FaceEdited -o out.vrm\n";
+
+// The dialog's options as flags, from the dialog's own table.
+std::string optionsHelp() {
+  std::string text;
   bool filtersBegun = false;
   for (size_t i : dialog::optionsInSettingsOrder()) {
     const dialog::DialogOption& o = dialog::kDialogOptions[i];
@@ -183,25 +211,14 @@ std::string usageText() {
     text += std::string("      --[no-]") + o.flag + " (" + (o.initiallyChecked ? "on" : "off") +
             " by default)\n          " + o.meaning + "\n          [" + o.caption + "]\n";
   }
-  text += "\n"
-          "  -h, --help              this text\n"
-          "      --version           the runner's version\n"
-          "\n"
-          "Exit status: 0 done, 1 failure (plug-in or file writing), 2 bad usage (an output\n"
-          "that is an input, another output, a folder, a device or a pipe included), 3 bad input\n"
-          "(document, names, elements), 4 cancelled; stopped by a signal (Ctrl-C), the program\n"
-          "dies of it. Nothing is written unless the status is 0.\n"
-          "\n"
-          "Examples:\n"
-          "  tovalinder-run samples/character.json\n"
-          "  tovalinder-run samples/character.json -o edited.json --pictures pictures\n"
-          "  tovalinder-run samples/character.json --element elem:smile-Body --rate 50 \\\n"
-          "      --no-create-backup-elements --dry-run\n"
-          "  tovalinder-run scene.json --source Head --destination HeadNew --no-use-unique-ids \\\n"
-          "      --mirror-morph --report json -o scene-out.json\n"
-          "  tovalinder-run character.glb edited.glb -o edited-with-morphs.glb\n"
-          "  tovalinder-run avatar.vrm --source Face --destination FaceEdited -o out.vrm\n";
-  return text + formatsUsageText();
+  return text;
+}
+
+} // namespace
+
+std::string usageText() {
+  return std::string(kUsageHead) + kFilesHelp + kChoicesHelp + kDialogHelp + optionsHelp() +
+         kHelpTail + formatsUsageText();
 }
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
