@@ -57,25 +57,21 @@ void ObjectBuilder::readCornerColumn(RawColumn<float>& raw, const std::string& p
   out = std::move(c.values);
 }
 
-void ObjectBuilder::readFaces(RawObject& raw, const std::string& place, sim::Object& object) {
-  if (!raw.points.present)
-    fail(place, "\"points\" is missing");
-  const std::string pointsPlace = place + ".points";
-  Column<std::int32_t> points = take(raw.points, pointsPlace);
-  const std::vector<int> sizes = faceSizes(raw, place, points);
+// The faces' points, each checked to name a vertex of the object; the faces numbered from 1.
+void ObjectBuilder::readFacePoints(Column<std::int32_t>& points, const std::vector<int>& sizes,
+                                   const std::string& place, sim::Object& object) {
   const size_t faceCount = sizes.size();
   const size_t vertexCount = object.positions.size();
   object.faceStart.assign(1, 0);
   object.faceStart.reserve(faceCount + 1);
   object.faceIds.resize(faceCount);
-  object.materials.assign(faceCount, -1);
   size_t corner = 0;
   for (size_t f = 0; f < faceCount; ++f) {
     const size_t size = static_cast<size_t>(sizes[f]);
     for (size_t c = 0; c < size; ++c) {
       const std::int32_t p = points.values[corner + c];
       if (p < 0 || static_cast<size_t>(p) >= vertexCount)
-        fail(points.nested ? at(at(pointsPlace, f), c) : at(pointsPlace, corner + c),
+        fail(points.nested ? at(at(place, f), c) : at(place, corner + c),
              "face " + std::to_string(f) + " uses vertex " + std::to_string(p) +
                  ", but the object has " + counted(vertexCount, "vertex"));
     }
@@ -83,9 +79,14 @@ void ObjectBuilder::readFaces(RawObject& raw, const std::string& place, sim::Obj
     corner += size;
     object.faceStart.push_back(corner);
   }
-  const size_t corners = corner;
   object.points = std::move(points.values);
   object.nextFaceUniqueId = static_cast<MQDWORD>(faceCount + 1);
+}
+
+// The faces' unique IDs and materials, where the document gives them.
+void ObjectBuilder::readFaceValues(RawObject& raw, const std::string& place, size_t faceCount,
+                                   sim::Object& object) {
+  object.materials.assign(faceCount, -1);
   if (raw.faceIds.present) {
     object.faceIds = uniqueIds(raw.faceIds, place + ".uniqueIds", faceCount, "face");
     for (MQDWORD id : object.faceIds)
@@ -100,6 +101,12 @@ void ObjectBuilder::readFaces(RawObject& raw, const std::string& place, sim::Obj
              "material " + std::to_string(values[f]) + ": use -1 for none or an index from 0");
     object.materials = std::move(values);
   }
+}
+
+// The corners' UVs and creases, where the document gives them; (0, 0) and 0 elsewhere.
+void ObjectBuilder::readCornerValues(RawObject& raw, const std::string& place,
+                                     const std::vector<int>& sizes, sim::Object& object) {
+  const size_t corners = object.points.size();
   object.uvs.assign(corners, MQCoordinate{0, 0});
   const std::string uvsPlace = place + ".uvs";
   const char* uvsAre = "u and v of each point";
@@ -119,8 +126,19 @@ void ObjectBuilder::readFaces(RawObject& raw, const std::string& place, sim::Obj
   if (raw.creases.present)
     readCornerColumn(raw.creases, place + ".creases", 1, "one per edge", sizes, corners,
                      object.creases);
+}
+
+void ObjectBuilder::readFaces(RawObject& raw, const std::string& place, sim::Object& object) {
+  if (!raw.points.present)
+    fail(place, "\"points\" is missing");
+  const std::string pointsPlace = place + ".points";
+  Column<std::int32_t> points = take(raw.points, pointsPlace);
+  const std::vector<int> sizes = faceSizes(raw, place, points);
+  readFacePoints(points, sizes, pointsPlace, object);
+  readFaceValues(raw, place, sizes.size(), object);
+  readCornerValues(raw, place, sizes, object);
   if (raw.selectedFaces.present)
-    for (int index : indexList(raw.selectedFaces, place + ".selected", faceCount, "face"))
+    for (int index : indexList(raw.selectedFaces, place + ".selected", sizes.size(), "face"))
       object.selectedFaces.insert(index);
 }
 

@@ -73,6 +73,12 @@ private:
 
   void readVertices(RawObject& raw, const std::string& place, sim::Object& object);
   void readFaces(RawObject& raw, const std::string& place, sim::Object& object);
+  void readFacePoints(Column<std::int32_t>& points, const std::vector<int>& sizes,
+                      const std::string& place, sim::Object& object);
+  void readFaceValues(RawObject& raw, const std::string& place, size_t faceCount,
+                      sim::Object& object);
+  void readCornerValues(RawObject& raw, const std::string& place, const std::vector<int>& sizes,
+                        sim::Object& object);
   std::vector<int> faceSizes(RawObject& raw, const std::string& place,
                              const Column<std::int32_t>& points);
   void readCornerColumn(RawColumn<float>& raw, const std::string& place, size_t perPoint,
