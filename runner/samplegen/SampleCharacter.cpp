@@ -221,95 +221,113 @@ void buildBody(sim::Object& body, const SampleOptions& o) {
   addArm(body, o, -1.0f);
 }
 
-// The edited copy, as a modeler leaves it: vertices keep their unique IDs, new ones take fresh
-// IDs, and the vertex list is in the order a re-export would give (new loop between its rings).
-void buildEdited(const sim::Object& source, sim::Object& edited, const SampleOptions& o) {
-  const BodyLayout layout{o.segments, o.rings};
-  const int loopRing = static_cast<int>(0.3 * (o.rings - 1)); // new loop above this ring
-  const int retriangulateFrom = static_cast<int>(0.42 * (o.rings - 1));
-  const int retriangulateTo = static_cast<int>(0.5 * (o.rings - 1));
-  MQDWORD nextVertexId = source.nextVertexUniqueId;
-  MQDWORD nextFaceId = source.nextFaceUniqueId;
+// What the edit does where: the new loop above one ring, quads re-triangulated between two
+// others, and the IDs it hands out.
+struct Edit {
+  Edit(const sim::Object& source, const SampleOptions& o)
+      : layout{o.segments, o.rings}, loopRing(static_cast<int>(0.3 * (o.rings - 1))),
+        retriangulateFrom(static_cast<int>(0.42 * (o.rings - 1))),
+        retriangulateTo(static_cast<int>(0.5 * (o.rings - 1))),
+        nextVertexId(source.nextVertexUniqueId), nextFaceId(source.nextFaceUniqueId),
+        newIndex(source.positions.size(), -1), loop(static_cast<size_t>(o.segments)) {}
+  BodyLayout layout;
+  int loopRing, retriangulateFrom, retriangulateTo;
+  MQDWORD nextVertexId, nextFaceId;
+  std::vector<int> newIndex; // by Source vertex
+  std::vector<int> loop;     // the new loop's vertices
+};
 
-  std::vector<int> newIndex(source.positions.size(), -1);
-  std::vector<int> loop(static_cast<size_t>(o.segments));
+// The vertices in the order a re-export gives: the pole deleted, the nose pulled forward, the new
+// loop's vertices (fresh IDs) right after the ring below it.
+void editVertices(const sim::Object& source, sim::Object& edited, const SampleOptions& o, Edit& e) {
   for (int v = 0; v < source.vertexCount(); ++v) {
-    if (v == layout.bottomPole())
+    if (v == e.layout.bottomPole())
       continue; // deleted, with its fan: the hip is left open
     MQPoint position = source.positions[static_cast<size_t>(v)];
-    if (v < layout.topPole() && position.z > 0 &&
+    if (v < e.layout.topPole() && position.z > 0 &&
         gauss2(position.x, position.y - 1.53, 0.025) > 0.3)
       position.z = snap(position.z + 0.02); // the nose pulled forward
-    newIndex[static_cast<size_t>(v)] = static_cast<int>(edited.positions.size());
+    e.newIndex[static_cast<size_t>(v)] = static_cast<int>(edited.positions.size());
     edited.positions.push_back(position);
     edited.vertexIds.push_back(source.vertexIds[static_cast<size_t>(v)]);
     edited.weights.push_back(source.weights[static_cast<size_t>(v)]);
-    if (v == layout.at(loopRing, o.segments - 1)) {
-      const double t = (ringT(loopRing, o.rings) + ringT(loopRing + 1, o.rings)) / 2;
-      for (int j = 0; j < o.segments; ++j) {
-        loop[static_cast<size_t>(j)] = static_cast<int>(edited.positions.size());
-        edited.positions.push_back(bodyPoint(t, j, o.segments));
-        edited.vertexIds.push_back(nextVertexId++);
-        edited.weights.push_back(1.0f);
-      }
+    if (v != e.layout.at(e.loopRing, o.segments - 1))
+      continue;
+    const double t = (ringT(e.loopRing, o.rings) + ringT(e.loopRing + 1, o.rings)) / 2;
+    for (int j = 0; j < o.segments; ++j) {
+      e.loop[static_cast<size_t>(j)] = static_cast<int>(edited.positions.size());
+      edited.positions.push_back(bodyPoint(t, j, o.segments));
+      edited.vertexIds.push_back(e.nextVertexId++);
+      edited.weights.push_back(1.0f);
     }
   }
-  edited.nextVertexUniqueId = nextVertexId;
+  edited.nextVertexUniqueId = e.nextVertexId;
+}
 
-  auto remapped = [&](const FaceRecord& face) {
-    FaceRecord copy = face;
-    for (int& p : copy.points)
-      p = newIndex[static_cast<size_t>(p)];
-    return copy;
-  };
-  auto ringOf = [&](int sourceVertex) { return (sourceVertex - 1) / o.segments; };
+FaceRecord remapped(const FaceRecord& face, const Edit& e) {
+  FaceRecord copy = face;
+  for (int& p : copy.points)
+    p = e.newIndex[static_cast<size_t>(p)];
+  return copy;
+}
+
+// A quad of the ring below the new loop, split by it into two quads with fresh IDs.
+void splitByLoop(const FaceRecord& face, int j, const SampleOptions& o, Edit& e,
+                 std::vector<FaceRecord>& appended) {
+  FaceRecord lower = remapped(face, e), upper = remapped(face, e);
+  const int m0 = e.loop[static_cast<size_t>(j)],
+            m1 = e.loop[static_cast<size_t>((j + 1) % o.segments)];
+  const float vm = snap((face.uvs[0].v + face.uvs[2].v) / 2.0);
+  lower.points[2] = m1, lower.points[3] = m0;
+  lower.uvs[2].v = vm, lower.uvs[3].v = vm;
+  upper.points[0] = m0, upper.points[1] = m1;
+  upper.uvs[0].v = vm, upper.uvs[1].v = vm;
+  lower.uniqueId = e.nextFaceId++;
+  upper.uniqueId = e.nextFaceId++;
+  appended.push_back(lower);
+  appended.push_back(upper);
+}
+
+// A quad re-triangulated: two triangles with fresh IDs and no creases.
+void retriangulate(const FaceRecord& face, Edit& e, std::vector<FaceRecord>& appended) {
+  const FaceRecord quad = remapped(face, e);
+  for (const auto& corners : {std::vector<size_t>{0, 1, 2}, std::vector<size_t>{0, 2, 3}}) {
+    FaceRecord tri;
+    tri.uniqueId = e.nextFaceId++;
+    tri.material = quad.material;
+    for (size_t c : corners) {
+      tri.points.push_back(quad.points[c]);
+      tri.uvs.push_back(quad.uvs[c]);
+      tri.creases.push_back(0.0f);
+    }
+    appended.push_back(tri);
+  }
+}
+
+// The faces kept in order, the split and re-triangulated ones after them.
+void editFaces(const sim::Object& source, sim::Object& edited, const SampleOptions& o, Edit& e) {
   std::vector<FaceRecord> appended;
   const int bodyFaces = o.segments * (o.rings + 1);
-  for (int f = 0; f < source.faceCount(); ++f) {
+  for (int f = o.segments; f < source.faceCount(); ++f) { // the pole's fan is gone
     const FaceRecord face = faceRecord(source, f);
-    if (f < o.segments)
-      continue; // the fan round the deleted pole
     const bool quadOfBody = f < bodyFaces - o.segments;
-    const int ring = quadOfBody ? ringOf(face.points[0]) : -1;
+    const int ring = quadOfBody ? (face.points[0] - 1) / o.segments : -1;
     const int j = quadOfBody ? (face.points[0] - 1) % o.segments : 0;
-    if (quadOfBody && ring == loopRing) {
-      // Split by the new loop into two quads.
-      FaceRecord lower = remapped(face), upper = remapped(face);
-      const int m0 = loop[static_cast<size_t>(j)],
-                m1 = loop[static_cast<size_t>((j + 1) % o.segments)];
-      const float vm = snap((face.uvs[0].v + face.uvs[2].v) / 2.0);
-      lower.points[2] = m1, lower.points[3] = m0;
-      lower.uvs[2].v = vm, lower.uvs[3].v = vm;
-      upper.points[0] = m0, upper.points[1] = m1;
-      upper.uvs[0].v = vm, upper.uvs[1].v = vm;
-      lower.uniqueId = nextFaceId++;
-      upper.uniqueId = nextFaceId++;
-      appended.push_back(lower);
-      appended.push_back(upper);
-      continue;
-    }
     const bool back = j > o.segments * 3 / 8 && j < o.segments * 5 / 8;
-    if (quadOfBody && back && ring >= retriangulateFrom && ring < retriangulateTo) {
-      const FaceRecord quad = remapped(face);
-      for (const auto& corners : {std::vector<size_t>{0, 1, 2}, std::vector<size_t>{0, 2, 3}}) {
-        FaceRecord tri;
-        tri.uniqueId = nextFaceId++;
-        tri.material = quad.material;
-        for (size_t c : corners) {
-          tri.points.push_back(quad.points[c]);
-          tri.uvs.push_back(quad.uvs[c]);
-          tri.creases.push_back(0.0f);
-        }
-        appended.push_back(tri);
-      }
-      continue;
-    }
-    appendFace(edited, remapped(face));
+    if (quadOfBody && ring == e.loopRing)
+      splitByLoop(face, j, o, e, appended);
+    else if (quadOfBody && back && ring >= e.retriangulateFrom && ring < e.retriangulateTo)
+      retriangulate(face, e, appended);
+    else
+      appendFace(edited, remapped(face, e));
   }
   for (const FaceRecord& face : appended)
     appendFace(edited, face);
-  edited.nextFaceUniqueId = nextFaceId;
-  // The head selected, for runs limited to selected vertices.
+  edited.nextFaceUniqueId = e.nextFaceId;
+}
+
+// The head selected, for runs limited to selected vertices.
+void selectHead(sim::Object& edited) {
   for (int v = 0; v < edited.vertexCount(); ++v)
     if (edited.positions[static_cast<size_t>(v)].y > 1.3f &&
         std::fabs(edited.positions[static_cast<size_t>(v)].x) < 0.25f)
@@ -320,6 +338,15 @@ void buildEdited(const sim::Object& source, sim::Object& edited, const SampleOpt
                     [&](int p) { return edited.selectedVertices.count(p) != 0; }))
       edited.selectedFaces.insert(f);
   }
+}
+
+// The edited copy, as a modeler leaves it: vertices keep their unique IDs, new ones take fresh
+// IDs, and the vertex list is in the order a re-export would give (new loop between its rings).
+void buildEdited(const sim::Object& source, sim::Object& edited, const SampleOptions& o) {
+  Edit edit(source, o);
+  editVertices(source, edited, o, edit);
+  editFaces(source, edited, o, edit);
+  selectHead(edited);
   edited.invalidateCaches();
 }
 
