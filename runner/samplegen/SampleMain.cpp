@@ -1,5 +1,6 @@
 // tovalinder-sample: writes the sample character document, or a larger one for measurements.
 #include "DocumentFile.h"
+#include "DocumentRunFiles.h"
 #include "GltfAsset.h"
 #include "MorphSetExport.h"
 #include "SampleCharacter.h"
@@ -45,67 +46,80 @@ bool number(const char* text, int& out) {
   return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+struct Arguments {
   int vertices = 0, morphs = 5;
   runner::DataLayout layout = runner::DataLayout::Automatic;
   std::string output, edited, objFolder;
-  bool dense = false;
+  bool dense = false, help = false;
+};
+
+// Answers false, with the reason on the standard error, for arguments it cannot use.
+bool parse(int argc, char** argv, Arguments& a) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return 0;
-    } else if (hasValue && ((arg == "--vertices" && number(argv[i + 1], vertices)) ||
-                            (arg == "--morphs" && number(argv[i + 1], morphs)))) {
+      a.help = true;
+    } else if (hasValue && ((arg == "--vertices" && number(argv[i + 1], a.vertices)) ||
+                            (arg == "--morphs" && number(argv[i + 1], a.morphs)))) {
       ++i;
     } else if (arg == "--layout" && hasValue) {
-      const std::string name = argv[++i];
-      if (name == "readable")
-        layout = runner::DataLayout::Readable;
-      else if (name == "base64")
-        layout = runner::DataLayout::Base64;
-      else if (name == "binary")
-        layout = runner::DataLayout::SideFile;
-      else if (name != "auto") {
-        std::cerr << "tovalinder-sample: unknown layout \"" << name << "\"\n";
-        return 2;
+      try {
+        a.layout = runner::layoutNamed(argv[++i]);
+      } catch (const runner::RunError& e) {
+        std::cerr << "tovalinder-sample: " << e.what() << "\n";
+        return false;
       }
     } else if (arg == "--dense") {
-      dense = true;
-    } else if (arg == "--obj" && hasValue && objFolder.empty()) {
-      objFolder = argv[++i];
-    } else if (!arg.empty() && arg[0] != '-' && output.empty()) {
-      output = arg;
-    } else if (!arg.empty() && arg[0] != '-' && edited.empty() && runner::isGltfPath(output) &&
+      a.dense = true;
+    } else if (arg == "--obj" && hasValue && a.objFolder.empty()) {
+      a.objFolder = argv[++i];
+    } else if (!arg.empty() && arg[0] != '-' && a.output.empty()) {
+      a.output = arg;
+    } else if (!arg.empty() && arg[0] != '-' && a.edited.empty() && runner::isGltfPath(a.output) &&
                runner::isGltfPath(arg)) {
-      edited = arg;
+      a.edited = arg;
     } else {
       std::cerr << "tovalinder-sample: cannot use \"" << arg << "\" here\n" << kUsage;
-      return 2;
+      return false;
     }
   }
-  if (output.empty() == objFolder.empty()) {
+  if (!a.help && a.output.empty() == a.objFolder.empty()) {
     std::cerr << kUsage;
-    return 2;
+    return false;
   }
+  return true;
+}
+
+void write(const Arguments& a) {
   runner::SampleOptions options;
-  if (vertices)
-    options = runner::sampleOptionsForVertices(vertices, morphs);
-  options.morphs = morphs;
+  if (a.vertices)
+    options = runner::sampleOptionsForVertices(a.vertices, a.morphs);
+  options.morphs = a.morphs;
+  if (runner::isGltfPath(a.output)) {
+    runner::writeSampleGltf(options, a.output, a.edited, !a.dense);
+    return;
+  }
+  sim::Document document;
+  runner::buildSampleDocument(document, options);
+  if (a.objFolder.empty())
+    runner::writeDocument(a.output, document, a.layout);
+  else
+    runner::obj::writeMorphSet(document, a.objFolder);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  Arguments arguments;
+  if (!parse(argc, argv, arguments))
+    return 2;
+  if (arguments.help) {
+    std::cout << kUsage;
+    return 0;
+  }
   try {
-    sim::Document document;
-    if (runner::isGltfPath(output)) {
-      runner::writeSampleGltf(options, output, edited, !dense);
-      return 0;
-    }
-    runner::buildSampleDocument(document, options);
-    if (objFolder.empty())
-      runner::writeDocument(output, document, layout);
-    else
-      runner::obj::writeMorphSet(document, objFolder);
+    write(arguments);
   } catch (const std::exception& e) {
     std::cerr << "tovalinder-sample: " << e.what() << "\n";
     return 1;
