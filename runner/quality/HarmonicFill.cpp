@@ -1,3 +1,8 @@
+// Discrete harmonic interpolation with the uniform (umbrella) graph Laplacian, as in W. T. Tutte,
+// "How to Draw a Graph", Proc. London Math. Soc. 13 (1963) 743-767, and M. Botsch et al.,
+// "Polygon Mesh Processing" (2010), ch. 3: the free vertices' Laplacian rows form a sparse
+// symmetric positive definite system, factorised once (Eigen's simplicial LDLT) and solved for
+// each set of values.
 #include "HarmonicFill.h"
 
 #include <Eigen/SparseCholesky>
