@@ -1,11 +1,11 @@
 // Fixed-radius neighbour search by uniform grid hashing, after M. Teschner et al., "Optimized
 // Spatial Hashing for Collision Detection of Deformable Objects", Vision, Modeling and
-// Visualization 2003, 47-54: cells of 1/256 along
-// each axis, wider than the matching tolerance, so that a matching position always lies in one of
-// the 27 cells around the reflected point. The cell size does not depend on the extent of the
-// mesh, so one far vertex cannot crowd the others into a few cells. Floats far from the origin
-// are further apart than the tolerance, so there only equal values match and each value is a
-// cell of its own. Vertices at one position are kept together and compared once.
+// Visualization 2003, 47-54: cells of 1/256 along each axis, wider than the matching tolerance,
+// so that a matching position always lies in one of the 27 cells around the reflected point. The
+// cell size does not depend on the extent of the mesh, so one far vertex cannot crowd the others
+// into a few cells. Floats far from the origin are further apart than the tolerance, so there
+// only equal values match and each value is a cell of its own. Vertices at one position are kept
+// together and compared once.
 #include "transfer/MirrorPartners.h"
 
 #include "transfer/Tolerances.h"
