@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native Linux build, the sanitizer build, and the Windows DLL
-# with its tests under Wine. The glTF tests check written files with the glTF validator, the
-# viewer's browser test opens the runner's pages in headless Chromium. Also
+# with its tests under Wine. The glTF tests check written files with the glTF validator and load
+# written avatars with a real VRM loader (three.js, @pixiv/three-vrm), the viewer's browser test
+# opens the runner's pages in headless Chromium. Also
 # checks the formatting (clang-format) and runs clang-tidy's bug checks on the native build's
 # compile commands; any finding fails the run, after every test has run.
 set -euo pipefail
@@ -9,6 +10,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --tests
 bash scripts/install-gltf-validator.sh
 bash scripts/install-browser-test.sh
+bash scripts/install-vrm-loader.sh
 jobs=$(nproc)
 status=0
 echo "=== formatting"

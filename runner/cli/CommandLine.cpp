@@ -72,6 +72,8 @@ const Option kOptions[] = {
        l.files.outputFolder = nonEmpty(n, v, "a folder name");
      }},
     {"--force", nullptr, false, [](CommandLine& l, auto&, auto&) { l.files.force = true; }},
+    {"--no-expressions", nullptr, false,
+     [](CommandLine& l, auto&, auto&) { l.files.expressions = false; }},
     {"--cancel", nullptr, false,
      [](CommandLine& l, auto&, auto&) { l.request.dialog.cancel = true; }},
 };

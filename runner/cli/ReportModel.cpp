@@ -39,6 +39,20 @@ Json filesOf(const InputSummary& files) {
   return {{"format", files.format}, {"read", read}, {"written", written}, {"notes", files.notes}};
 }
 
+Json expressionsOf(const InputSummary& files) {
+  Json changed = Json::array();
+  for (const ExpressionChange& e : files.expressions) {
+    Json binds = Json::array();
+    for (const ExpressionBind& b : e.binds)
+      binds.push_back({{b.on, b.target}, {"index", b.index}, {"weight", b.weight}});
+    changed.push_back({{"name", e.name}, {"created", e.created}, {"bindsAdded", binds}});
+  }
+  Json j = {{"changed", changed}};
+  if (!files.expressionsNote.empty())
+    j["note"] = files.expressionsNote;
+  return j;
+}
+
 Json objectOf(const std::string& name, const std::string& after, const sim::Object& object) {
   return {{"name", name},
           {"nameAfter", after},
@@ -128,6 +142,8 @@ ReportModel reportModel(const RunReport& report) {
   j["written"] = report.written;
   if (report.files)
     j["files"] = filesOf(*report.files);
+  if (report.files && report.files->hasExpressions)
+    j["expressions"] = expressionsOf(*report.files);
   j["source"] = objectOf(o.sourceName, o.sourceNameAfter, *o.source);
   j["destination"] = objectOf(o.destinationName, o.destinationNameAfter, *o.destination);
   if (o.source == o.destination)

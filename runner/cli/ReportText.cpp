@@ -60,6 +60,24 @@ std::string filesRead(const Json& files) {
   return t + "\n";
 }
 
+// The expressions bound to the carried morphs, one line each, or why none was.
+std::string expressionsTouched(const Json& expressions) {
+  std::string t;
+  for (const Json& e : expressions["changed"]) {
+    t += "  Expression " + shown(e["name"]) + (e["created"].get<bool>() ? " (made)" : "") + ":";
+    for (const Json& b : e["bindsAdded"])
+      for (auto it = b.begin(); it != b.end(); ++it)
+        if (it.key() == "node" || it.key() == "mesh")
+          t += " target " + std::to_string(b["index"].get<long>()) + " of " + it.key() + " " +
+               std::to_string(it.value().get<long>()) + " at " +
+               general(b["weight"].get<double>()) + ",";
+    t.back() = '\n';
+  }
+  if (expressions.contains("note"))
+    t += "  Note: " + printable(expressions["note"].get<std::string>()) + "\n";
+  return t.empty() ? "  None binds a carried morph.\n" : t;
+}
+
 std::string optionsOn(const Json& options) {
   std::string text;
   for (size_t i : dialog::optionsInSettingsOrder())
@@ -190,6 +208,8 @@ std::string textOf(const ReportModel& m) {
   std::string t = "Tovalinder transfer: " + printable(m["input"].get<std::string>()) + "\n\n";
   if (m.contains("files"))
     t += filesRead(m["files"]);
+  if (m.contains("expressions"))
+    t += "Avatar expressions:\n" + expressionsTouched(m["expressions"]) + "\n";
   return t + runHead(m) + elementsMade(m["elements"]) + verticesPaired(m) + namesAndHost(m) +
          runRecord(m);
 }

@@ -58,6 +58,7 @@ std::unique_ptr<RunFiles> openGltfRun(const FileArguments& arguments) {
   paths.destinationName = arguments.destination;
   paths.dryRun = arguments.dryRun;
   paths.force = arguments.force;
+  paths.expressions = arguments.expressions;
   return std::make_unique<GltfRunFiles>(std::move(paths));
 }
 
@@ -66,6 +67,9 @@ std::string gltfUsageText() {
          "glTF files: the Source mesh's morph targets are carried onto the Destination mesh and\n"
          "written into a copy of the Destination's file (-o, same kind: .glb/.vrm or .gltf); the\n"
          "rest of that file is kept. Vertices are paired by position (glTF has no unique IDs).\n"
+         "A VRM avatar's expressions that bind a carried morph are bound to it in the output\n"
+         "too (made there when the Destination lacks them); --no-expressions leaves the\n"
+         "Destination's expressions as they are.\n"
          "Written into another folder than the Destination's, the output gets copies of the\n"
          "buffer and image files it refers to beside it; --force replaces files there that\n"
          "hold something else.\n";
@@ -259,6 +263,7 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
     normalDeltas.emplace(destination_.mesh, destination_.weld);
   GltfAsset& asset = assets_[destination_.asset];
   TargetWriter writer(asset, destination_.mesh, paths_.sparse);
+  std::vector<CarriedTarget> carried;
   for (const ElementOutcome& e : outcome.elements) {
     const auto it = targetOfElement_.find(e.picked);
     if (it == targetOfElement_.end() || !e.newElement ||
@@ -269,10 +274,13 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
     target.positions = transferredDeltas(*e.newElement, it->second, outcome);
     if (normalDeltas)
       target.normals = normalDeltas->deltas(target.positions);
-    writer.write(target);
+    carried.push_back(CarriedTarget{it->second, writer.write(target)});
     written_.push_back(target.name);
   }
   writer.finish();
+  if (paths_.expressions)
+    expressions_ = carryExpressions(assets_.front(), source_.mesh.summary.index, asset,
+                                    destination_.mesh.summary.index, carried);
   writeCompanions(outputs);
   const std::vector<std::uint8_t> bytes = encodeGltf(asset, paths_.output);
   outputs.open(paths_.output)
@@ -303,6 +311,9 @@ InputSummary GltfRunFiles::summary() const {
   }
   for (const std::string& name : written_)
     s.outputs.emplace_back(name, paths_.output);
+  s.hasExpressions = expressions_.avatar;
+  s.expressions = expressions_.changes;
+  s.expressionsNote = expressions_.note;
   s.notes.push_back("vertex weights: glTF has no scalar vertex weight, so none are carried");
   return s;
 }

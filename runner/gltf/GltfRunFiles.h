@@ -8,6 +8,7 @@
 #include "GltfMesh.h"
 #include "RunFiles.h"
 #include "VertexWeld.h"
+#include "VrmExpressions.h"
 
 #include <map>
 #include <memory>
@@ -21,7 +22,8 @@ struct GltfRunPaths {
   std::optional<std::string> sourceName, destinationName;
   bool sparse = true; // sparse accessors where most deltas are zero
   bool dryRun = false;
-  bool force = false; // replace files beside the output that the output refers to
+  bool force = false;      // replace files beside the output that the output refers to
+  bool expressions = true; // bind the Source avatar's expressions to the carried targets
 };
 
 class GltfRunFiles : public RunFiles {
@@ -63,6 +65,7 @@ private:
   std::map<std::string, size_t> targetOfElement_; // host element name -> Source target
   std::vector<std::string> written_;              // targets written, in order
   std::vector<Companion> companions_;
+  ExpressionOutcome expressions_;
 };
 
 // A glTF run from the command line's file arguments: one or two glTF files, -o, and

@@ -7,7 +7,30 @@ namespace runner {
 
 namespace {
 
-// Mesh weights, node weights and extras.targetNames grown to `count` targets.
+bool hasTargetNames(const GltfJson& owner) {
+  return owner.contains("extras") && owner["extras"].is_object() &&
+         owner["extras"].contains("targetNames");
+}
+
+// An extras.targetNames list (made when asked) holding the names.
+void writeTargetNames(GltfJson& owner, const std::vector<std::string>& names) {
+  if (!owner.contains("extras"))
+    owner["extras"] = GltfJson::object();
+  if (!owner["extras"].is_object())
+    return;
+  GltfJson& list = owner["extras"]["targetNames"];
+  if (!list.is_array())
+    list = GltfJson::array();
+  for (size_t t = 0; t < names.size(); ++t) {
+    if (t < list.size())
+      list[t] = names[t];
+    else
+      list.push_back(names[t]);
+  }
+}
+
+// Mesh weights, node weights and extras.targetNames (the mesh's, and the primitives' that have
+// their own) grown to `count` targets.
 void keepInStep(GltfAsset& asset, size_t meshIndex, const std::vector<std::string>& names,
                 bool appended) {
   GltfJson& mesh = asset.json["meshes"][meshIndex];
@@ -15,22 +38,11 @@ void keepInStep(GltfAsset& asset, size_t meshIndex, const std::vector<std::strin
   if (mesh.contains("weights") && mesh["weights"].is_array())
     while (mesh["weights"].size() < count)
       mesh["weights"].push_back(0.0);
-  if (appended || (mesh.contains("extras") && mesh["extras"].is_object() &&
-                   mesh["extras"].contains("targetNames"))) {
-    if (!mesh.contains("extras"))
-      mesh["extras"] = GltfJson::object();
-    if (mesh["extras"].is_object()) {
-      GltfJson& list = mesh["extras"]["targetNames"];
-      if (!list.is_array())
-        list = GltfJson::array();
-      for (size_t t = 0; t < count; ++t) {
-        if (t < list.size())
-          list[t] = names[t];
-        else
-          list.push_back(names[t]);
-      }
-    }
-  }
+  if (appended || hasTargetNames(mesh))
+    writeTargetNames(mesh, names);
+  for (GltfJson& primitive : mesh["primitives"])
+    if (hasTargetNames(primitive))
+      writeTargetNames(primitive, names);
   if (asset.json.contains("nodes"))
     for (GltfJson& node : asset.json["nodes"])
       if (node.contains("mesh") && node["mesh"] == meshIndex && node.contains("weights") &&
@@ -58,7 +70,7 @@ TargetWriter::TargetWriter(GltfAsset& asset, const MeshGeometry& mesh, bool allo
     layout_[span.primitive] = PrimitiveVertices{true, span.firstVertex, span.vertexCount};
 }
 
-void TargetWriter::write(const NewTarget& target) {
+size_t TargetWriter::write(const NewTarget& target) {
   size_t slot = 0;
   while (slot < names_.size() && names_[slot] != target.name)
     ++slot;
@@ -89,6 +101,7 @@ void TargetWriter::write(const NewTarget& target) {
     else
       list[slot] = std::move(entry); // TANGENT deltas of the old morph would not fit the new one
   }
+  return slot;
 }
 
 TargetWriteTally TargetWriter::finish() {

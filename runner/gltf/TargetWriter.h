@@ -29,7 +29,8 @@ struct TargetWriteTally {
 class TargetWriter {
 public:
   TargetWriter(GltfAsset& asset, const MeshGeometry& mesh, bool allowSparse = true);
-  void write(const NewTarget& target);
+  // Answers the target's index in the mesh.
+  size_t write(const NewTarget& target);
   TargetWriteTally finish();
 
 private:

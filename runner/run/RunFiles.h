@@ -28,6 +28,21 @@ struct FileArguments {
   std::string outputFolder;                       // --output-dir
   std::string layout;                             // --layout (empty: the format's default)
   bool force = false, dryRun = false;
+  bool expressions = true; // an avatar's expressions bound to the morphs carried
+};
+
+// An expression of an avatar (a named blend of morphs) that the run bound to the morphs it
+// carried, in the output: its name there, whether the run made it, and the binds it added.
+struct ExpressionBind {
+  std::string on; // "node" or "mesh": what `target` counts
+  long target = -1;
+  size_t index = 0;  // the morph target
+  double weight = 0; // as the output's version writes it
+};
+struct ExpressionChange {
+  std::string name;
+  bool created = false;
+  std::vector<ExpressionBind> binds;
 };
 
 // What a run read and wrote, for the reports.
@@ -40,6 +55,10 @@ struct InputSummary {
   std::vector<std::pair<std::string, std::string>> files;   // role ("Source", "morph smile"), file
   std::vector<std::pair<std::string, std::string>> outputs; // morph, file written (or to write)
   std::vector<std::string> notes; // parts of the files that were not read, and why
+  // Expressions, when the Source has some: those touched, or why none was.
+  bool hasExpressions = false;
+  std::vector<ExpressionChange> expressions;
+  std::string expressionsNote;
 };
 
 class RunFiles {

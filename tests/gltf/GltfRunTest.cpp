@@ -27,18 +27,6 @@ Result runTool(const std::vector<std::string>& args, const ScratchFolder& dir) {
   return runProgram(TOVALINDER_RUNNER_FILE, args, dir);
 }
 
-void expectValid(const std::vector<std::string>& files) {
-  const Validation v = validate(files);
-  if (!v.ran) {
-    if (std::getenv("CI"))
-      ADD_FAILURE() << "the glTF validator is not installed (scripts/install-gltf-validator.sh)";
-    else
-      std::printf("note: node or the glTF validator is missing; written files not validated\n");
-    return;
-  }
-  EXPECT_TRUE(v.clean) << v.report;
-}
-
 runner::MeshGeometry meshNamed(const runner::GltfAsset& asset, const std::string& name) {
   for (const runner::MeshSummary& m : runner::listMeshes(asset))
     if (m.name == name)

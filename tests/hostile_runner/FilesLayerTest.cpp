@@ -94,9 +94,9 @@ std::string nested(size_t depth) {
 
 const std::vector<std::string> kDocumentRun = {"doc/scene.json", "-o", "out.json"};
 const std::vector<std::string> kGltfRun = {"gl/src.gltf", "gl/dst.glb", "-o", "out.glb"};
-const std::vector<std::string> kObjRun = {"--source",      "obj/Body.obj",      "--morph",
-                                          "obj/shapes/*.obj", "--destination", "obj/BodyEdited.obj",
-                                          "--output-dir",  "out"};
+const std::vector<std::string> kObjRun = {
+    "--source",      "obj/Body.obj",       "--morph",      "obj/shapes/*.obj",
+    "--destination", "obj/BodyEdited.obj", "--output-dir", "out"};
 
 struct Case {
   const char* name;
@@ -130,16 +130,20 @@ std::vector<Case> cases() {
                        nested(100000) + "}");
        },
        kDocumentRun, 3, "scene.json"},
-      {"document: the output is the input", doc, [](auto&) {},
-       {"doc/scene.json", "-o", "doc/scene.json"}, 2, "give --force"},
+      {"document: the output is the input",
+       doc,
+       [](auto&) {},
+       {"doc/scene.json", "-o", "doc/scene.json"},
+       2,
+       "give --force"},
       {"glTF: a pipe as the glTF file", gl, [](auto& d) { replaceWithPipe(d.file("gl/src.gltf")); },
        kGltfRun, 3, notRegular},
       {"glTF: a pipe as a buffer", gl, [](auto& d) { replaceWithPipe(d.file("gl/src.bin")); },
        kGltfRun, 3, notRegular},
       {"glTF: a buffer linked out of the folder", gl,
        [](auto& d) { moveOutAndLink(d, d.file("gl/src.bin")); }, kGltfRun, 3, outside},
-      {"glTF: a buffer named with ..", gl, [](auto& d) { setGltfUri(d, "../src.bin"); },
-       kGltfRun, 3, outside},
+      {"glTF: a buffer named with ..", gl, [](auto& d) { setGltfUri(d, "../src.bin"); }, kGltfRun,
+       3, outside},
       {"glTF: a buffer named with escaped dots", gl,
        [](auto& d) { setGltfUri(d, "%2e%2e/src.bin"); }, kGltfRun, 3, outside},
       {"glTF: a buffer named through a folder and back out", gl,
@@ -154,19 +158,28 @@ std::vector<Case> cases() {
          writeFile(d.file("gl/src.gltf"), text);
        },
        kGltfRun, 3, "nested more than 64 levels deep"},
-      {"glTF: the output is the buffer", gl, [](auto&) {},
-       {"gl/src.gltf", "gl/dst.glb", "-o", "gl/src.bin"}, 2, "src.bin"},
+      {"glTF: the output is the buffer",
+       gl,
+       [](auto&) {},
+       {"gl/src.gltf", "gl/dst.glb", "-o", "gl/src.bin"},
+       2,
+       "src.bin"},
       {"OBJ: a pipe as the Source", obj, [](auto& d) { replaceWithPipe(d.file("obj/Body.obj")); },
        kObjRun, 3, notRegular},
-      {"OBJ: a pipe as a morph file", obj,
+      {"OBJ: a pipe as a morph file",
+       obj,
        [](auto& d) { replaceWithPipe(d.file("obj/shapes/smile.obj")); },
        {"--source", "obj/Body.obj", "--morph", "obj/shapes/smile.obj", "--destination",
         "obj/BodyEdited.obj", "--output-dir", "out"},
-       3, notRegular},
-      {"OBJ: an output is an input", obj, [](auto&) {},
+       3,
+       notRegular},
+      {"OBJ: an output is an input",
+       obj,
+       [](auto&) {},
        {"--source", "obj/Body.obj", "--morph", "obj/shapes/*.obj", "--destination",
         "obj/BodyEdited.obj", "--output-dir", "obj/shapes", "--force"},
-       2, "is an input of this run"},
+       2,
+       "is an input of this run"},
   };
 }
 
