@@ -18,16 +18,23 @@ struct Preset {
   const char* one;
   const char* zeroName;
 };
-const Preset kPresets[] = {
-    {"neutral", "neutral", "Neutral"},       {"a", "aa", "A"},
-    {"i", "ih", "I"},                        {"u", "ou", "U"},
-    {"e", "ee", "E"},                        {"o", "oh", "O"},
-    {"blink", "blink", "Blink"},             {"joy", "happy", "Joy"},
-    {"angry", "angry", "Angry"},             {"sorrow", "sad", "Sorrow"},
-    {"fun", "relaxed", "Fun"},               {"lookup", "lookUp", "LookUp"},
-    {"lookdown", "lookDown", "LookDown"},    {"lookleft", "lookLeft", "LookLeft"},
-    {"lookright", "lookRight", "LookRight"}, {"blink_l", "blinkLeft", "Blink_L"},
-    {"blink_r", "blinkRight", "Blink_R"}};
+const Preset kPresets[] = {{"neutral", "neutral", "Neutral"},
+                           {"a", "aa", "A"},
+                           {"i", "ih", "I"},
+                           {"u", "ou", "U"},
+                           {"e", "ee", "E"},
+                           {"o", "oh", "O"},
+                           {"blink", "blink", "Blink"},
+                           {"joy", "happy", "Joy"},
+                           {"angry", "angry", "Angry"},
+                           {"sorrow", "sad", "Sorrow"},
+                           {"fun", "relaxed", "Fun"},
+                           {"lookup", "lookUp", "LookUp"},
+                           {"lookdown", "lookDown", "LookDown"},
+                           {"lookleft", "lookLeft", "LookLeft"},
+                           {"lookright", "lookRight", "LookRight"},
+                           {"blink_l", "blinkLeft", "Blink_L"},
+                           {"blink_r", "blinkRight", "Blink_R"}};
 const char kCustom[] = "custom:";
 
 // An expression of either version, as the run matches them: its key (the VRM 1.0 preset name,

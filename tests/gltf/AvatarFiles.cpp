@@ -8,9 +8,9 @@ namespace gltf_test {
 
 namespace {
 
-const char* const kBones[] = {"hips",          "spine",         "head",         "leftUpperLeg",
+const char* const kBones[] = {"hips",          "spine",         "head",          "leftUpperLeg",
                               "leftLowerLeg",  "leftFoot",      "rightUpperLeg", "rightLowerLeg",
-                              "rightFoot",     "leftUpperArm",  "leftLowerArm", "leftHand",
+                              "rightFoot",     "leftUpperArm",  "leftLowerArm",  "leftHand",
                               "rightUpperArm", "rightLowerArm", "rightHand"};
 constexpr size_t kBoneCount = sizeof kBones / sizeof kBones[0];
 constexpr int kColumns = 9;
@@ -73,8 +73,8 @@ std::vector<float> deltasOf(const std::string& morph, const Primitive& p, bool s
   std::vector<float> d;
   for (size_t v = 0; v < p.positions.size() / 3; ++v) {
     const std::array<float, 3> m =
-        stale ? std::array<float, 3>{0, 0, 0} : morphField(morph, p.positions[3 * v],
-                                                           p.positions[3 * v + 1]);
+        stale ? std::array<float, 3>{0, 0, 0}
+              : morphField(morph, p.positions[3 * v], p.positions[3 * v + 1]);
     d.insert(d.end(), m.begin(), m.end());
   }
   return d;
@@ -127,11 +127,12 @@ void addSkeleton(GlbBuilder& b) {
   GltfJson children = joints;
   children.erase(children.begin());
   b.json["nodes"][1]["children"] = children;
-  b.json["skins"] = {{{"joints", joints},
-                      {"inverseBindMatrices", b.accessor({{"bufferView", b.view(bytesOf(identities))},
-                                                          {"componentType", 5126},
-                                                          {"count", kBoneCount},
-                                                          {"type", "MAT4"}})}}};
+  b.json["skins"] = {
+      {{"joints", joints},
+       {"inverseBindMatrices", b.accessor({{"bufferView", b.view(bytesOf(identities))},
+                                           {"componentType", 5126},
+                                           {"count", kBoneCount},
+                                           {"type", "MAT4"}})}}};
   b.json["scenes"][0]["nodes"] = {0, 1};
   for (const char* colour : {"skin", "lips", "brows"})
     b.json["materials"].push_back({{"name", colour}});

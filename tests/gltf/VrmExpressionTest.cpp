@@ -38,9 +38,9 @@ GltfJson loaded(const ScratchFolder& dir, const std::vector<std::string>& files)
   for (const std::string& f : files)
     command += " " + shellQuoted(dir.file(f));
   const std::string out = dir.file("loaded.json");
-  EXPECT_EQ(std::system((command + " >" + shellQuoted(out) + " 2>" + shellQuoted(out + ".err"))
-                            .c_str()),
-            0)
+  EXPECT_EQ(
+      std::system((command + " >" + shellQuoted(out) + " 2>" + shellQuoted(out + ".err")).c_str()),
+      0)
       << readFile(out + ".err");
   return GltfJson::parse(readFile(out));
 }
@@ -112,9 +112,9 @@ TEST(VrmExpressions, EveryExpressionMovesTheEditedFaceAsItMovesTheSourceInBothFo
       ScratchFolder dir;
       writeSourceAvatar(dir.file("source.vrm"), from);
       writeEditedAvatar(dir.file("edited.vrm"), to);
-      const Result r = runProgram(TOVALINDER_RUNNER_FILE,
-                                  {"source.vrm", "edited.vrm", "-o", "out.vrm", "--report", "json"},
-                                  dir);
+      const Result r =
+          runProgram(TOVALINDER_RUNNER_FILE,
+                     {"source.vrm", "edited.vrm", "-o", "out.vrm", "--report", "json"}, dir);
       ASSERT_EQ(r.status, 0) << r.err;
       const GltfJson report = GltfJson::parse(r.out);
       // blink was bound already (in place); happy, angry and wink are made.
@@ -160,9 +160,9 @@ TEST(VrmExpressions, LeftAsTheyAreWhenAskedOrWhenTheDestinationIsNoAvatar) {
   ScratchFolder dir;
   writeSourceAvatar(dir.file("source.vrm"), VrmForm::One);
   const GltfJson edited = writeEditedAvatar(dir.file("edited.vrm"), VrmForm::Zero);
-  const Result kept = runProgram(TOVALINDER_RUNNER_FILE,
-                                 {"source.vrm", "edited.vrm", "-o", "kept.vrm", "--no-expressions"},
-                                 dir);
+  const Result kept =
+      runProgram(TOVALINDER_RUNNER_FILE,
+                 {"source.vrm", "edited.vrm", "-o", "kept.vrm", "--no-expressions"}, dir);
   ASSERT_EQ(kept.status, 0) << kept.err;
   EXPECT_EQ(runner::loadGltf(dir.file("kept.vrm")).json["extensions"], edited["extensions"]);
   // A plain glTF copy of the edited face: nothing can hold the expressions, and the report says so.
@@ -171,8 +171,8 @@ TEST(VrmExpressions, LeftAsTheyAreWhenAskedOrWhenTheDestinationIsNoAvatar) {
   plain.json.erase("extensionsUsed");
   const std::vector<std::uint8_t> bytes = runner::encodeGltf(plain, dir.file("plain.glb"));
   runner_test::writeFile(dir.file("plain.glb"), std::string(bytes.begin(), bytes.end()));
-  const Result r = runProgram(TOVALINDER_RUNNER_FILE, {"source.vrm", "plain.glb", "-o", "out.glb"},
-                              dir);
+  const Result r =
+      runProgram(TOVALINDER_RUNNER_FILE, {"source.vrm", "plain.glb", "-o", "out.glb"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("the Destination file has no VRM extension"), std::string::npos) << r.out;
   EXPECT_FALSE(runner::loadGltf(dir.file("out.glb")).json.contains("extensions"));
