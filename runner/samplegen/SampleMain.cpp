@@ -25,6 +25,7 @@ const char kUsage[] =
     "  --morphs M     number of morph elements (default 5)\n"
     "  --layout L     readable, base64, binary (side file OUTPUT.<hash>.bin) or auto (default)\n"
     "  --dense        glTF: morph targets as plain arrays, never sparse\n"
+    "  --version      the tool's version\n"
     "\n"
     "glTF: the Source mesh \"Body\" with its morphs as targets, plus closed lips, and the\n"
     "edited copy with a new UV island round its new loop: in EDITED.glb (also named\n"
@@ -57,6 +58,9 @@ int main(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
+      return 0;
+    } else if (arg == "--version") {
+      std::cout << "tovalinder-sample " << TOVALINDER_VERSION_TEXT << "\n";
       return 0;
     } else if (hasValue && ((arg == "--vertices" && number(argv[i + 1], vertices)) ||
                             (arg == "--morphs" && number(argv[i + 1], morphs)))) {
