@@ -2,7 +2,9 @@
 # Builds and runs every test: the native Linux build, the sanitizer build, and the Windows DLL
 # with its tests under Wine. The glTF tests check written files with the glTF validator. Also
 # checks the formatting (clang-format) and runs clang-tidy's bug checks on the native build's
-# compile commands; any finding fails the run, after every test has run.
+# compile commands, and packs the Debian package and the Windows zip from the native and the
+# Windows builds and checks them as a user would use them (scripts/check-packages.sh); any
+# finding fails the run, after every test has run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --tests
@@ -22,4 +24,9 @@ for preset in native asan mingw; do
     bash scripts/check-tidy.sh build/native || status=1
   fi
 done
+echo "=== packages: packed from the native and Windows builds, checked as a user would"
+if ! { bash scripts/release.sh --from-builds build/native build/mingw &&
+  WINEPREFIX="$PWD/build/mingw/wineprefix" bash scripts/check-packages.sh build/packages; }; then
+  status=1
+fi
 exit $status
