@@ -9,7 +9,7 @@
 # their tools are there (scripts/install-deps.sh --release); installing without them stops and
 # says what is missing, so that no package goes out without them.
 
-set(TOVALINDER_PACKAGE_CONTACT "Tovalinder developers <tovalinder@example.org>")
+set(TOVALINDER_PACKAGE_CONTACT "Tovalinder developers <dev@tovalinder.example>")
 set(TOVALINDER_PACKAGE_SUMMARY "morph transfer onto edited meshes: plug-in, runner, sample")
 set(package_dir ${CMAKE_BINARY_DIR}/package)
 
