@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages a job needs, when any is missing. Without options: what the
-# main job builds with (the plug-in, the simulated host and the runner, natively). --release
+# main job builds with (the plug-in, the simulated host and the runner, natively), without the
+# packages these merely recommend, so that a first run on a fresh machine stays small. --release
 # adds the Windows cross-build and the tools of the release packages' documents (scripts/
 # release.sh); --tests adds both and what the tests use (the test command); --coverage the
 # coverage report's; --peer the peer tool the end-to-end benchmark can run beside the runner
@@ -20,7 +21,9 @@ test_packages=(clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev lib
                wine wine64 clang-format clang-tidy assimp-utils assimp-testmodels unzip lintian)
 # The peer tool for the end-to-end benchmark's comparison row.
 peer_packages=(blender python3-numpy)
+recommends=(--no-install-recommends)
 for option in "$@"; do
+  recommends=()
   case "$option" in
   --release) packages+=("${windows_packages[@]}" "${release_packages[@]}") ;;
   --tests)
@@ -42,5 +45,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo_cmd=""
   [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   $sudo_cmd apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q "${missing[@]}"
+  # Downloaded packages are not kept once installed, as apt's own front end does.
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q "${recommends[@]}" \
+    -o APT::Keep-Downloaded-Packages=false "${missing[@]}"
 fi

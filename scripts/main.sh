@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release -j"$(nproc)"
+cmake --build --preset release -j"$(nproc)" --target tovalinder_runner
 out=build/release/sample-run
 mkdir -p "$out"
 build/release/bin/tovalinder-run samples/character.json \
