@@ -113,8 +113,8 @@ std::string besideProgram(const std::string& fileName) {
 }
 
 std::string shippedModule(const std::string& fileName) {
-  const std::string beside = besideProgram(fileName);
-  const std::string installed = besideProgram(TOVALINDER_MODULE_DIR_FROM_PROGRAM "/" + fileName);
+  std::string beside = besideProgram(fileName);
+  std::string installed = besideProgram(TOVALINDER_MODULE_DIR_FROM_PROGRAM "/" + fileName);
   std::error_code error;
   if (!std::filesystem::is_regular_file(beside, error) &&
       std::filesystem::is_regular_file(installed, error))
