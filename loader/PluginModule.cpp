@@ -7,6 +7,8 @@
 #include <unistd.h>
 #endif
 
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 namespace loader {
@@ -108,6 +110,16 @@ std::string besideProgram(const std::string& fileName) {
 #endif
   const size_t slash = program.find_last_of("/\\");
   return (slash == std::string::npos ? "" : program.substr(0, slash + 1)) + fileName;
+}
+
+std::string shippedModule(const std::string& fileName) {
+  std::string beside = besideProgram(fileName);
+  std::string installed = besideProgram(TOVALINDER_MODULE_DIR_FROM_PROGRAM "/" + fileName);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(beside, error) &&
+      std::filesystem::is_regular_file(installed, error))
+    return installed;
+  return beside;
 }
 
 } // namespace loader

@@ -70,4 +70,10 @@ private:
 // A file of this name in the running program's folder.
 std::string besideProgram(const std::string& fileName);
 
+// A module that ships with the running program: beside it (a build folder, an unpacked Windows
+// zip) or in the folder an installed program keeps its modules in (../lib/tovalinder/ from a
+// bin folder). The first of the two that exists; the one beside the program when neither does,
+// so that a failure to load names the first place looked in.
+std::string shippedModule(const std::string& fileName);
+
 } // namespace loader

@@ -4,7 +4,9 @@
 # written avatars with a real VRM loader (three.js, @pixiv/three-vrm), the viewer's browser test
 # opens the runner's pages in headless Chromium. Also
 # checks the formatting (clang-format) and runs clang-tidy's bug checks on the native build's
-# compile commands; any finding fails the run, after every test has run.
+# compile commands, and packs the Debian package and the Windows zip from the native and the
+# Windows builds and checks them as a user would use them (scripts/check-packages.sh); any
+# finding fails the run, after every test has run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --tests
@@ -26,4 +28,9 @@ for preset in native asan mingw; do
     bash scripts/check-tidy.sh build/native || status=1
   fi
 done
+echo "=== packages: packed from the native and Windows builds, checked as a user would"
+if ! { bash scripts/release.sh --from-builds build/native build/mingw &&
+  WINEPREFIX="$PWD/build/mingw/wineprefix" bash scripts/check-packages.sh build/packages; }; then
+  status=1
+fi
 exit $status

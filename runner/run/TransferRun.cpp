@@ -147,7 +147,7 @@ bool isTypableNumber(const std::string& text) {
 }
 
 std::string defaultPluginPath() {
-  return loader::besideProgram(TOVALINDER_PLUGIN_FILE_NAME);
+  return loader::shippedModule(TOVALINDER_PLUGIN_FILE_NAME);
 }
 
 void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRequest& request,

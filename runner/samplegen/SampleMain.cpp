@@ -26,6 +26,7 @@ const char kUsage[] =
     "  --morphs M     number of morph elements (default 5)\n"
     "  --layout L     readable, base64, binary (side file OUTPUT.<hash>.bin) or auto (default)\n"
     "  --dense        glTF: morph targets as plain arrays, never sparse\n"
+    "  --version      the tool's version\n"
     "\n"
     "glTF: the Source mesh \"Body\" with its morphs as targets, plus closed lips, and the\n"
     "edited copy with a new UV island round its new loop: in EDITED.glb (also named\n"
@@ -50,7 +51,7 @@ struct Arguments {
   int vertices = 0, morphs = 5;
   runner::DataLayout layout = runner::DataLayout::Automatic;
   std::string output, edited, objFolder;
-  bool dense = false, help = false;
+  bool dense = false, help = false, version = false;
 };
 
 // Answers false, with the reason on the standard error, for arguments it cannot use.
@@ -60,6 +61,8 @@ bool parse(int argc, char** argv, Arguments& a) {
     const bool hasValue = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       a.help = true;
+    } else if (arg == "--version") {
+      a.version = true;
     } else if (hasValue && ((arg == "--vertices" && number(argv[i + 1], a.vertices)) ||
                             (arg == "--morphs" && number(argv[i + 1], a.morphs)))) {
       ++i;
@@ -84,7 +87,7 @@ bool parse(int argc, char** argv, Arguments& a) {
       return false;
     }
   }
-  if (!a.help && a.output.empty() == a.objFolder.empty()) {
+  if (!a.help && !a.version && a.output.empty() == a.objFolder.empty()) {
     std::cerr << kUsage;
     return false;
   }
@@ -116,6 +119,10 @@ int main(int argc, char** argv) {
     return 2;
   if (arguments.help) {
     std::cout << kUsage;
+    return 0;
+  }
+  if (arguments.version) {
+    std::cout << "tovalinder-sample " << TOVALINDER_VERSION_TEXT << "\n";
     return 0;
   }
   try {
