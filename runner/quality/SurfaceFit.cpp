@@ -33,12 +33,20 @@ const double kLargestGain = 4.0;
 // are one; a vertex farther than kOffSurface from the fitted surface does not lie on it.
 const double kLevel = 1e-4;
 const double kOffSurface = 0.04;
+// A vertex that would take less of the fit than this keeps the blend outright.
+const double kLeastShare = 0.01;
 // Signs that the morph is not smooth round the point, on any axis: the triangle's corners spread
-// over more than kJump of the neighbourhood's range (the morph jumps across the triangle), or the
-// fit moves the blend by more than kBend times the corners' spread (the morph jumps or bends
-// beyond the triangle, and the fit would smear that over it).
+// over more than kJump of the neighbourhood's range (the morph jumps across the triangle); the
+// fit moves the blend by more than kBend times the corners' spread; or the neighbourhood spreads
+// over more than kWide times the corners' range and the best quadratic leaves more than kRough of
+// its variation unexplained (the morph jumps or bends beside the triangle, and the fit would
+// smear that over it).
 const double kJump = 0.75;
 const double kBend = 2.0;
+const double kWide = 4.0;
+const double kRough = 0.05;
+// Float rounding alone may move a value that every corner holds alike by this share of it.
+const double kRounding = 1e-6;
 
 struct Point {
   double x, y, z;
@@ -171,7 +179,7 @@ void SurfaceFit::grow(const Triangle& triangle, size_t rings) {
 }
 
 bool SurfaceFit::stencil(const Triangle& triangle, const double (&weight)[3], const Vec3& at,
-                         std::vector<StencilEntry>& entries) {
+                         std::vector<StencilEntry>& entries, FitSystem& system) {
   Chart chart;
   if (!chartOf(triangle, weight, chart) || !finite(at))
     return false;
@@ -179,7 +187,7 @@ bool SurfaceFit::stencil(const Triangle& triangle, const double (&weight)[3], co
   grow(triangle, 0);
   for (size_t rings = 1; rings <= kMostRings; ++rings) {
     grow(triangle, rings);
-    if (ring_.size() >= kFewestPoints && fit(chart, weight, above, entries))
+    if (ring_.size() >= kFewestPoints && fit(chart, weight, above, entries, system))
       return true;
   }
   return false;
@@ -212,7 +220,7 @@ double SurfaceFit::place(const Chart& chart) {
 
 // The fit over the neighbourhood gathered, appended; false where it is not sound.
 bool SurfaceFit::fit(const Chart& chart, const double (&weight)[3], double above,
-                     std::vector<StencilEntry>& entries) {
+                     std::vector<StencilEntry>& entries, FitSystem& system) {
   const double unit = place(chart);
   if (!(unit > 0))
     return false;
@@ -247,13 +255,15 @@ bool SurfaceFit::fit(const Chart& chart, const double (&weight)[3], double above
   if (!(gain <= kLargestGain))
     return false;
   const double share = onSurface(above * unit, height * unit);
-  if (!(share > 0))
+  if (!(share >= kLeastShare))
     return false;
   for (size_t j = 0; j < n; ++j) {
     const double mixed = share * a_[j] + (j < 3 ? (1 - share) * weight[j] : 0);
-    if (j < 3 || mixed != 0)
-      entries.push_back(StencilEntry{ring_[j], mixed});
+    entries.push_back(StencilEntry{ring_[j], mixed, u_[j], v_[j], w_[j]});
   }
+  for (int r = 0, i = 0; r < kTerms; ++r)
+    for (int c = 0; c <= r; ++c)
+      system.factor[i++] = m[r][c];
   return true;
 }
 
@@ -286,8 +296,43 @@ struct Bounds {
 
 } // namespace
 
+// The share of the offsets' weighted variation round the point that the best quadratic leaves
+// unexplained: near 0 for a smooth morph, large where it jumps or bends within the neighbourhood.
+double SurfaceFit::roughness(const StencilEntry* begin, const StencilEntry* end,
+                             const FitSystem& system, const Vec3* offsets) {
+  const Vec3& origin = offsets[static_cast<size_t>(begin->vertex)];
+  double moments[3][kTerms] = {}, sum[3] = {0, 0, 0}, squares = 0, weights = 0, b[kTerms];
+  for (const StencilEntry* e = begin; e != end; ++e) {
+    const Vec3& o = offsets[static_cast<size_t>(e->vertex)];
+    const double d[3] = {double(o.x) - origin.x, double(o.y) - origin.y, double(o.z) - origin.z};
+    terms(e->u, e->v, b);
+    for (int k = 0; k < 3; ++k) {
+      for (int r = 0; r < kTerms; ++r)
+        moments[k][r] += e->w * b[r] * d[k];
+      sum[k] += e->w * d[k];
+      squares += e->w * d[k] * d[k];
+    }
+    weights += e->w;
+  }
+  double l[kTerms][kTerms] = {};
+  for (int r = 0, i = 0; r < kTerms; ++r)
+    for (int c = 0; c <= r; ++c)
+      l[r][c] = system.factor[i++];
+  double explained = 0;
+  for (int k = 0; k < 3; ++k) {
+    double c[kTerms];
+    std::copy(moments[k], moments[k] + kTerms, c);
+    solve(l, c);
+    for (int r = 0; r < kTerms; ++r)
+      explained += c[r] * moments[k][r];
+  }
+  const double variation =
+      squares - (sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]) / weights;
+  return variation > 0 ? (squares - explained) / variation : 0;
+}
+
 Vec3 SurfaceFit::limitedValue(const StencilEntry* begin, const StencilEntry* end,
-                              const Vec3* offsets, const Vec3& linear) {
+                              const FitSystem& system, const Vec3* offsets, const Vec3& linear) {
   double sum[3] = {0, 0, 0};
   Bounds corners, all;
   for (const StencilEntry* e = begin; e != end; ++e) {
@@ -298,20 +343,22 @@ Vec3 SurfaceFit::limitedValue(const StencilEntry* begin, const StencilEntry* end
     if (e - begin < 3)
       corners.take(o);
   }
-  // Float rounding alone may move a value that every corner holds alike.
   const float blend[3] = {linear.x, linear.y, linear.z};
-  float fit[3];
-  bool sound = true;
+  const float fit[3] = {static_cast<float>(sum[0]), static_cast<float>(sum[1]),
+                        static_cast<float>(sum[2])};
+  bool sound =
+      double(fit[0]) * fit[0] + double(fit[1]) * fit[1] + double(fit[2]) * fit[2] <= all.longest;
+  bool wide = false;
   for (int k = 0; k < 3; ++k) {
-    fit[k] = static_cast<float>(sum[k]);
-    const double change = std::fabs(double(fit[k]) - blend[k]);
-    const double rounding = 1e-6 * (std::fabs(double(blend[k])) + all.spread(k));
+    const double rounding = kRounding * (std::fabs(double(blend[k])) + all.spread(k));
     sound = sound && fit[k] >= all.low[k] && fit[k] <= all.high[k] &&
             !(corners.spread(k) > kJump * all.spread(k)) &&
-            change <= kBend * corners.spread(k) + rounding;
+            std::fabs(double(fit[k]) - blend[k]) <= kBend * corners.spread(k) + rounding;
+    wide = wide || all.spread(k) > kWide * corners.spread(k) + rounding;
   }
-  sound = sound && double(fit[0]) * fit[0] + double(fit[1]) * fit[1] + double(fit[2]) * fit[2] <=
-                       all.longest;
+  // Only where the neighbourhood spreads much wider than the corners can a jump or a bend hide
+  // from the checks above: only there is the fit's own miss measured.
+  sound = sound && !(wide && roughness(begin, end, system, offsets) > kRough);
   return sound ? Vec3{fit[0], fit[1], fit[2]} : linear;
 }
 

@@ -20,8 +20,14 @@
 namespace quality {
 
 struct StencilEntry {
-  int vertex; // a Source vertex
-  double weight;
+  int vertex;     // a Source vertex
+  double weight;  // in the fitted value
+  double u, v, w; // the vertex's place in the fit's plane and its weight in the fit
+};
+
+// The fit's normal equations, factored (the lower half, row by row).
+struct FitSystem {
+  double factor[21];
 };
 
 class SurfaceFit {
@@ -29,28 +35,31 @@ public:
   SurfaceFit(const std::vector<Vec3>& positions, const std::vector<Triangle>& triangles);
 
   // Appends the stencil for the vertex at `at` whose closest point is that of the triangle (one of
-  // those the fit was made with) with the given barycentric weights (summing to 1), and returns
-  // true; returns false and appends nothing where the vertex keeps the blend. The triangle's
-  // corners come first; each Source vertex appears once; the weights sum to 1 up to rounding.
-  // Keeps scratch marks: not for use from two threads at once.
+  // those the fit was made with) with the given barycentric weights (summing to 1), sets the
+  // fit's system, and returns true; returns false and appends nothing where the vertex keeps the
+  // blend. The triangle's corners come first; each Source vertex of the neighbourhood appears
+  // once; the weights sum to 1 up to rounding. Keeps scratch marks: not for use from two threads
+  // at once.
   bool stencil(const Triangle& triangle, const double (&weight)[3], const Vec3& at,
-               std::vector<StencilEntry>& entries);
+               std::vector<StencilEntry>& entries, FitSystem& system);
 
   // The stencil's value for one element (offsets by Source vertex, each one present), limited
   // so that no fit makes an offset its neighbourhood does not have: `linear` (the barycentric
   // value) instead where the fitted value is not finite, leaves the range of the neighbourhood's
   // offsets on some axis or is longer than the longest of them, or where the morph is not smooth
-  // round the point (it jumps or bends across or beside the triangle).
-  static Vec3 limitedValue(const StencilEntry* begin, const StencilEntry* end, const Vec3* offsets,
-                           const Vec3& linear);
+  // round the point (it jumps or bends across or beside the triangle). `system` is the stencil's.
+  static Vec3 limitedValue(const StencilEntry* begin, const StencilEntry* end,
+                           const FitSystem& system, const Vec3* offsets, const Vec3& linear);
 
 private:
+  static double roughness(const StencilEntry* begin, const StencilEntry* end,
+                          const FitSystem& system, const Vec3* offsets);
   struct Chart;
   bool chartOf(const Triangle& triangle, const double (&weight)[3], Chart& chart) const;
   void grow(const Triangle& triangle, size_t rings);
   double place(const Chart& chart);
   bool fit(const Chart& chart, const double (&weight)[3], double above,
-           std::vector<StencilEntry>& entries);
+           std::vector<StencilEntry>& entries, FitSystem& system);
   static double onSurface(double above, double height);
 
   const std::vector<Vec3>& positions_;

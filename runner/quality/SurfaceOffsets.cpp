@@ -26,6 +26,7 @@ SurfaceOffsets::SurfaceOffsets(const AddedVertexQuestion& question)
   origin_.assign(vertices_.size(), OffsetOrigin::Kept);
   projection_.resize(vertices_.size());
   stencilStart_.assign(vertices_.size() + 1, 0);
+  systemOf_.assign(vertices_.size(), -1);
   sourceCount_ = question.source.positions.size();
   graph_ = std::make_unique<EdgeGraph>(question.destination);
   project(question, *graph_);
@@ -71,8 +72,12 @@ void SurfaceOffsets::project(const AddedVertexQuestion& question, const EdgeGrap
     Projection& p = projection_[i];
     for (int c = 0; c < 3; ++c)
       p.corner[c] = tree.triangle(on.triangle).corner[c], p.weight[c] = on.weight[c];
-    if (fit && fit->stencil(tree.triangle(on.triangle), on.weight, seek, stencil_))
+    FitSystem system;
+    if (fit && fit->stencil(tree.triangle(on.triangle), on.weight, seek, stencil_, system)) {
       stencilStart_[i + 1] = stencil_.size();
+      systemOf_[i] = static_cast<int>(systems_.size());
+      systems_.push_back(system);
+    }
   }
 }
 
@@ -110,9 +115,11 @@ void SurfaceOffsets::offsetsFor(const std::vector<Vec3>& sourceOffsets,
     const Vec3 linear{static_cast<float>(sum[0]), static_cast<float>(sum[1]),
                       static_cast<float>(sum[2])};
     values[static_cast<size_t>(vertices_[i])] =
-        fitted(i) ? SurfaceFit::limitedValue(stencil_.data() + stencilStart_[i],
-                                             stencil_.data() + stencilStart_[i + 1], at, linear)
-                  : linear;
+        fitted(i)
+            ? SurfaceFit::limitedValue(stencil_.data() + stencilStart_[i],
+                                       stencil_.data() + stencilStart_[i + 1],
+                                       systems_[static_cast<size_t>(systemOf_[i])], at, linear)
+            : linear;
   }
   harmonic_->fill(values);
   offsets.resize(std::max(offsets.size(), n));

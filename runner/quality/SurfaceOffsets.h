@@ -67,6 +67,8 @@ private:
   std::vector<Projection> projection_; // by entry of vertices_, for those on the surface
   std::vector<size_t> stencilStart_;   // entry i's fit: stencil_[stencilStart_[i]] up to [i + 1]
   std::vector<StencilEntry> stencil_;
+  std::vector<int> systemOf_; // by entry of vertices_: its fit's system in systems_, or -1
+  std::vector<FitSystem> systems_;
   size_t sourceCount_ = 0;
   std::unique_ptr<EdgeGraph> graph_;
   std::vector<Role> roles_; // by Destination vertex, for the harmonic fill
