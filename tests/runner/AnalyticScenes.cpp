@@ -274,7 +274,8 @@ Point fieldAt(Field field, const Point& p, const Point& focus) {
   }
   case Field::Cut: { // on the side x > 0 only, at full strength up to the cut
     const double s = p[0] > 0 ? 1 : 0;
-    return Point{0.03 * s * (1 + p[1]), 0.05 * s * std::cos(2 * p[1]), 0.04 * s};
+    return Point{0.03 * s * (1 + p[1]), 0.05 * s * std::cos(2 * p[1]),
+                 0.04 * s * (1 + p[0] - p[1])};
   }
   default: { // a ridge along x = 0.11, falling off linearly to nothing 0.3 away
     const double s = std::fmax(0.0, 1 - std::fabs(p[0] - 0.11) / 0.3);
