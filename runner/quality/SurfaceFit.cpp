@@ -259,7 +259,8 @@ bool SurfaceFit::fit(const Chart& chart, const double (&weight)[3], double above
     return false;
   for (size_t j = 0; j < n; ++j) {
     const double mixed = share * a_[j] + (j < 3 ? (1 - share) * weight[j] : 0);
-    entries.push_back(StencilEntry{ring_[j], mixed, u_[j], v_[j], w_[j]});
+    entries.push_back(StencilEntry{ring_[j], static_cast<float>(u_[j]), static_cast<float>(v_[j]),
+                                   static_cast<float>(w_[j]), mixed});
   }
   for (int r = 0, i = 0; r < kTerms; ++r)
     for (int c = 0; c <= r; ++c)

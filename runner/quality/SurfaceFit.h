@@ -20,9 +20,9 @@
 namespace quality {
 
 struct StencilEntry {
-  int vertex;     // a Source vertex
-  double weight;  // in the fitted value
-  double u, v, w; // the vertex's place in the fit's plane and its weight in the fit
+  int vertex;    // a Source vertex
+  float u, v, w; // its place in the fit's plane and its weight in the fit (for the check only)
+  double weight; // in the fitted value
 };
 
 // The fit's normal equations, factored (the lower half, row by row).
