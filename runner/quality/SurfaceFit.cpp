@@ -30,7 +30,8 @@ const double kSmallestPivot = 1e-6;
 // and any roughness: the fit is ill-conditioned there.
 const double kLargestGain = 4.0;
 // Heights, in units of the neighbourhood's size: below kLevel the fitted surface and the triangle
-// are one; a vertex farther than kOffSurface from the fitted surface does not lie on it.
+// are one; a vertex farther than kOffSurface from the fitted surface takes less of the fit, and
+// none beyond twice that.
 const double kLevel = 1e-4;
 const double kOffSurface = 0.04;
 // A vertex that would take less of the fit than this keeps the blend outright.
