@@ -3,9 +3,12 @@
 // edge loop between every two rows (as many added vertices again, each loop a region of its
 // own), with e elements; once with the loops on the Source surface (closest points), once with
 // them lifted off it (harmonic solve). Both stages run once, in this process, one after the other.
-// --quick: the small size only.
+// Then the mode's offsets alone on plain arrays, for all elements, with the fit of the morph and
+// with the closest triangle's blend only: what the fit costs. --quick: the small size only.
+#include "HostObjects.h"
 #include "Scenes.h"
 #include "SurfaceMode.h"
+#include "SurfaceOffsets.h"
 #include "host/HostTable.h"
 
 #include <cmath>
@@ -70,6 +73,34 @@ runner::TransferOutcome outcomeOf(const scenes::Instance& instance, const Transf
   return outcome;
 }
 
+// The mode's offsets for every element on plain arrays (plan, then each element), with or without
+// the fit; the seconds, and how many vertices have a fit.
+double offsetsAlone(const runner::TransferOutcome& outcome, bool fit, size_t& fitted) {
+  const double start = cpuSeconds();
+  const quality::PolygonMesh source = runner::polygonMeshOf(*outcome.source);
+  const quality::PolygonMesh destination = runner::polygonMeshOf(*outcome.destination);
+  std::vector<char> added(destination.positions.size(), 0);
+  for (size_t v = 0; v < added.size(); ++v)
+    added[v] = outcome.correspondence.fate[v] == runner::VertexFate::Interpolated;
+  quality::AddedVertexQuestion question{source, destination, outcome.correspondence.sourceVertex,
+                                        added};
+  question.fit = fit;
+  const quality::SurfaceOffsets plan(question);
+  std::vector<quality::Vec3> sourceOffsets(source.positions.size()), offsets;
+  for (const runner::ElementOutcome& element : outcome.elements) {
+    const std::vector<quality::Vec3> moved = runner::pointsOf(*element.oldElement);
+    for (size_t s = 0; s < sourceOffsets.size() && s < moved.size(); ++s)
+      sourceOffsets[s] =
+          quality::Vec3{moved[s].x - source.positions[s].x, moved[s].y - source.positions[s].y,
+                        moved[s].z - source.positions[s].z};
+    plan.offsetsFor(sourceOffsets, offsets);
+  }
+  fitted = 0;
+  for (size_t i = 0; i < plan.vertices().size(); ++i)
+    fitted += plan.fitted(i);
+  return cpuSeconds() - start;
+}
+
 void runCase(int side, int elements, float lift) {
   const scenes::Scene scene = loopsEverywhere(side, elements, lift);
   transferSettings() = scene.settings;
@@ -88,6 +119,11 @@ void runCase(int side, int elements, float lift) {
               "(%d from the surface, %d harmonic, %d kept) | x%.2f\n",
               side * side, scene.destination.vertices.size() - scene.source.vertices.size(),
               elements, plugin, surface, a.fromSurface, a.harmonic, a.kept, surface / plugin);
+  size_t fitted = 0, none = 0;
+  const double blend = offsetsAlone(outcome, false, none);
+  const double fit = offsetsAlone(outcome, true, fitted);
+  std::printf("%31s offsets alone: blend only %8.3f s | with the fit %8.3f s (%zu fitted)\n", "",
+              blend, fit, fitted);
 }
 
 } // namespace

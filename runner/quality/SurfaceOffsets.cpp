@@ -25,6 +25,9 @@ SurfaceOffsets::SurfaceOffsets(const AddedVertexQuestion& question)
       vertices_.push_back(static_cast<int>(v));
   origin_.assign(vertices_.size(), OffsetOrigin::Kept);
   projection_.resize(vertices_.size());
+  stencilStart_.assign(vertices_.size() + 1, 0);
+  systemOf_.assign(vertices_.size(), -1);
+  sourceCount_ = question.source.positions.size();
   graph_ = std::make_unique<EdgeGraph>(question.destination);
   project(question, *graph_);
 
@@ -50,7 +53,11 @@ SurfaceOffsets::~SurfaceOffsets() = default;
 void SurfaceOffsets::project(const AddedVertexQuestion& question, const EdgeGraph& graph) {
   const std::vector<Triangle> triangles = triangulateFaces(question.source);
   const TriangleTree tree(question.source.positions, triangles);
+  std::unique_ptr<SurfaceFit> fit;
+  if (question.fit)
+    fit = std::make_unique<SurfaceFit>(question.source.positions, triangles);
   for (size_t i = 0; i < vertices_.size(); ++i) {
+    stencilStart_[i + 1] = stencilStart_[i] = stencil_.size();
     const int v = vertices_[i];
     Vec3 seek = question.destination.positions[static_cast<size_t>(v)];
     if (question.mirror)
@@ -65,6 +72,12 @@ void SurfaceOffsets::project(const AddedVertexQuestion& question, const EdgeGrap
     Projection& p = projection_[i];
     for (int c = 0; c < 3; ++c)
       p.corner[c] = tree.triangle(on.triangle).corner[c], p.weight[c] = on.weight[c];
+    FitSystem system;
+    if (fit && fit->stencil(tree.triangle(on.triangle), on.weight, seek, stencil_, system)) {
+      stencilStart_[i + 1] = stencil_.size();
+      systemOf_[i] = static_cast<int>(systems_.size());
+      systems_.push_back(system);
+    }
   }
 }
 
@@ -82,6 +95,14 @@ void SurfaceOffsets::offsetsFor(const std::vector<Vec3>& sourceOffsets,
   for (size_t v = 0; v < n && v < sourceVertex_.size(); ++v)
     if (sourceVertex_[v] >= 0)
       values[v] = offsetAt(sourceOffsets, sourceVertex_[v]);
+  // The stencils read every Source vertex's offset: those past the element's end have none.
+  std::vector<Vec3> padded;
+  const Vec3* at = sourceOffsets.data();
+  if (sourceOffsets.size() < sourceCount_ && !stencil_.empty()) {
+    padded = sourceOffsets;
+    padded.resize(sourceCount_, Vec3{0, 0, 0});
+    at = padded.data();
+  }
   for (size_t i = 0; i < vertices_.size(); ++i) {
     if (origin_[i] != OffsetOrigin::Surface)
       continue;
@@ -91,8 +112,14 @@ void SurfaceOffsets::offsetsFor(const std::vector<Vec3>& sourceOffsets,
       const double w = projection_[i].weight[c];
       sum[0] += w * o.x, sum[1] += w * o.y, sum[2] += w * o.z;
     }
+    const Vec3 linear{static_cast<float>(sum[0]), static_cast<float>(sum[1]),
+                      static_cast<float>(sum[2])};
     values[static_cast<size_t>(vertices_[i])] =
-        Vec3{static_cast<float>(sum[0]), static_cast<float>(sum[1]), static_cast<float>(sum[2])};
+        fitted(i)
+            ? SurfaceFit::limitedValue(stencil_.data() + stencilStart_[i],
+                                       stencil_.data() + stencilStart_[i + 1],
+                                       systems_[static_cast<size_t>(systemOf_[i])], at, linear)
+            : linear;
   }
   harmonic_->fill(values);
   offsets.resize(std::max(offsets.size(), n));

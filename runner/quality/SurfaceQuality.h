@@ -1,9 +1,11 @@
 // Offsets for the vertices an edit added, taken from the Source surface instead of a blend of
 // the surrounding matched vertices: each added vertex takes the Source morph at its closest point
-// of the Source surface (faces triangulated, barycentric weights over the closest triangle);
-// where the edit built away from that surface, the vertex takes a harmonic interpolation of its
-// neighbours' offsets instead. Everything works on plain arrays (positions, polygons, offsets),
-// so any mesh format can use it. Relies on Eigen for the sparse solve, nothing else.
+// of the Source surface (faces triangulated), from a quadratic fit of the morph round that point
+// where the morph and the surface there allow one, else the barycentric blend over the closest
+// triangle; where the edit built away from that surface, the vertex takes a harmonic
+// interpolation of its neighbours' offsets instead. Everything works on plain arrays (positions,
+// polygons, offsets), so any mesh format can use it. Relies on Eigen for the sparse solve,
+// nothing else.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,9 @@
 #include "AnalyticScenes.h"
 
 #include "DocumentFile.h"
+#include "ObjReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -184,6 +186,67 @@ Mesh splitSeam(const Mesh& source, int column) {
   return mesh;
 }
 
+// The corners of the mesh's bounding box.
+std::pair<Point, Point> boundsOf(const Mesh& mesh) {
+  Point low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
+  for (const Point& p : mesh.positions)
+    for (size_t k = 0; k < 3; ++k)
+      low[k] = std::min(low[k], p[k]), high[k] = std::max(high[k], p[k]);
+  return {low, high};
+}
+
+using Edge = std::pair<int, int>;
+
+Edge edgeOf(int a, int b) {
+  return {std::min(a, b), std::max(a, b)};
+}
+
+// For each edge, the corners facing it in the triangles that have it (one entry per face that has
+// the edge, -1 for faces other than triangles).
+std::map<Edge, std::vector<int>> facingCorners(const Mesh& mesh) {
+  std::map<Edge, std::vector<int>> facing;
+  for (const std::vector<int>& face : mesh.faces)
+    for (size_t e = 0; e < face.size(); ++e)
+      facing[edgeOf(face[e], face[(e + 1) % face.size()])].push_back(
+          face.size() == 3 ? face[(e + 2) % 3] : -1);
+  return facing;
+}
+
+// The far corner of the triangle across edge ab from the one whose far corner is c; -1 where
+// there is no such triangle.
+int cornerAcross(const std::map<Edge, std::vector<int>>& facing, int a, int b, int c) {
+  const auto it = facing.find(edgeOf(a, b));
+  if (it == facing.end() || it->second.size() != 2 || it->second[0] < 0 || it->second[1] < 0)
+    return -1;
+  return it->second[0] == c ? it->second[1] : it->second[0];
+}
+
+// The new point on an edge: its midpoint where the subdivision is flat; where it is smooth, the
+// butterfly rule (N. Dyn, D. Levin, J. Gregory, A butterfly subdivision scheme for surface
+// interpolation with tension control, ACM TOG 9, 1990): 1/2 (a + b) + 1/8 (c + d) - 1/16 (the
+// four wing corners), which puts it on a smooth surface through the old vertices; the midpoint
+// where the edge lacks one of those triangles.
+Point edgePoint(const Mesh& mesh, const Edge& edge, const std::map<Edge, std::vector<int>>& facing,
+                bool smooth) {
+  const int a = edge.first, b = edge.second;
+  auto at = [&](int v) -> const Point& { return mesh.positions[static_cast<size_t>(v)]; };
+  Point p{(at(a)[0] + at(b)[0]) / 2, (at(a)[1] + at(b)[1]) / 2, (at(a)[2] + at(b)[2]) / 2};
+  const std::vector<int>& far = facing.at(edge);
+  if (!smooth || far.size() != 2 || far[0] < 0 || far[1] < 0)
+    return p;
+  const int c = far[0], d = far[1];
+  const int wings[4] = {cornerAcross(facing, a, c, b), cornerAcross(facing, b, c, a),
+                        cornerAcross(facing, a, d, b), cornerAcross(facing, b, d, a)};
+  if (std::find(std::begin(wings), std::end(wings), -1) != std::end(wings))
+    return p;
+  for (size_t k = 0; k < 3; ++k) {
+    p[k] += (at(c)[k] + at(d)[k]) / 8;
+    for (int w : wings)
+      p[k] -= at(w)[k] / 16;
+  }
+  return p;
+}
+
 void fill(sim::Object& object, const Mesh& mesh, const std::vector<Point>& positions) {
   for (const Point& p : positions)
     object.addVertex(static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2]));
@@ -193,10 +256,39 @@ void fill(sim::Object& object, const Mesh& mesh, const std::vector<Point>& posit
     object.addFace(face);
 }
 
+// The field in its own units.
+Point fieldAt(Field field, const Point& p, const Point& focus) {
+  switch (field) {
+  case Field::Bump: { // a smooth bump, mostly outwards, round a point of the sheet
+    const double dx = p[0] - focus[0], dy = p[1] - focus[1], dz = p[2] - focus[2];
+    const double g = std::exp(-(dx * dx + dy * dy + dz * dz) / (2 * 0.25 * 0.25));
+    return Point{0.02 * g, -0.01 * g, 0.12 * g};
+  }
+  case Field::Swell: { // a broad swell of the whole sheet
+    const double s = 1 + 0.3 * p[0] - 0.2 * p[1];
+    return Point{0.04 * p[0] * s, 0.03 * p[1] * s, 0.08 * (1 - 0.2 * (p[0] * p[0] + p[1] * p[1]))};
+  }
+  case Field::OneSided: { // on the side x > 0 only, fading in over a band
+    const double t = std::fmin(std::fmax(p[0] / 0.4, 0.0), 1.0), s = t * t * (3 - 2 * t);
+    return Point{0.03 * s, 0.05 * s * std::cos(2 * p[1]), 0.04 * s};
+  }
+  case Field::Cut: { // on the side x > 0 only, at full strength up to the cut
+    const double s = p[0] > 0 ? 1 : 0;
+    return Point{0.03 * s * (1 + p[1]), 0.05 * s * std::cos(2 * p[1]),
+                 0.04 * s * (1 + p[0] - p[1])};
+  }
+  default: { // a ridge along x = 0.11, falling off linearly to nothing 0.3 away
+    const double s = std::fmax(0.0, 1 - std::fabs(p[0] - 0.11) / 0.3);
+    return Point{0.01 * s, 0.02 * s, 0.06 * s};
+  }
+  }
+}
+
 } // namespace
 
 std::string nameOf(Field field) {
-  return field == Field::Bump ? "bump" : field == Field::Swell ? "swell" : "oneSided";
+  const char* const names[] = {"bump", "swell", "oneSided", "cut", "crease"};
+  return names[static_cast<int>(field)];
 }
 
 std::string nameOf(Edit edit) {
@@ -212,22 +304,12 @@ std::string nameOf(Edit edit) {
   }
 }
 
-Point offsetAt(Field field, const Point& p) {
-  switch (field) {
-  case Field::Bump: { // a smooth bump, mostly outwards, round a point of the sheet
-    const double dx = p[0] - 0.15, dy = p[1] + 0.05, dz = p[2] - 0.2;
-    const double g = std::exp(-(dx * dx + dy * dy + dz * dz) / (2 * 0.25 * 0.25));
-    return Point{0.02 * g, -0.01 * g, 0.12 * g};
-  }
-  case Field::Swell: { // a broad swell of the whole sheet
-    const double s = 1 + 0.3 * p[0] - 0.2 * p[1];
-    return Point{0.04 * p[0] * s, 0.03 * p[1] * s, 0.08 * (1 - 0.2 * (p[0] * p[0] + p[1] * p[1]))};
-  }
-  default: { // on the side x > 0 only, fading in over a band
-    const double t = std::fmin(std::fmax(p[0] / 0.4, 0.0), 1.0), s = t * t * (3 - 2 * t);
-    return Point{0.03 * s, 0.05 * s * std::cos(2 * p[1]), 0.04 * s};
-  }
-  }
+Point offsetAt(Field field, const Point& p, const Frame& frame) {
+  Point q;
+  for (size_t k = 0; k < 3; ++k)
+    q[k] = (p[k] - frame.centre[k]) / frame.scale;
+  const Point o = fieldAt(field, q, frame.focus);
+  return Point{frame.scale * o[0], frame.scale * o[1], frame.scale * o[2]};
 }
 
 Mesh sourceSheet() {
@@ -256,21 +338,126 @@ Mesh edited(const Mesh& source, Edit edit) {
 
 void buildDocument(sim::Document& document, Field field, Edit edit) {
   const Mesh source = sourceSheet();
+  buildDocument(document, source, edited(source, edit), field, Frame{});
+}
+
+void buildDocument(sim::Document& document, const Mesh& source, const Mesh& destination,
+                   Field field, const Frame& frame) {
   sim::Object* sheet = document.addObject("Sheet");
   fill(*sheet, source, source.positions);
   sheet->selected = 1;
   std::vector<Point> moved;
   for (const Point& p : source.positions) {
-    const Point o = offsetAt(field, p);
+    const Point o = offsetAt(field, p, frame);
     moved.push_back(Point{p[0] + o[0], p[1] + o[1], p[2] + o[2]});
   }
   sim::Object* element = document.addObject("elem:" + nameOf(field) + "-Sheet");
   fill(*element, source, moved);
   element->depth = 1;
-  const Mesh destination = edited(source, edit);
   sim::Object* copy = document.addObject("SheetEdited");
   fill(*copy, destination, destination.positions);
   copy->selected = 1;
+}
+
+Mesh readModel(const std::string& path) {
+  const runner::obj::Mesh file =
+      runner::obj::readMesh(path, runner::obj::ReadOptions{runner::obj::ReadPart::Mesh, false});
+  Mesh mesh;
+  for (int v = 0; v < file.vertexCount(); ++v) {
+    const float* p = &file.positions[3 * static_cast<size_t>(v)];
+    addVertex(mesh, Point{p[0], p[1], p[2]}, static_cast<MQDWORD>(v + 1));
+  }
+  for (int f = 0; f < file.faceCount(); ++f)
+    mesh.faces.emplace_back(
+        file.cornerVertex.begin() + static_cast<std::ptrdiff_t>(file.faceStart[f]),
+        file.cornerVertex.begin() + static_cast<std::ptrdiff_t>(file.faceStart[f + 1]));
+  return mesh;
+}
+
+Mesh subdividedAround(const Mesh& source, const Point& centre, double radius, bool smooth) {
+  Mesh mesh = source;
+  mesh.faces.clear();
+  const std::map<Edge, std::vector<int>> facing = facingCorners(source);
+  std::map<Edge, int> split;
+  MQDWORD next = kNewIds;
+  auto middle = [&](int a, int b) {
+    const Edge edge = edgeOf(a, b);
+    if (auto it = split.find(edge); it != split.end())
+      return it->second;
+    return split[edge] = addVertex(mesh, edgePoint(source, edge, facing, smooth), next++);
+  };
+  auto inside = [&](const std::vector<int>& face) {
+    return (face.size() == 3 || face.size() == 4) &&
+           std::all_of(face.begin(), face.end(), [&](int v) {
+             const Point& p = source.positions[static_cast<size_t>(v)];
+             const double d[3] = {p[0] - centre[0], p[1] - centre[1], p[2] - centre[2]};
+             return d[0] * d[0] + d[1] * d[1] + d[2] * d[2] <= radius * radius;
+           });
+  };
+  std::vector<std::vector<int>> beside;
+  for (const std::vector<int>& face : source.faces) {
+    if (!inside(face)) {
+      beside.push_back(face);
+      continue;
+    }
+    const size_t n = face.size();
+    std::vector<int> m(n);
+    for (size_t e = 0; e < n; ++e)
+      m[e] = middle(face[e], face[(e + 1) % n]);
+    if (n == 3) {
+      mesh.faces.push_back({face[0], m[0], m[2]});
+      mesh.faces.push_back({m[0], face[1], m[1]});
+      mesh.faces.push_back({m[2], m[1], face[2]});
+      mesh.faces.push_back({m[0], m[1], m[2]});
+      continue;
+    }
+    Point mean{0, 0, 0};
+    for (int v : face)
+      for (size_t k = 0; k < 3; ++k)
+        mean[k] += source.positions[static_cast<size_t>(v)][k] / 4;
+    const int middlePoint = addVertex(mesh, mean, next++);
+    for (size_t e = 0; e < 4; ++e)
+      mesh.faces.push_back({face[e], m[e], middlePoint, m[(e + 3) % 4]});
+  }
+  for (const std::vector<int>& face : beside) {
+    std::vector<int> points;
+    for (size_t e = 0; e < face.size(); ++e) {
+      points.push_back(face[e]);
+      if (auto it = split.find(edgeOf(face[e], face[(e + 1) % face.size()])); it != split.end())
+        points.push_back(it->second);
+    }
+    mesh.faces.push_back(points);
+  }
+  return mesh;
+}
+
+double sizeOf(const Mesh& mesh) {
+  const auto [low, high] = boundsOf(mesh);
+  double sum = 0;
+  for (size_t k = 0; k < 3; ++k)
+    sum += (high[k] - low[k]) * (high[k] - low[k]);
+  return std::sqrt(sum);
+}
+
+Frame frameOf(const Mesh& mesh, const Point& focusNear) {
+  const auto [low, high] = boundsOf(mesh);
+  Frame frame;
+  frame.scale = 0;
+  for (size_t k = 0; k < 3; ++k) {
+    frame.centre[k] = (low[k] + high[k]) / 2;
+    frame.scale = std::max(frame.scale, (high[k] - low[k]) / 2);
+  }
+  auto distance = [&](const Point& p) {
+    return (p[0] - focusNear[0]) * (p[0] - focusNear[0]) +
+           (p[1] - focusNear[1]) * (p[1] - focusNear[1]) +
+           (p[2] - focusNear[2]) * (p[2] - focusNear[2]);
+  };
+  const Point& focus =
+      *std::min_element(mesh.positions.begin(), mesh.positions.end(),
+                        [&](const Point& a, const Point& b) { return distance(a) < distance(b); });
+  for (size_t k = 0; k < 3; ++k)
+    frame.focus[k] = (focus[k] - frame.centre[k]) / frame.scale;
+  return frame;
 }
 
 void writeDocumentFile(const std::string& path, Field field, Edit edit) {
