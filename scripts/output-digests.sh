@@ -7,6 +7,9 @@
 # --big adds the generated 100k x 50 document (binary layout), a 20k readable document paired by
 # position and a 25k x 100 glTF pair. Reports are kept with their times, host call counts and
 # folders taken out, so that only what a run found and did is compared.
+# OUT/values.txt digests what each document holds, whatever its layout (scripts/
+# document-values.py): where a change is to the side files' layout alone (blocks shared), it
+# stays the same while digests.txt names other side files.
 set -euo pipefail
 usage() { echo "usage: $0 BIN_DIR OUT_DIR [--big]" >&2; exit 2; }
 [ $# -ge 2 ] || usage
@@ -91,5 +94,9 @@ if [ "$big" = --big ]; then
   strip_report wide.report.json
 fi
 
-find . -type f ! -name digests.txt -print0 | sort -z | xargs -0 sha256sum >digests.txt
-echo "$(wc -l <digests.txt) files in $out/digests.txt"
+find . -type f ! -name digests.txt ! -name values.txt -print0 | sort -z | xargs -0 sha256sum \
+  >digests.txt
+find . -name '*.json' ! -name '*.report.json' -print0 | sort -z |
+  xargs -0 python3 "$here/scripts/document-values.py" >values.txt
+echo "$(wc -l <digests.txt) files in $out/digests.txt, $(wc -l <values.txt) documents' values in" \
+  "$out/values.txt"

@@ -151,9 +151,10 @@ void DocumentText::block(const ColumnData& column) {
   text_ += std::string("{\"type\": \"") + typeName(column.type) +
            "\", \"count\": " + std::to_string(column.count);
   if (layout_ == DataLayout::SideFile) {
-    text_ += ", \"offset\": " + std::to_string(sideBytes_) + "}";
-    side_->write(static_cast<const char*>(column.data), static_cast<std::streamsize>(bytes));
-    sideBytes_ += bytes;
+    const BlockPlace& place = plan_->place(blocksPlaced_++);
+    text_ += ", \"offset\": " + std::to_string(place.offset) + "}";
+    if (place.written)
+      side_->write(static_cast<const char*>(column.data), static_cast<std::streamsize>(bytes));
   } else {
     text_ += ", \"base64\": \"";
     appendBase64(text_, static_cast<const unsigned char*>(column.data), bytes);

@@ -5,6 +5,7 @@
 
 #include "DocumentFile.h"
 #include "ObjectColumns.h"
+#include "SideFilePlan.h"
 
 #include <ostream>
 #include <string>
@@ -13,12 +14,13 @@ namespace runner {
 
 class DocumentText {
 public:
-  // side: where side-file blocks go (the SideFile layout only). values: how many numbers the
-  // document holds in all, for progress.
+  // side: where side-file blocks go (the SideFile layout only), at the places `plan` gives them.
+  // values: how many numbers the document holds in all, for progress.
   DocumentText(std::ostream& json, std::ostream* side, DataLayout layout,
-               const FileProgress& progress, std::uint64_t progressTotal)
+               const FileProgress& progress, std::uint64_t progressTotal,
+               const SideFilePlan* plan = nullptr)
       : json_(json), side_(side), layout_(layout), progress_(progress),
-        progressTotal_(progressTotal) {}
+        progressTotal_(progressTotal), plan_(plan) {}
 
   void head(const std::string& sideFileName, std::uint64_t sideBytes);
   void slot(const sim::Object* object, bool last);
@@ -41,7 +43,8 @@ private:
   DataLayout layout_;
   const FileProgress& progress_;
   std::uint64_t progressTotal_, progressDone_ = 0;
-  std::uint64_t sideBytes_ = 0;
+  const SideFilePlan* plan_;
+  size_t blocksPlaced_ = 0;
   std::string text_;
   ObjectColumns columns_;
 };

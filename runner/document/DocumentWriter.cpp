@@ -1,5 +1,5 @@
-// Writing document files as one commit. In the side-file layout the blocks' bytes are hashed
-// first, naming the side file; it is written and committed under that name, then the JSON that
+// Writing document files as one commit. In the side-file layout the blocks are placed and their
+// bytes hashed first, naming the side file; it is written and committed under that name, then the JSON that
 // names it is renamed over the target: the one moment the document changes. Side files that no
 // longer serve are removed after, while the folder's other writers wait.
 #include "AtomicFile.h"
@@ -7,11 +7,9 @@
 #include "DirectoryLock.h"
 #include "DocumentFile.h"
 #include "DocumentText.h"
+#include "SideFilePlan.h"
 #include "SideFiles.h"
 #include "WriteSteps.h"
-
-#define XXH_INLINE_ALL
-#include <xxhash.h>
 
 #include <cerrno>
 #include <cstring>
@@ -47,28 +45,24 @@ std::string errorText(int error) {
   return std::generic_category().message(error);
 }
 
-// Every value of the document, and in the side-file layout the hash and size of its blocks.
+// How many values the document holds in all (for progress), and in the side-file layout where
+// each block goes.
 struct Blocks {
-  std::uint64_t values = 0, bytes = 0, hash = 0;
+  std::uint64_t values = 0;
+  SideFilePlan plan;
 };
 
-Blocks measure(const sim::Document& document, bool readable, bool hash) {
-  Blocks blocks;
-  XXH3_state_t state;
-  XXH3_64bits_reset(&state);
+void measure(const sim::Document& document, bool readable, bool sideLayout, Blocks& blocks) {
   ObjectColumns columns;
   for (const sim::Object* object : document.objects()) {
     collectColumns(*object, readable, columns);
     for (const auto* list : {&columns.vertices, &columns.faces})
       for (const ColumnData& column : *list) {
         blocks.values += column.count;
-        blocks.bytes += column.count * 4;
-        if (hash)
-          XXH3_64bits_update(&state, column.data, column.count * 4);
+        if (sideLayout)
+          blocks.plan.add(column);
       }
   }
-  blocks.hash = XXH3_64bits_digest(&state);
-  return blocks;
 }
 
 // Places a marker; answers its ticket in the record of files a signal removes.
@@ -144,13 +138,14 @@ void PairWrite::write() {
   const bool sideLayout = layout_ == DataLayout::SideFile;
   const bool readable = layout_ == DataLayout::Readable;
   writeStep("measure");
-  const Blocks blocks = measure(document_, readable, sideLayout);
+  Blocks blocks;
+  measure(document_, readable, sideLayout, blocks);
   AtomicFile json(path_);
   int injected = writeStep("open");
   if (injected || !json.open())
     fail(path_, "cannot create the file (is the folder there and writable?)", injected);
   if (sideLayout) {
-    side_ = names_.sideFile(blocks.hash);
+    side_ = names_.sideFile(blocks.plan.hash());
     sideExisted_ = exists(side_);
     // A side file under this name already holds these bytes: it is neither new nor ours to
     // remove.
@@ -164,8 +159,8 @@ void PairWrite::write() {
       ((injected = writeStep("open side")) || !side.emplace(side_, permissionsFrom).open()))
     fail(side_, "cannot create the file", injected);
   DocumentText text(json.stream(), side ? &side->stream() : nullptr, layout_, progress_,
-                    blocks.values);
-  text.head(fileName(side_), blocks.bytes);
+                    blocks.values, &blocks.plan);
+  text.head(fileName(side_), blocks.plan.bytes());
   int writeFault = 0; // as a write that fails part way
   for (int s = 0; s < document_.slotCount(); ++s) {
     if (!writeFault && (writeFault = writeStep("slot " + std::to_string(s))))

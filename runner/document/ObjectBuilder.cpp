@@ -124,6 +124,7 @@ void ObjectBuilder::fillBlock(const BlockHeader& header, const std::string& plac
     return;
   }
   const std::uint64_t start = header.offset.number.unsigned_;
+  const bool readBefore = !blocksRead_.emplace(start, bytes).second;
   for (std::uint64_t done = 0; done < bytes;) {
     const std::uint64_t piece = std::min(kReadPiece, bytes - done);
     std::string why;
@@ -131,7 +132,9 @@ void ObjectBuilder::fillBlock(const BlockHeader& header, const std::string& plac
                            why))
       fail(place, "could not read " + side_.shownName + ": " + why);
     done += piece;
-    sideBytesRead_ += piece;
+    if (readBefore)
+      continue;
+    sideBytesRead_ = std::min(side_.size, sideBytesRead_ + piece);
     if (progress_)
       progress_(sideBytesRead_);
   }

@@ -9,6 +9,7 @@
 #include "SimHost.h"
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -88,7 +89,10 @@ private:
   std::string path_;
   SideFile& side_;
   Progress progress_;
+  // Progress through the side file: blocks that several objects share count once, and it never
+  // counts past the file's size (blocks of a hostile file may overlap).
   std::uint64_t sideBytesRead_ = 0;
+  std::set<std::pair<std::uint64_t, std::uint64_t>> blocksRead_; // offset, bytes
 };
 
 } // namespace runner

@@ -51,12 +51,12 @@ void collectColumns(const sim::Object& object, bool readable, ObjectColumns& out
       out.vertices.push_back({"weights", ValueType::Float, object.weights.data(), n, flat});
     if (!out.selectedVertices.empty())
       out.vertices.push_back({"selected", ValueType::Int, out.selectedVertices.data(),
-                              out.selectedVertices.size(), flat});
+                              out.selectedVertices.size(), flat, true});
   }
   if (!m)
     return;
   if (!readable)
-    out.faces.push_back({"sizes", ValueType::Int, out.sizes.data(), m, flat});
+    out.faces.push_back({"sizes", ValueType::Int, out.sizes.data(), m, flat, true});
   out.faces.push_back(
       {"points", ValueType::Int, object.points.data(), corners, readable ? perFace : flat});
   if (!ascendingFromOne(object.faceIds))
@@ -71,7 +71,7 @@ void collectColumns(const sim::Object& object, bool readable, ObjectColumns& out
         {"creases", ValueType::Float, object.creases.data(), corners, readable ? perFace : flat});
   if (!out.selectedFaces.empty())
     out.faces.push_back(
-        {"selected", ValueType::Int, out.selectedFaces.data(), out.selectedFaces.size(), flat});
+        {"selected", ValueType::Int, out.selectedFaces.data(), out.selectedFaces.size(), flat, true});
 }
 
 } // namespace runner

@@ -25,6 +25,7 @@ struct ColumnData {
   const void* data; // count little-endian 32-bit values
   size_t count;
   RowShape rows;
+  bool computed = false; // the values live in ObjectColumns, not in the object
 };
 
 struct ObjectColumns {
