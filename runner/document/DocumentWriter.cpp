@@ -1,7 +1,7 @@
 // Writing document files as one commit. In the side-file layout the blocks are placed and their
-// bytes hashed first, naming the side file; it is written and committed under that name, then the JSON that
-// names it is renamed over the target: the one moment the document changes. Side files that no
-// longer serve are removed after, while the folder's other writers wait.
+// bytes hashed first, naming the side file; it is written and committed under that name, then the
+// JSON that names it is renamed over the target: the one moment the document changes. Side files
+// that no longer serve are removed after, while the folder's other writers wait.
 #include "AtomicFile.h"
 #include "CleanupOnSignal.h"
 #include "DirectoryLock.h"

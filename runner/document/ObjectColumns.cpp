@@ -70,8 +70,8 @@ void collectColumns(const sim::Object& object, bool readable, ObjectColumns& out
     out.faces.push_back(
         {"creases", ValueType::Float, object.creases.data(), corners, readable ? perFace : flat});
   if (!out.selectedFaces.empty())
-    out.faces.push_back(
-        {"selected", ValueType::Int, out.selectedFaces.data(), out.selectedFaces.size(), flat, true});
+    out.faces.push_back({"selected", ValueType::Int, out.selectedFaces.data(),
+                         out.selectedFaces.size(), flat, true});
 }
 
 } // namespace runner
