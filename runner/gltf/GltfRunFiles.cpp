@@ -1,10 +1,10 @@
 #include "GltfRunFiles.h"
-
 #include "GltfJsonAccess.h"
 #include "GltfMeshChoice.h"
 #include "HostMesh.h"
 #include "InputFile.h"
 #include "NativeFiles.h"
+#include "NodePlacement.h"
 #include "NormalDeltas.h"
 #include "References.h"
 #include "TargetWriter.h"
@@ -183,6 +183,7 @@ void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
   if (unchosen)
     throw *unchosen;
   sameMesh_ = assets_.size() == 1 && source->index == destination->index;
+  placement_ = placementNote(assets_.front(), source->index, assets_.back(), destination->index);
   source_.weld = weldVertices(source_.mesh);
   // Only whether the Source's targets have NORMAL deltas matters from here on.
   for (MorphTarget& t : source_.mesh.targets) {
@@ -314,6 +315,8 @@ InputSummary GltfRunFiles::summary() const {
   s.hasExpressions = expressions_.avatar;
   s.expressions = expressions_.changes;
   s.expressionsNote = expressions_.note;
+  if (placement_)
+    s.notes.push_back(*placement_);
   s.notes.push_back("vertex weights: glTF has no scalar vertex weight, so none are carried");
   return s;
 }

@@ -66,6 +66,7 @@ private:
   std::vector<std::string> written_;              // targets written, in order
   std::vector<Companion> companions_;
   ExpressionOutcome expressions_;
+  std::optional<std::string> placement_; // the Destination placed otherwise than the Source
 };
 
 // A glTF run from the command line's file arguments: one or two glTF files, -o, and

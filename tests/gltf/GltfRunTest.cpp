@@ -309,3 +309,48 @@ TEST(GltfRuns, NamesLongerThanTheHostKeepsAreCutInTheHostOnly) {
   EXPECT_EQ(at(out.targets[1].positions, 1)[2], 2.0f);
   expectValid({dir.file("out.glb")});
 }
+
+// A re-export that moved the edited mesh's node (or a parent of it) pairs nothing: the report
+// says why, in one line, and says nothing when the two are placed alike.
+TEST(GltfRuns, ADestinationPlacedOtherwiseThanItsSourceIsNamed) {
+  const auto write = [](const std::string& path, bool withTarget, const GltfJson& place,
+                        bool underParent) {
+    GlbBuilder b;
+    const size_t positions = b.vec3({0, 0, 0, 1, 0, 0, 0, 1, 0});
+    std::vector<GltfJson> targets;
+    if (withTarget)
+      targets.push_back({{"POSITION", b.vec3({0, 0, 0.5f, 0, 0, 0, 0, 0, 0})}});
+    b.mesh("Body", {{"POSITION", positions}}, -1, targets,
+           withTarget ? std::vector<std::string>{"up"} : std::vector<std::string>{});
+    GltfJson& node = b.json["nodes"][0];
+    if (underParent) {
+      b.json["nodes"].push_back({{"name", "Armature"}, {"children", {0}}});
+      b.json["scenes"][0]["nodes"] = {1};
+    }
+    GltfJson& placed = underParent ? b.json["nodes"][1] : node;
+    for (auto it = place.begin(); it != place.end(); ++it)
+      placed[it.key()] = it.value();
+    b.write(path);
+  };
+  const std::string note = "Destination node \"Body\" (nodes[0]) is placed otherwise";
+  const std::vector<std::tuple<GltfJson, bool, bool>> cases = {
+      {GltfJson::object(), false, false},
+      {{{"translation", {0, 0, 0}}, {"scale", {1, 1, 1}}}, false, false},
+      {{{"translation", {0, 0, 2}}}, false, true},
+      {{{"rotation", {0, 0.7071068, 0, 0.7071068}}}, false, true},
+      {{{"matrix", {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1}}}, false, true},
+      {{{"translation", {1, 0, 0}}}, true, true},
+  };
+  for (const auto& [place, underParent, noted] : cases) {
+    ScratchFolder dir;
+    write(dir.file("src.glb"), true, GltfJson::object(), false);
+    write(dir.file("dst.glb"), false, place, underParent);
+    const Result r = runTool({"src.glb", "dst.glb", "-o", "out.glb", "--report", "json"}, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const GltfJson report = GltfJson::parse(r.out);
+    std::string notes;
+    for (const GltfJson& line : report["files"]["notes"])
+      notes += line.get<std::string>() + "\n";
+    EXPECT_EQ(notes.find(note) != std::string::npos, noted) << place.dump() << "\n" << notes;
+  }
+}
