@@ -21,7 +21,8 @@ struct RunReport {
   std::vector<std::string> pictures;
   std::string dialogPage;
   std::string viewerPage;
-  const TransferOutcome* outcome = nullptr;
+  const TransferOutcome* outcome = nullptr;            // the first (most often the only) pair's
+  std::vector<const TransferOutcome*> pairs;           // every pair's, when a run carried several
   std::vector<std::pair<std::string, double>> timings; // stage, seconds
   std::optional<InputSummary> files; // what was read and written, when the report lists it
 };

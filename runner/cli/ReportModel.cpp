@@ -36,7 +36,10 @@ Json filesOf(const InputSummary& files) {
     read.push_back({{"role", role}, {"file", file}});
   for (const auto& [morph, file] : files.outputs)
     written.push_back({{"morph", morph}, {"file", file}});
-  return {{"format", files.format}, {"read", read}, {"written", written}, {"notes", files.notes}};
+  Json j = {{"format", files.format}, {"read", read}, {"written", written}, {"notes", files.notes}};
+  if (!files.unpaired.empty())
+    j["unpaired"] = files.unpaired;
+  return j;
 }
 
 Json expressionsOf(const InputSummary& files) {
@@ -124,26 +127,17 @@ void addRunRecord(const RunReport& report, Json& j) {
   for (const auto& [stage, seconds] : report.timings)
     timings[stage] = seconds;
   j["seconds"] = timings;
-  // What the plug-in asked of the host during its command: function name and number of calls.
+  // What the plug-in asked of the host during its commands: function name and number of calls.
   Json calls = Json::object();
-  for (const auto& [function, count] : report.outcome->hostCalls)
-    calls[function] = count;
+  for (const TransferOutcome* pair :
+       report.pairs.empty() ? std::vector<const TransferOutcome*>{report.outcome} : report.pairs)
+    for (const auto& [function, count] : pair->hostCalls)
+      calls[function] = calls.value(function, 0) + count;
   j["hostCalls"] = calls;
 }
 
-} // namespace
-
-ReportModel reportModel(const RunReport& report) {
-  const TransferOutcome& o = *report.outcome;
-  Json j;
-  j["ok"] = true;
-  j["input"] = report.input;
-  j["output"] = report.output;
-  j["written"] = report.written;
-  if (report.files)
-    j["files"] = filesOf(*report.files);
-  if (report.files && report.files->hasExpressions)
-    j["expressions"] = expressionsOf(*report.files);
+// What one command of the plug-in did: its objects, the dialog, the elements, the vertices.
+void addPair(const TransferOutcome& o, Json& j) {
   j["source"] = objectOf(o.sourceName, o.sourceNameAfter, *o.source);
   j["destination"] = objectOf(o.destinationName, o.destinationNameAfter, *o.destination);
   if (o.source == o.destination)
@@ -154,6 +148,27 @@ ReportModel reportModel(const RunReport& report) {
   addAddedVertices(o, j);
   j["hostMessages"] = o.hostMessages;
   j["hostMisuses"] = o.hostMisuses;
+}
+
+} // namespace
+
+ReportModel reportModel(const RunReport& report) {
+  Json j;
+  j["ok"] = true;
+  j["input"] = report.input;
+  j["output"] = report.output;
+  j["written"] = report.written;
+  if (report.files)
+    j["files"] = filesOf(*report.files);
+  if (report.files && report.files->hasExpressions)
+    j["expressions"] = expressionsOf(*report.files);
+  if (report.pairs.size() > 1) {
+    j["pairs"] = Json::array();
+    for (const TransferOutcome* pair : report.pairs)
+      addPair(*pair, j["pairs"].emplace_back(Json::object()));
+  } else {
+    addPair(*report.outcome, j);
+  }
   addRunRecord(report, j);
   return j;
 }

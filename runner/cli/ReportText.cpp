@@ -202,6 +202,11 @@ std::string runRecord(const Json& m) {
   return t + filesWritten(m);
 }
 
+// What one command of the plug-in did.
+std::string pairDone(const Json& m) {
+  return runHead(m) + elementsMade(m["elements"]) + verticesPaired(m) + namesAndHost(m);
+}
+
 } // namespace
 
 std::string textOf(const ReportModel& m) {
@@ -210,8 +215,13 @@ std::string textOf(const ReportModel& m) {
     t += filesRead(m["files"]);
   if (m.contains("expressions"))
     t += "Avatar expressions:\n" + expressionsTouched(m["expressions"]) + "\n";
-  return t + runHead(m) + elementsMade(m["elements"]) + verticesPaired(m) + namesAndHost(m) +
-         runRecord(m);
+  if (!m.contains("pairs"))
+    return t + pairDone(m) + runRecord(m);
+  const size_t count = m["pairs"].size();
+  for (size_t k = 0; k < count; ++k)
+    t += "Pair " + std::to_string(k + 1) + " of " + std::to_string(count) + ":\n" +
+         pairDone(m["pairs"][k]) + "\n";
+  return t + runRecord(m).substr(1);
 }
 
 } // namespace runner

@@ -24,6 +24,8 @@ namespace runner {
 
 namespace {
 
+using Outcomes = std::vector<const TransferOutcome*>;
+
 double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -67,32 +69,37 @@ void runPlugin(const CommandLine& line, TransferRequest request, PluginModule& p
   runTransfer(plugin, document, request, outcome);
 }
 
-// The paths of the new elements' pictures.
-std::vector<std::string> picturePaths(const CommandLine& line, const TransferOutcome& outcome) {
+// The paths of the new elements' pictures, over every pair the run carried.
+std::vector<std::string> picturePaths(const CommandLine& line, const Outcomes& outcomes) {
   std::vector<std::string> paths;
-  for (size_t k = 0; k < outcome.elements.size(); ++k)
-    if (outcome.elements[k].oldElement)
-      paths.push_back(line.picturesFolder + "/" + pictureName(outcome.elements[k].newName, k));
+  size_t k = 0;
+  for (const TransferOutcome* outcome : outcomes)
+    for (const ElementOutcome& e : outcome->elements) {
+      if (e.oldElement)
+        paths.push_back(line.picturesFolder + "/" + pictureName(e.newName, k));
+      ++k;
+    }
   return paths;
 }
 
-void stagePictures(const std::vector<std::string>& paths, const TransferOutcome& outcome,
+void stagePictures(const std::vector<std::string>& paths, const Outcomes& outcomes,
                    Progress& progress, OutputSet& staged) {
   progress.stage("pictures");
   size_t next = 0;
-  for (const ElementOutcome& e : outcome.elements) {
-    if (!e.oldElement)
-      continue;
-    progress.items(next, paths.size());
-    int width = 0, height = 0;
-    const std::string png = renderMorphPicturePng(
-        MorphPictureInput{outcome.source, e.oldElement, outcome.destination, e.newElement,
-                          &outcome.correspondence, &outcome.addedVertices.changed},
-        width, height);
-    if (png.empty())
-      throw RunError(kExitFailure, paths[next] + ": cannot create the picture");
-    staged.add(paths[next++], png);
-  }
+  for (const TransferOutcome* outcome : outcomes)
+    for (const ElementOutcome& e : outcome->elements) {
+      if (!e.oldElement)
+        continue;
+      progress.items(next, paths.size());
+      int width = 0, height = 0;
+      const std::string png = renderMorphPicturePng(
+          MorphPictureInput{outcome->source, e.oldElement, outcome->destination, e.newElement,
+                            &outcome->correspondence, &outcome->addedVertices.changed},
+          width, height);
+      if (png.empty())
+        throw RunError(kExitFailure, paths[next] + ": cannot create the picture");
+      staged.add(paths[next++], png);
+    }
 }
 
 // The dialog page and the viewer page.
@@ -113,20 +120,20 @@ void stagePages(const CommandLine& line, const TransferOutcome& outcome, Progres
   }
 }
 
-// The pages and the pictures, staged once every output's name is known (the format's own too,
-// now that its files are read) and checked.
-void stageExtras(const CommandLine& line, const RunFiles& files, const TransferOutcome& outcome,
+// The pages (of the first pair) and the pictures (of every pair), staged once every output's name
+// is known (the format's own too, now that its files are read) and checked.
+void stageExtras(const CommandLine& line, const RunFiles& files, const Outcomes& outcomes,
                  Progress& progress, OutputSet& staged, RunReport& report) {
   std::vector<FileGroup> outputs = plannedOutputs(line, files);
   std::vector<std::string> pictures;
   if (!line.picturesFolder.empty())
-    addPictures(outputs, pictures = picturePaths(line, outcome));
+    addPictures(outputs, pictures = picturePaths(line, outcomes));
   checkRunFiles(line, files, outputs);
-  stagePages(line, outcome, progress, staged, report);
+  stagePages(line, *outcomes.front(), progress, staged, report);
   if (!line.picturesFolder.empty()) {
     const auto stage = std::chrono::steady_clock::now();
     staged.makeFolder(line.picturesFolder);
-    stagePictures(pictures, outcome, progress, staged);
+    stagePictures(pictures, outcomes, progress, staged);
     report.pictures = pictures;
     report.timings.emplace_back("pictures", secondsSince(stage));
   }
@@ -146,17 +153,25 @@ void readInput(RunFiles& files, sim::Document& document, Progress& progress, Run
   report.timings.emplace_back("read", secondsSince(stage));
 }
 
-// The result written by the run's format, then the staged pictures and pages put in place.
-void writeOutputs(const CommandLine& line, RunFiles& files, const sim::Document& document,
-                  const TransferOutcome& outcome, Progress& progress, OutputSet& staged,
-                  RunReport& report) {
+// One command of the plug-in on one pair's document, and what it did.
+struct CarriedPair {
+  std::unique_ptr<sim::Document> document = std::make_unique<sim::Document>();
+  TransferOutcome outcome;
+};
+
+// The result written by the run's format, pair by pair, then the staged pictures and pages put
+// in place.
+void writeOutputs(const CommandLine& line, RunFiles& files, const std::vector<CarriedPair>& pairs,
+                  Progress& progress, OutputSet& staged, RunReport& report) {
   if (!line.files.dryRun) {
     const auto stage = std::chrono::steady_clock::now();
     progress.stage("writing " + baseName(report.output));
     try {
-      files.write(document, outcome, staged, [&progress](std::uint64_t done, std::uint64_t total) {
-        progress.items(done, total); // numbers written
-      });
+      for (const CarriedPair& pair : pairs)
+        files.write(*pair.document, pair.outcome, staged,
+                    [&progress](std::uint64_t done, std::uint64_t total) {
+                      progress.items(done, total); // numbers written
+                    });
       staged.commit();
     } catch (const FileError& e) {
       throw RunError(kExitFailure, e.what());
@@ -179,6 +194,41 @@ std::unique_ptr<PluginModule> startPlugin(const CommandLine& line, RunReport& re
   return plugin;
 }
 
+// The plug-in's command on every pair the run carries, each in a document of its own (the first
+// already read), and the added vertices from the Source surface when asked.
+void carryPairs(const CommandLine& line, const TransferRequest& request, RunFiles& files,
+                PluginModule& plugin, Progress& progress, std::vector<CarriedPair>& pairs) {
+  for (size_t k = 0; k < files.pairCount(); ++k) {
+    if (k > 0) {
+      progress.stage("reading pair " + std::to_string(k + 1));
+      try {
+        files.readPair(k, *pairs.emplace_back().document);
+      } catch (const FileError& e) {
+        throw RunError(kExitBadInput, e.what());
+      }
+    }
+    runPlugin(line, request, plugin, *pairs[k].document, progress, pairs[k].outcome);
+    if (line.addedVertices == AddedVerticesMode::Surface) {
+      progress.stage("added vertices from the Source surface");
+      applySurfaceMode(*pairs[k].document, pairs[k].outcome);
+    }
+  }
+}
+
+// The stages' times over every pair.
+void addPairTimings(const std::vector<CarriedPair>& pairs, bool surface, RunReport& report) {
+  double transfer = 0, check = 0, added = 0;
+  for (const CarriedPair& pair : pairs) {
+    transfer += pair.outcome.dialogAndTransferSeconds;
+    check += pair.outcome.checkSeconds;
+    added += pair.outcome.addedVertices.seconds;
+  }
+  report.timings.emplace_back("dialog and transfer", transfer);
+  report.timings.emplace_back("check", check);
+  if (surface)
+    report.timings.emplace_back("added vertices", added);
+}
+
 } // namespace
 
 int runCommandLine(const CommandLine& line) {
@@ -192,22 +242,20 @@ int runCommandLine(const CommandLine& line) {
   files->checkOutputs();
   checkRunFiles(line, *files, plannedOutputs(line, *files));
 
-  auto document = std::make_unique<sim::Document>();
-  readInput(*files, *document, progress, report);
+  std::vector<CarriedPair> pairs(1);
+  readInput(*files, *pairs.front().document, progress, report);
   const std::unique_ptr<PluginModule> plugin = startPlugin(line, report);
-  TransferOutcome outcome;
-  runPlugin(line, request, *plugin, *document, progress, outcome);
-  report.outcome = &outcome;
-  report.timings.emplace_back("dialog and transfer", outcome.dialogAndTransferSeconds);
-  report.timings.emplace_back("check", outcome.checkSeconds);
-  if (line.addedVertices == AddedVerticesMode::Surface) {
-    progress.stage("added vertices from the Source surface");
-    applySurfaceMode(*document, outcome);
-    report.timings.emplace_back("added vertices", outcome.addedVertices.seconds);
-  }
+  carryPairs(line, request, *files, *plugin, progress, pairs);
+  Outcomes outcomes;
+  for (const CarriedPair& pair : pairs)
+    outcomes.push_back(&pair.outcome);
+  report.outcome = outcomes.front();
+  if (outcomes.size() > 1)
+    report.pairs = outcomes;
+  addPairTimings(pairs, line.addedVertices == AddedVerticesMode::Surface, report);
   OutputSet staged;
-  stageExtras(line, *files, outcome, progress, staged, report);
-  writeOutputs(line, *files, *document, outcome, progress, staged, report);
+  stageExtras(line, *files, outcomes, progress, staged, report);
+  writeOutputs(line, *files, pairs, progress, staged, report);
   if (files->summary().listsFiles)
     report.files = files->summary();
   progress.stop();

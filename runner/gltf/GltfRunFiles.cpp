@@ -1,4 +1,5 @@
 #include "GltfRunFiles.h"
+#include "GltfAvatarRun.h"
 #include "GltfJsonAccess.h"
 #include "GltfMeshChoice.h"
 #include "HostMesh.h"
@@ -43,7 +44,10 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 } // namespace
 
-GltfRunFiles::GltfRunFiles(GltfRunPaths paths) : paths_(std::move(paths)) {}
+GltfRunFiles::GltfRunFiles(GltfRunPaths paths, std::shared_ptr<std::vector<GltfAsset>> assets)
+    : paths_(std::move(paths)),
+      assetsHeld_(assets ? std::move(assets) : std::make_shared<std::vector<GltfAsset>>()),
+      assets_(*assetsHeld_) {}
 
 std::unique_ptr<RunFiles> openGltfRun(const FileArguments& arguments) {
   GltfRunPaths paths;
@@ -59,6 +63,8 @@ std::unique_ptr<RunFiles> openGltfRun(const FileArguments& arguments) {
   paths.dryRun = arguments.dryRun;
   paths.force = arguments.force;
   paths.expressions = arguments.expressions;
+  if (!paths.second.empty() && !paths.sourceName && !paths.destinationName)
+    return std::make_unique<GltfAvatarRunFiles>(std::move(paths));
   return std::make_unique<GltfRunFiles>(std::move(paths));
 }
 
@@ -70,6 +76,9 @@ std::string gltfUsageText() {
          "A VRM avatar's expressions that bind a carried morph are bound to it in the output\n"
          "too (made there when the Destination lacks them); --no-expressions leaves the\n"
          "Destination's expressions as they are.\n"
+         "Two files and several Source meshes with morph targets, none named: each is carried\n"
+         "onto its namesake in the second file (by node, then mesh name), one pair at a time,\n"
+         "into one output; meshes without a namesake are listed and left alone.\n"
          "Written into another folder than the Destination's, the output gets copies of the\n"
          "buffer and image files it refers to beside it; --force replaces files there that\n"
          "hold something else.\n";
@@ -147,10 +156,30 @@ void GltfRunFiles::planReferencedFiles() {
   }
 }
 
+// The meshes the run carries: those an avatar's run chose, else by the names given and the rules
+// of GltfMeshChoice.h.
+void GltfRunFiles::chooseMeshes(const std::vector<MeshSummary>& sourceMeshes,
+                                const std::vector<MeshSummary>& destinationMeshes,
+                                const MeshSummary*& source, const MeshSummary*& destination) const {
+  if (paths_.sourceMesh && paths_.destinationMesh) {
+    for (const MeshSummary& m : sourceMeshes)
+      source = m.index == *paths_.sourceMesh ? &m : source;
+    for (const MeshSummary& m : destinationMeshes)
+      destination = m.index == *paths_.destinationMesh ? &m : destination;
+    if (source && destination)
+      return;
+  }
+  source = &chooseSourceMesh(sourceMeshes, paths_.sourceName, assets_[0].path);
+  destination = &chooseDestinationMesh(destinationMeshes, paths_.destinationName,
+                                       assets_.back().path, *source, assets_.size() == 1);
+}
+
 void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
-  assets_.push_back(loadGltf(paths_.first));
-  if (!paths_.second.empty())
-    assets_.push_back(loadGltf(paths_.second));
+  if (assets_.empty()) {
+    assets_.push_back(loadGltf(paths_.first));
+    if (!paths_.second.empty())
+      assets_.push_back(loadGltf(paths_.second));
+  }
   planReferencedFiles();
   const std::vector<MeshSummary> sourceMeshes = listMeshes(assets_.front());
   const std::vector<MeshSummary> destinationMeshes =
@@ -160,19 +189,19 @@ void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
   std::optional<RunError> unchosen;
   const MeshSummary *source = nullptr, *destination = nullptr;
   try {
-    source = &chooseSourceMesh(sourceMeshes, paths_.sourceName, assets_[0].path);
-    destination = &chooseDestinationMesh(destinationMeshes, paths_.destinationName,
-                                         assets_.back().path, *source, assets_.size() == 1);
+    chooseMeshes(sourceMeshes, destinationMeshes, source, destination);
   } catch (const RunError& e) {
     unchosen = e;
   }
   destination_.asset = assets_.size() - 1;
   for (size_t a = 0; a < assets_.size(); ++a)
     for (const MeshSummary& mesh : a == 0 ? sourceMeshes : destinationMeshes) {
-      MeshGeometry geometry = readMesh(assets_[a], mesh);
       const bool isSource = source && a == 0 && mesh.index == source->index;
       const bool isDestination =
           destination && a == destination_.asset && mesh.index == destination->index;
+      if (!paths_.firstPair && !isSource && !isDestination)
+        continue; // the first pair has read and checked every mesh
+      MeshGeometry geometry = readMesh(assets_[a], mesh);
       if (isSource && isDestination)
         destination_.mesh = geometry;
       if (isSource)
@@ -282,6 +311,8 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
   if (paths_.expressions)
     expressions_ = carryExpressions(assets_.front(), source_.mesh.summary.index, asset,
                                     destination_.mesh.summary.index, carried);
+  if (!paths_.lastPair)
+    return; // a later pair of the avatar's run writes the file
   writeCompanions(outputs);
   const std::vector<std::uint8_t> bytes = encodeGltf(asset, paths_.output);
   outputs.open(paths_.output)

@@ -24,11 +24,19 @@ struct GltfRunPaths {
   bool dryRun = false;
   bool force = false;      // replace files beside the output that the output refers to
   bool expressions = true; // bind the Source avatar's expressions to the carried targets
+  // One pair of an avatar's run (GltfAvatarRun.h): the meshes it chose (by index), and whether
+  // this pair reads and checks every mesh of the files (the first) and stages the output (the
+  // last).
+  std::optional<size_t> sourceMesh, destinationMesh;
+  bool firstPair = true, lastPair = true;
 };
 
 class GltfRunFiles : public RunFiles {
 public:
-  explicit GltfRunFiles(GltfRunPaths paths);
+  // assets: the files as an avatar's run loaded them, shared by its pairs (none: read() loads
+  // them).
+  explicit GltfRunFiles(GltfRunPaths paths,
+                        std::shared_ptr<std::vector<GltfAsset>> assets = nullptr);
   std::vector<FileGroup> inputs(bool outputsExist) const override;
   std::vector<FileGroup> outputs() const override;
   void checkOutputs() const override;
@@ -54,11 +62,15 @@ private:
     std::string copy; // where the output needs it
   };
   void planReferencedFiles();
+  void chooseMeshes(const std::vector<MeshSummary>& sourceMeshes,
+                    const std::vector<MeshSummary>& destinationMeshes, const MeshSummary*& source,
+                    const MeshSummary*& destination) const;
   void writeCompanions(OutputSet& outputs) const;
   void fillDocument(sim::Document& document);
 
   GltfRunPaths paths_;
-  std::vector<GltfAsset> assets_;
+  std::shared_ptr<std::vector<GltfAsset>> assetsHeld_;
+  std::vector<GltfAsset>& assets_; // the Source's file, then the Destination's if another
   Side source_, destination_;
   bool sameMesh_ = false;
   bool sourceNormals_ = false;                    // the Source's targets carry NORMAL deltas

@@ -48,7 +48,8 @@ Matrix localMatrix(const GltfJson& node) {
     return m;
   }
   const std::vector<double> t = numbers(node, "translation", 3).value_or(std::vector<double>(3));
-  const std::vector<double> q = numbers(node, "rotation", 4).value_or(std::vector<double>{0, 0, 0, 1});
+  const std::vector<double> q =
+      numbers(node, "rotation", 4).value_or(std::vector<double>{0, 0, 0, 1});
   const std::vector<double> s = numbers(node, "scale", 3).value_or(std::vector<double>(3, 1.0));
   const double x = q[0], y = q[1], z = q[2], w = q[3];
   const double r[9] = {1 - 2 * (y * y + z * z), 2 * (x * y + z * w),     2 * (x * z - y * w),

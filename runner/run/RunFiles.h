@@ -55,6 +55,8 @@ struct InputSummary {
   std::vector<std::pair<std::string, std::string>> files;   // role ("Source", "morph smile"), file
   std::vector<std::pair<std::string, std::string>> outputs; // morph, file written (or to write)
   std::vector<std::string> notes; // parts of the files that were not read, and why
+  // Source meshes with morphs that an avatar run left alone (no namesake in the Destination).
+  std::vector<std::string> unpaired;
   // Expressions, when the Source has some: those touched, or why none was.
   bool hasExpressions = false;
   std::vector<ExpressionChange> expressions;
@@ -77,6 +79,12 @@ public:
   // (by the file itself, or by the names the command line gave).
   // Throws FileError (bad input) or RunError.
   virtual void read(sim::Document& document, const FileProgress& progress) = 0;
+  // Most runs carry one Source onto one Destination. An avatar's run carries several mesh pairs,
+  // one command of the plug-in each, in a document of its own: how many is known once read() has
+  // filled the first pair's document; readPair() fills the others' (pair 1 and on). write() is
+  // then called once per pair, in order, and the last call stages the output.
+  virtual size_t pairCount() const { return 1; }
+  virtual void readPair(size_t pair, sim::Document& document);
   // Stages the result in the run's output set, which the runner commits with the run's other
   // outputs once everything is staged. Throws FileError.
   virtual void write(const sim::Document& document, const TransferOutcome& outcome,
