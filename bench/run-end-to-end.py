@@ -1,16 +1,18 @@
 #!/usr/bin/env python3
-"""End-to-end benchmark of tovalinder-run on generated documents.
+"""End-to-end benchmark of tovalinder-run on generated documents and glTF pairs.
 
-Generates (untimed) the documents of the scale table, runs each through this build's runner and,
+Generates (untimed) the documents and glTF files of the scale table, runs each through this build's runner and,
 when given, through an earlier build's runner (the baseline) and the peer script, and prints one
 table: every figure beside the baseline's and the goal, best of --repeat runs per figure.
 
-usage: bench/run-end-to-end.py [--build BIN] [--baseline BIN] [--peer SCRIPT] [--repeat N]
-                               [--quick] [--work DIR] [--keep]
+usage: bench/run-end-to-end.py [--build BIN] [--baseline BIN] [--peer SCRIPT [--peer-wide]]
+                               [--repeat N] [--quick] [--only TEXT] [--work DIR] [--keep]
   --build BIN      folder holding this build's tovalinder-run and tovalinder-sample
                    (default: build/native/bin of this checkout)
   --baseline BIN   the same folder of an earlier build, run beside it on the same documents
   --peer SCRIPT    the peer scale script, run with `blender -b` on the 100k x 50 case
+  --peer-wide      the peer on 25k vertices x 800 morphs as well (once: it takes minutes)
+  --only TEXT      only the cases whose name holds TEXT ("glb", "800")
   --repeat N       runs per case and program (default 3); each figure is its best run
   --quick          small sizes, one run each: checks that the benchmark itself works
   --work DIR       where documents and outputs go (default: a temporary folder, removed after)
@@ -31,18 +33,28 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(HERE)
 
 # (key, vertices, morphs, layout, goals): the rows of the scale table. Goals are in seconds and
-# gigabytes; None where the table sets none.
+# gigabytes; None where the table sets none. Layout "glb" is a pair of glTF files (the Source with
+# its morphs as targets, the edited copy), the others documents.
 FULL_CASES = [
     ("100k x 50 binary", 100000, 50, "binary",
-     {"wall": 4.0, "peak": 1.5, "read": 0.5, "dialog and transfer": 1.7, "write": 1.0}),
+     {"wall": 2.0, "peak": 0.6, "written": 0.35, "read": 0.5, "dialog and transfer": 1.7,
+      "write": 1.0}),
     ("1M x 3 binary", 1000000, 3, "binary", {"wall": 3.0}),
     ("1M x 1 readable", 1000000, 1, "readable", {"read + write": 10.0}),
+    ("25k x 100 glb", 25000, 100, "glb", {}),
+    ("25k x 800 glb", 25000, 800, "glb", {"wall": 4.0, "peak": 1.0}),
+    ("100k x 300 glb", 100000, 300, "glb", {"wall": 6.0, "peak": 1.5}),
 ]
 QUICK_CASES = [
     ("10k x 5 binary", 10000, 5, "binary", {}),
     ("20k x 1 readable", 20000, 1, "readable", {}),
+    ("5k x 10 glb", 5000, 10, "glb", {}),
+    ("5k x 80 glb", 5000, 80, "glb", {}),
 ]
+# Seconds per morph should stay flat as rigs widen: (narrow case, wide case, the largest growth).
+PER_MORPH = [("25k x 100 glb", "25k x 800 glb", 1.3), ("5k x 10 glb", "5k x 80 glb", None)]
 PEER_CASE = "100k x 50 binary"
+PEER_WIDE_CASE = "25k x 800 glb"
 
 
 def run_timed(command, stdout_path):
@@ -75,27 +87,34 @@ def document_files(doc):
 
 
 def digest(paths):
-    """Of the document and its side file; the side file's name is left out, since builds name it
-    differently (NAME.bin, or after the document and its content)."""
+    """Of what the written files hold: a glTF file's bytes; a document's values wherever its
+    blocks lie (scripts/document-values.py), since builds lay out and name side files
+    differently."""
+    if paths[0].endswith(".json"):
+        values = subprocess.run([sys.executable, os.path.join(REPO, "scripts", "document-values.py"),
+                                 paths[0]], capture_output=True, text=True, check=True).stdout
+        return values.split()[0]
     h = hashlib.sha256()
-    for i, p in enumerate(paths):
+    for p in paths:
         with open(p, "rb") as f:
-            first = True
             for block in iter(lambda: f.read(1 << 20), b""):
-                if i == 0 and first:
-                    block = SIDE_FILE.sub(b'"binary": {"file": ""', block, count=1)
-                first = False
                 h.update(block)
     return h.hexdigest()
 
 
-def measure(bin_dir, doc, layout, out_dir, repeat):
-    """Best-of-`repeat` figures of one runner on one document, and the digest of what it wrote."""
+def measure(bin_dir, inputs, layout, out_dir, repeat):
+    """Best-of-`repeat` figures of one runner on one input (a document, or a pair of glTF files),
+    and the digest of what it wrote."""
     os.makedirs(out_dir, exist_ok=True)
-    out = os.path.join(out_dir, "out.json")
     report_path = os.path.join(out_dir, "report.json")
-    command = [os.path.join(bin_dir, "tovalinder-run"), doc, "--output", out, "--layout", layout,
-               "--report", "json", "--no-progress"]
+    if layout == "glb":
+        out = os.path.join(out_dir, "out.glb")
+        command = [os.path.join(bin_dir, "tovalinder-run")] + inputs + [
+            "--output", out, "--report", "json", "--no-progress"]
+    else:
+        out = os.path.join(out_dir, "out.json")
+        command = [os.path.join(bin_dir, "tovalinder-run"), inputs[0], "--output", out,
+                   "--layout", layout, "--report", "json", "--no-progress"]
     if not supports_progress_flag(bin_dir):
         command.remove("--no-progress")
     best = {}
@@ -111,9 +130,10 @@ def measure(bin_dir, doc, layout, out_dir, repeat):
             figures["read + write"] = stages["read"] + stages["write"]
         for k, v in figures.items():
             best[k] = min(best.get(k, v), v)
-    written = document_files(out)
+    written = document_files(out) if layout != "glb" else [out]
     best["digest"] = digest(written)
     best["written bytes"] = sum(os.path.getsize(p) for p in written)
+    best["written"] = best["written bytes"] / 1e9
     for p in written:
         if os.path.exists(p):
             os.remove(p)
@@ -200,8 +220,27 @@ def fmt(value, unit):
     return ("%.2f GB" if unit == "GB" else "%.2f s") % value
 
 
+def print_per_morph(results):
+    """How seconds per morph grow from a narrow rig to a wide one of the same mesh."""
+    by_key = {case[0]: r for case, r in results}
+    for narrow, wide, goal in PER_MORPH:
+        if narrow not in by_key or wide not in by_key:
+            continue
+        def growth(which):
+            a, b = by_key[narrow][which], by_key[wide][which]
+            if not a or not b:
+                return None
+            return (b["wall"] / by_key[wide]["morphs"]) / (a["wall"] / by_key[narrow]["morphs"])
+        now, base = growth("new"), growth("base")
+        print("| %s -> %s | seconds per morph grow | %s | %.2fx | | %s | %s |" % (
+            narrow, wide, "-" if base is None else "%.2fx" % base, now,
+            "-" if goal is None else "<= %.1fx" % goal,
+            "-" if goal is None else ("yes" if now <= goal else "no")))
+
+
 def print_table(results, peer, args):
-    rows = [("wall", "end to end", "s"), ("peak", "peak memory", "GB"), ("read", "read", "s"),
+    rows = [("wall", "end to end", "s"), ("peak", "peak memory", "GB"),
+            ("written", "written", "GB"), ("read", "read", "s"),
             ("plug-in start", "plug-in start", "s"),
             ("dialog and transfer", "dialog and transfer", "s"), ("check", "check", "s"),
             ("write", "write", "s"), ("read + write", "read + write", "s")]
@@ -216,7 +255,7 @@ def print_table(results, peer, args):
                                                peer["bind + eval"] / 2)
         for field, label, unit in rows:
             now = r["new"].get(field)
-            if now is None or (field == "read + write" and "read + write" not in goals):
+            if now is None or (field in ("read + write", "written") and field not in goals):
                 continue
             base = r["base"].get(field) if r["base"] else None
             speedup = "%.1fx" % (base / now) if base and now and unit == "s" else "-"
@@ -228,10 +267,18 @@ def print_table(results, peer, args):
         if r["base"]:
             same = "yes" if r["base"]["digest"] == r["new"]["digest"] else "NO"
             print("| %s | written files identical to baseline | | %s | | | |" % (key, same))
-    if peer:
-        print("| peer: %d -> %d vertices, %d morphs | bind + evaluate every morph (bound: %s) "
-              "| | %s | | | |" % (peer["source"], peer["destination"], peer["morphs"],
-                                 peer["bound"], fmt(peer["bind + eval"], "s")))
+    print_per_morph(results)
+    for p in [peer, peer.get("wide")] if peer else []:
+        if p:
+            print("| peer: %d -> %d vertices, %d morphs | bind + evaluate every morph (bound: %s) "
+                  "| | %s | | | |" % (p["source"], p["destination"], p["morphs"],
+                                     p["bound"], fmt(p["bind + eval"], "s")))
+    wide = peer.get("wide") if peer else None
+    for case, r in results:
+        if wide and case[0] == PEER_WIDE_CASE:
+            share = r["new"]["wall"] / wide["bind + eval"]
+            print("| %s | end to end / peer's bind + evaluation | | %.3f | | <= 0.050 | %s |" % (
+                case[0], share, "yes" if share <= 0.05 else "no"))
     for case, r in results:
         calls = per_call_figures(r["report"])
         if calls is None:
@@ -243,6 +290,35 @@ def print_table(results, peer, args):
             print("  %-40s %.3f" % (name, n))
 
 
+def case_inputs(build, work, vertices, morphs, layout):
+    """The case's input files, generated (untimed) by this build's tovalinder-sample when the work
+    folder does not hold them yet."""
+    sample = os.path.join(build, "tovalinder-sample")
+    if layout == "glb":
+        inputs = [os.path.join(work, "%d-%d-%s.glb" % (vertices, morphs, side))
+                  for side in ("source", "edited")]
+        command = [sample, "--vertices", str(vertices), "--morphs", str(morphs)] + inputs
+    else:
+        inputs = [os.path.join(work, "%d-%d-%s.json" % (vertices, morphs, layout))]
+        command = [sample, "--vertices", str(vertices), "--morphs", str(morphs), "--layout",
+                   layout, inputs[0]]
+    if not all(map(os.path.exists, inputs)):
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+    return inputs
+
+
+def run_case(args, case, work, repeat):
+    key, vertices, morphs, layout, _ = case
+    inputs = case_inputs(args.build, work, vertices, morphs, layout)
+    new, report = measure(args.build, inputs, layout, os.path.join(work, "new"), repeat)
+    base = None
+    if args.baseline:
+        base, _ = measure(args.baseline, inputs, layout, os.path.join(work, "base"), repeat)
+    files = inputs if layout == "glb" else document_files(inputs[0])
+    return {"new": new, "base": base, "report": report, "morphs": morphs,
+            "input bytes": sum(map(os.path.getsize, files))}
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--build", default=os.path.join(REPO, "build", "native", "bin"))
@@ -252,6 +328,8 @@ def main():
     parser.add_argument("--quick", action="store_true")
     parser.add_argument("--work")
     parser.add_argument("--keep", action="store_true")
+    parser.add_argument("--only")
+    parser.add_argument("--peer-wide", action="store_true")
     args = parser.parse_args()
     cases = QUICK_CASES if args.quick else FULL_CASES
     repeat = 1 if args.quick else max(1, args.repeat)
@@ -261,24 +339,19 @@ def main():
     rates = memory_rates(args.build)
     try:
         for case in cases:
-            key, vertices, morphs, layout, _ = case
-            doc = os.path.join(work, "%d-%d-%s.json" % (vertices, morphs, layout))
-            if not os.path.exists(doc):
-                subprocess.run([os.path.join(args.build, "tovalinder-sample"), "--vertices",
-                                str(vertices), "--morphs", str(morphs), "--layout", layout, doc],
-                               check=True, stdout=subprocess.DEVNULL)
-            print("%s: running ..." % key, file=sys.stderr)
-            new, report = measure(args.build, doc, layout, os.path.join(work, "new"), repeat)
-            base = None
-            if args.baseline:
-                base, _ = measure(args.baseline, doc, layout, os.path.join(work, "base"), repeat)
-            results.append((case, {"new": new, "base": base, "report": report,
-                                   "input bytes": sum(map(os.path.getsize, document_files(doc)))}))
+            if args.only and args.only not in case[0]:
+                continue
+            print("%s: running ..." % case[0], file=sys.stderr)
+            results.append((case, run_case(args, case, work, repeat)))
         peer = None
         if args.peer:
             print("peer: running ...", file=sys.stderr)
             vertices, morphs = (10000, 5) if args.quick else (100000, 50)
             peer = run_peer(args.peer, vertices, morphs, repeat)
+        if args.peer and args.peer_wide and not args.quick:
+            print("peer, 25k x 800: running (minutes) ...", file=sys.stderr)
+            peer_wide = run_peer(args.peer, 25000, 800, 1)
+            peer = dict(peer, wide=peer_wide)
     finally:
         if not args.keep:
             shutil.rmtree(work, ignore_errors=True)

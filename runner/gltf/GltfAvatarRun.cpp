@@ -60,8 +60,9 @@ void mergeExpressions(const InputSummary& pair, InputSummary& into) {
   if (into.expressionsNote.empty())
     into.expressionsNote = pair.expressionsNote;
   for (const ExpressionChange& change : pair.expressions) {
-    auto same = std::find_if(into.expressions.begin(), into.expressions.end(),
-                             [&change](const ExpressionChange& e) { return e.name == change.name; });
+    auto same =
+        std::find_if(into.expressions.begin(), into.expressions.end(),
+                     [&change](const ExpressionChange& e) { return e.name == change.name; });
     if (same == into.expressions.end()) {
       into.expressions.push_back(change);
       continue;
@@ -126,8 +127,9 @@ void GltfAvatarRunFiles::read(sim::Document& document, const FileProgress& progr
     throw RunError(kExitBadInput,
                    paths_.first + ": " + std::to_string(morphed) +
                        " meshes have morph targets and none has a single namesake in " +
-                       paths_.second + ", so the pair must be named with --source and "
-                                       "--destination");
+                       paths_.second +
+                       ", so the pair must be named with --source and "
+                       "--destination");
   unpaired_ = pairing.unpaired;
   pairs_.clear();
   for (size_t k = 0; k < pairing.pairs.size(); ++k) {

@@ -32,9 +32,9 @@ Grid grid(int n, float z, bool extraTriangle) {
     for (int x = 0; x + 1 < n; ++x) {
       const auto v = static_cast<std::uint16_t>(y * n + x);
       const auto w = static_cast<std::uint16_t>(n);
-      g.triangles.insert(g.triangles.end(), {v, std::uint16_t(v + 1), std::uint16_t(v + w),
-                                             std::uint16_t(v + 1), std::uint16_t(v + w + 1),
-                                             std::uint16_t(v + w)});
+      g.triangles.insert(g.triangles.end(),
+                         {v, std::uint16_t(v + 1), std::uint16_t(v + w), std::uint16_t(v + 1),
+                          std::uint16_t(v + w + 1), std::uint16_t(v + w)});
     }
   if (extraTriangle) { // as an edit appends: a new vertex beyond the last row
     const auto last = static_cast<std::uint16_t>(g.positions.size() / 3);
@@ -122,8 +122,9 @@ TEST(AvatarRuns, EveryMeshWithMorphsIsCarriedOntoItsNamesakeInOneRun) {
       EXPECT_EQ(now.targets[t].name, targets[t]);
       // Every vertex the edit kept takes its Source vertex's delta exactly.
       const std::vector<float>& d = now.targets[t].positions;
-      EXPECT_TRUE(sameBits(std::vector<float>(d.begin(), d.begin() + was.targets[t].positions.size()),
-                           was.targets[t].positions))
+      EXPECT_TRUE(
+          sameBits(std::vector<float>(d.begin(), d.begin() + was.targets[t].positions.size()),
+                   was.targets[t].positions))
           << mesh << " " << targets[t];
     }
   }
@@ -131,9 +132,11 @@ TEST(AvatarRuns, EveryMeshWithMorphsIsCarriedOntoItsNamesakeInOneRun) {
 
   const Result text = runTool({"avatar.glb", "edited.glb", "-o", "again.glb"}, dir);
   ASSERT_EQ(text.status, 0) << text.err;
-  for (const char* line : {"Pair 1 of 2:", "Pair 2 of 2:", "\"Hair\" (meshes[2]) has morph targets"})
+  for (const char* line :
+       {"Pair 1 of 2:", "Pair 2 of 2:", "\"Hair\" (meshes[2]) has morph targets"})
     EXPECT_NE(text.out.find(line), std::string::npos) << line << "\n" << text.out;
-  EXPECT_EQ(runner_test::readFile(dir.file("again.glb")), runner_test::readFile(dir.file("out.glb")));
+  EXPECT_EQ(runner_test::readFile(dir.file("again.glb")),
+            runner_test::readFile(dir.file("out.glb")));
 }
 
 TEST(AvatarRuns, NamedMeshesStillChooseOnePairAndNoNamesakeIsRefused) {
