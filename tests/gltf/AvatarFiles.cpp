@@ -15,6 +15,8 @@ const char* const kBones[] = {"hips",          "spine",         "head",         
 constexpr size_t kBoneCount = sizeof kBones / sizeof kBones[0];
 constexpr int kColumns = 9;
 
+enum class Brows { None, Plain, WithTarget };
+
 float bump(float x, float y, float cx, float cy, float width) {
   return std::exp(-((x - cx) * (x - cx) + (y - cy) * (y - cy)) / width);
 }
@@ -114,6 +116,29 @@ void addFace(GlbBuilder& b, const Face& face, const std::vector<std::string>& ta
   b.json["nodes"].push_back({{"name", "Face"}, {"mesh", 0}, {"skin", 0}});
 }
 
+// The brows "Brows": a strip of 4 x 2 vertices beside the face (x from 2 to 3), unskinned, with
+// the target "raise" in the Source; added after the skeleton, so on node 16 and mesh 1.
+void addBrows(GlbBuilder& b, bool withTarget) {
+  Primitive p;
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 4; ++c)
+      p.positions.insert(p.positions.end(), {2.0f + float(c) / 3, 0.85f + 0.1f * float(r), 0.0f});
+  for (std::uint16_t c = 0; c < 3; ++c)
+    p.indices.insert(p.indices.end(), {c, std::uint16_t(c + 1), std::uint16_t(c + 5), c,
+                                       std::uint16_t(c + 5), std::uint16_t(c + 4)});
+  GltfJson primitive = {{"attributes", {{"POSITION", b.vec3(p.positions)}}},
+                        {"indices", b.indices(p.indices)}};
+  GltfJson mesh = {{"name", "Brows"}};
+  if (withTarget) {
+    primitive["targets"] = {{{"POSITION", b.vec3(deltasOf("raise", p, false))}}};
+    mesh["extras"] = {{"targetNames", {"raise"}}};
+  }
+  mesh["primitives"] = {primitive};
+  b.json["meshes"].push_back(mesh);
+  b.json["nodes"].push_back({{"name", "Brows"}, {"mesh", 1}});
+  b.json["scenes"][0]["nodes"].push_back(b.json["nodes"].size() - 1);
+}
+
 void addSkeleton(GlbBuilder& b) {
   std::vector<float> identities;
   for (size_t j = 0; j < kBoneCount; ++j)
@@ -145,9 +170,14 @@ const char* zeroPreset(const std::string& one) {
 
 GltfJson vrmExtension(VrmForm form, const std::vector<AvatarExpression>& expressions,
                       const std::vector<std::string>& targets) {
+  // "raise" is the brows' one target (node 16, mesh 1); the others the face's.
   const auto index = [&targets](const std::string& morph) {
-    return static_cast<size_t>(std::find(targets.begin(), targets.end(), morph) - targets.begin());
+    return morph == "raise" ? size_t{0}
+                            : static_cast<size_t>(std::find(targets.begin(), targets.end(), morph) -
+                                                  targets.begin());
   };
+  const auto node = [](const std::string& morph) { return morph == "raise" ? 16 : 0; };
+  const auto mesh = [](const std::string& morph) { return morph == "raise" ? 1 : 0; };
   if (form == VrmForm::One) {
     GltfJson bones = GltfJson::object(), preset = GltfJson::object(), custom = GltfJson::object();
     for (size_t j = 0; j < kBoneCount; ++j)
@@ -155,7 +185,7 @@ GltfJson vrmExtension(VrmForm form, const std::vector<AvatarExpression>& express
     for (const AvatarExpression& e : expressions) {
       GltfJson binds = GltfJson::array();
       for (const auto& [morph, weight] : e.binds)
-        binds.push_back({{"node", 0}, {"index", index(morph)}, {"weight", weight}});
+        binds.push_back({{"node", node(morph)}, {"index", index(morph)}, {"weight", weight}});
       (e.custom ? custom : preset)[e.name] = {{"morphTargetBinds", binds}, {"isBinary", false}};
     }
     return {{"VRMC_vrm",
@@ -173,7 +203,7 @@ GltfJson vrmExtension(VrmForm form, const std::vector<AvatarExpression>& express
   for (const AvatarExpression& e : expressions) {
     GltfJson binds = GltfJson::array();
     for (const auto& [morph, weight] : e.binds)
-      binds.push_back({{"mesh", 0}, {"index", index(morph)}, {"weight", weight * 100}});
+      binds.push_back({{"mesh", mesh(morph)}, {"index", index(morph)}, {"weight", weight * 100}});
     groups.push_back({{"name", e.name},
                       {"presetName", e.custom ? "unknown" : zeroPreset(e.name)},
                       {"binds", binds},
@@ -188,10 +218,12 @@ GltfJson vrmExtension(VrmForm form, const std::vector<AvatarExpression>& express
 
 GltfJson writeAvatar(const std::string& path, VrmForm form, const Face& face,
                      const std::vector<std::string>& targets, const std::vector<bool>& stale,
-                     const std::vector<AvatarExpression>& expressions) {
+                     const std::vector<AvatarExpression>& expressions, Brows brows) {
   GlbBuilder b;
   addFace(b, face, targets, stale);
   addSkeleton(b);
+  if (brows != Brows::None)
+    addBrows(b, brows == Brows::WithTarget);
   b.json["extensionsUsed"] = {form == VrmForm::One ? "VRMC_vrm" : "VRM"};
   b.json["extensions"] = vrmExtension(form, expressions, targets);
   b.write(path);
@@ -207,6 +239,8 @@ std::array<float, 3> morphField(const std::string& morph, float x, float y) {
     return {0, -0.03f * bump(x, y, 0.3f, 0.8f, 0.03f), 0.02f * bump(x, y, 0.3f, 0.8f, 0.03f)};
   if (morph == "angry")
     return {0.02f * bump(x, y, 0.6f, 0.6f, 0.1f), 0.04f * bump(x, y, 0.5f, 0.6f, 0.1f), 0};
+  if (morph == "raise")
+    return {0, 0.03f * bump(x, y, 2.5f, 0.9f, 0.1f), 0.01f * bump(x, y, 2.5f, 0.9f, 0.1f)};
   return {0, 0, 0.05f * bump(x, y, 0.8f, 0.2f, 0.05f)}; // the edited copy's own
 }
 
@@ -219,15 +253,26 @@ const std::vector<AvatarExpression>& avatarExpressions() {
   return expressions;
 }
 
-GltfJson writeSourceAvatar(const std::string& path, VrmForm form) {
-  return writeAvatar(path, form, sourceFace(), {"smile", "blink", "angry"}, {false, false, false},
-                     avatarExpressions());
+const std::vector<AvatarExpression>& avatarExpressionsWithBrows() {
+  static const std::vector<AvatarExpression> expressions = [] {
+    std::vector<AvatarExpression> all = avatarExpressions();
+    all.push_back({"surprised", false, {{"smile", 0.5}, {"raise", 1.0}}});
+    return all;
+  }();
+  return expressions;
 }
 
-GltfJson writeEditedAvatar(const std::string& path, VrmForm form) {
+GltfJson writeSourceAvatar(const std::string& path, VrmForm form, bool brows) {
+  return writeAvatar(path, form, sourceFace(), {"smile", "blink", "angry"}, {false, false, false},
+                     brows ? avatarExpressionsWithBrows() : avatarExpressions(),
+                     brows ? Brows::WithTarget : Brows::None);
+}
+
+GltfJson writeEditedAvatar(const std::string& path, VrmForm form, bool brows) {
   const std::vector<AvatarExpression> own = {{"blink", false, {{"blink", 1.0}}},
                                              {"extra", true, {{"extra", 1.0}}}};
-  return writeAvatar(path, form, editedFace(), {"blink", "extra"}, {true, false}, own);
+  return writeAvatar(path, form, editedFace(), {"blink", "extra"}, {true, false}, own,
+                     brows ? Brows::Plain : Brows::None);
 }
 
 } // namespace gltf_test

@@ -28,8 +28,13 @@ struct AvatarExpression {
 };
 const std::vector<AvatarExpression>& avatarExpressions();
 
+// The same with "surprised" (smile at 0.5 on the face, the brows' "raise" at 1).
+const std::vector<AvatarExpression>& avatarExpressionsWithBrows();
+
 // The Source avatar (targets smile, blink, angry) and its edited copy (targets blink, extra).
-runner::GltfJson writeSourceAvatar(const std::string& path, VrmForm form);
-runner::GltfJson writeEditedAvatar(const std::string& path, VrmForm form);
+// brows: a second mesh "Brows" beside the face, with the target "raise" in the Source and none in
+// the edited copy, which lacks "surprised" too.
+runner::GltfJson writeSourceAvatar(const std::string& path, VrmForm form, bool brows = false);
+runner::GltfJson writeEditedAvatar(const std::string& path, VrmForm form, bool brows = false);
 
 } // namespace gltf_test

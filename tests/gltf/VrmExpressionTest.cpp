@@ -177,3 +177,53 @@ TEST(VrmExpressions, LeftAsTheyAreWhenAskedOrWhenTheDestinationIsNoAvatar) {
   EXPECT_NE(r.out.find("the Destination file has no VRM extension"), std::string::npos) << r.out;
   EXPECT_FALSE(runner::loadGltf(dir.file("out.glb")).json.contains("extensions"));
 }
+
+// An avatar with morphs on two meshes, carried in one run: "surprised" binds the face's smile
+// and the brows' raise, and after the run it moves both meshes of the edited avatar as it moves
+// the Source's.
+TEST(VrmExpressions, AnExpressionOverTwoMeshesMovesBothAfterOneRun) {
+  if (!loaderInstalled()) {
+    if (std::getenv("CI"))
+      FAIL() << "three.js and @pixiv/three-vrm are not installed (scripts/install-vrm-loader.sh)";
+    GTEST_SKIP() << "node or the VRM loader is missing";
+  }
+  for (VrmForm form : {VrmForm::One, VrmForm::Zero}) {
+    SCOPED_TRACE(formName(form));
+    ScratchFolder dir;
+    writeSourceAvatar(dir.file("source.vrm"), form, true);
+    writeEditedAvatar(dir.file("edited.vrm"), form, true);
+    const Result r =
+        runProgram(TOVALINDER_RUNNER_FILE,
+                   {"source.vrm", "edited.vrm", "-o", "out.vrm", "--report", "json"}, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const GltfJson report = GltfJson::parse(r.out);
+    ASSERT_EQ(report["pairs"].size(), 2u);
+    EXPECT_EQ(report["pairs"][1]["source"]["name"], "Brows");
+    size_t surprisedBinds = 0;
+    for (const GltfJson& e : report["expressions"]["changed"])
+      if (e["name"] == "surprised")
+        surprisedBinds = e["bindsAdded"].size();
+    EXPECT_EQ(surprisedBinds, 2u) << report["expressions"].dump();
+    const GltfJson files = loaded(dir, {"source.vrm", "out.vrm"});
+    const GltfJson& source = files[dir.file("source.vrm")];
+    const GltfJson& out = files[dir.file("out.vrm")];
+    for (const AvatarExpression& e : avatarExpressionsWithBrows()) {
+      const Errors errors = errorsOf(source, out, e);
+      std::printf("%s, two meshes, %s: matched %.2e, added %.2e (largest move %.3f)\n",
+                  formName(form), e.name.c_str(), errors.matched, errors.added, errors.largest);
+      EXPECT_LE(errors.matched, 1e-6) << e.name;
+      EXPECT_LE(errors.added, 0.25 * errors.largest) << e.name;
+    }
+    // The brows move under "surprised" in the output as in the Source.
+    size_t browsVertices = 0;
+    double browsLargest = 0;
+    for (const auto& [place, move] : movesOf(out, "surprised"))
+      if (place.first >= 2.0f) {
+        ++browsVertices;
+        browsLargest = std::max(browsLargest, distance(move, {0, 0, 0}));
+      }
+    EXPECT_EQ(browsVertices, 8u);
+    EXPECT_GT(browsLargest, 0.02); // raise lifts the brows by up to 0.023
+    expectValid({dir.file("out.vrm")});
+  }
+}
