@@ -4,6 +4,7 @@
 
 #include "AtomicFile.h"
 #include "Base64.h"
+#include "GltfAccessor.h"
 #include "GltfJsonAccess.h"
 #include "InputFile.h"
 #include "References.h"
@@ -183,12 +184,14 @@ GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> file)
   file.clear();
   asset.json = parseJsonTree(text, path);
   checkRoot(asset);
+  checkRequiredExtensions(asset);
   if (asset.json.contains("buffers")) {
     bool binaryUsed = false;
     for (size_t b = 0; b < asset.json["buffers"].size(); ++b)
       loadBuffer(asset, b, binary, binaryUsed);
   }
   checkBufferViews(asset);
+  checkAccessorForms(asset);
   return asset;
 }
 
