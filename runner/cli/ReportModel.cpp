@@ -36,7 +36,10 @@ Json filesOf(const InputSummary& files) {
     read.push_back({{"role", role}, {"file", file}});
   for (const auto& [morph, file] : files.outputs)
     written.push_back({{"morph", morph}, {"file", file}});
-  return {{"format", files.format}, {"read", read}, {"written", written}, {"notes", files.notes}};
+  Json j = {{"format", files.format}, {"read", read}, {"written", written}, {"notes", files.notes}};
+  if (!files.warnings.empty())
+    j["warnings"] = files.warnings;
+  return j;
 }
 
 Json expressionsOf(const InputSummary& files) {

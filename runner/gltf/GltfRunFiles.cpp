@@ -7,6 +7,7 @@
 #include "NativeFiles.h"
 #include "NormalDeltas.h"
 #include "References.h"
+#include "RepeatedNames.h"
 #include "TargetWriter.h"
 #include "Utf8.h"
 #include "transfer/ElementNaming.h"
@@ -271,10 +272,14 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
       continue;
     NewTarget target;
     target.name = source_.mesh.targets[it->second].name;
+    target.occurrence = occurrenceOf(source_.mesh.summary.targetNames, it->second);
     target.positions = transferredDeltas(*e.newElement, it->second, outcome);
     if (normalDeltas)
       target.normals = normalDeltas->deltas(target.positions);
-    carried.push_back(CarriedTarget{it->second, writer.write(target)});
+    const size_t slot = writer.write(target);
+    carried.push_back(CarriedTarget{it->second, slot});
+    placed_.push_back(
+        TargetPlacement{it->second, slot, slot >= destination_.mesh.summary.targetNames.size()});
     written_.push_back(target.name);
   }
   writer.finish();
@@ -311,6 +316,7 @@ InputSummary GltfRunFiles::summary() const {
   }
   for (const std::string& name : written_)
     s.outputs.emplace_back(name, paths_.output);
+  s.warnings = repeatedNameWarnings(source_.mesh.summary, destination_.mesh.summary, placed_);
   s.hasExpressions = expressions_.avatar;
   s.expressions = expressions_.changes;
   s.expressionsNote = expressions_.note;
