@@ -55,4 +55,8 @@ std::vector<MeshSummary> listMeshes(const GltfAsset& asset);
 // One mesh's data.
 MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary);
 
+// Every mesh of the file read as a run reads them, one at a time and none kept; answers their
+// summaries. Throws FileError at the first fault.
+std::vector<MeshSummary> readEveryMesh(const GltfAsset& asset);
+
 } // namespace runner

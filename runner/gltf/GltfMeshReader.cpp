@@ -268,4 +268,11 @@ MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary) {
   return g;
 }
 
+std::vector<MeshSummary> readEveryMesh(const GltfAsset& asset) {
+  const std::vector<MeshSummary> meshes = listMeshes(asset);
+  for (const MeshSummary& mesh : meshes)
+    readMesh(asset, mesh);
+  return meshes;
+}
+
 } // namespace runner

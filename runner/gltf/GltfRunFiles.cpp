@@ -42,6 +42,21 @@ bool sameFile(const std::string& a, const std::string& b) {
   return fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal();
 }
 
+// The output read back as any glTF input is read (the buffer files it refers to from where they
+// are staged), its Destination mesh holding every target written.
+OutputSet::ReadBack readBack(const std::string& output, const OutputSet& outputs, size_t mesh,
+                             size_t targets) {
+  return [output, &outputs, mesh, targets](const std::string& staged) {
+    const GltfAsset back =
+        loadGltfBytes(output, readWholeFile(staged),
+                      [&outputs](const std::string& path) { return outputs.stagedPath(path); });
+    const std::vector<MeshSummary> meshes = readEveryMesh(back);
+    if (mesh >= meshes.size() || meshes[mesh].targetNames.size() != targets)
+      throw FileError(output, "meshes[" + std::to_string(mesh) + "]",
+                      "does not hold the " + std::to_string(targets) + " morph targets written");
+  };
+}
+
 } // namespace
 
 GltfRunFiles::GltfRunFiles(GltfRunPaths paths) : paths_(std::move(paths)) {}
@@ -282,13 +297,15 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
         TargetPlacement{it->second, slot, slot >= destination_.mesh.summary.targetNames.size()});
     written_.push_back(target.name);
   }
-  writer.finish();
+  const size_t targets = destination_.mesh.summary.targetNames.size() + writer.finish().appended;
   if (paths_.expressions)
     expressions_ = carryExpressions(assets_.front(), source_.mesh.summary.index, asset,
                                     destination_.mesh.summary.index, carried);
   writeCompanions(outputs);
   const std::vector<std::uint8_t> bytes = encodeGltf(asset, paths_.output);
-  outputs.open(paths_.output)
+  outputs
+      .open(paths_.output,
+            readBack(paths_.output, outputs, destination_.mesh.summary.index, targets))
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
 }
