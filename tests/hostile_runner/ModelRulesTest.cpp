@@ -135,6 +135,20 @@ TEST(ModelRules, WhatNoGltfReaderMayTakeIsRefusedByNameAndNothingIsWritten) {
   }
 }
 
+TEST(ModelRules, ARealFileOfCompressedMeshesIsRefusedByTheExtensionItRequires) {
+  const std::string engine = gltf_test::assimpModel("draco/2CylinderEngine.gltf");
+  if (!fs::exists(engine))
+    GTEST_SKIP() << engine << " is not installed (Debian package assimp-testmodels)";
+  ScratchFolder dir;
+  const Outcome r = runRunner(dir, {engine, "-o", "out.gltf"});
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_NE(r.err.find(engine + ": extensionsRequired[0]: the file requires the extension "
+                                "\"KHR_draco_mesh_compression\", which this runner cannot read"),
+            std::string::npos)
+      << r.err;
+  EXPECT_FALSE(fs::exists(dir.file("out.gltf")));
+}
+
 TEST(ModelRules, ExtensionsTheRunnerReadsOrThatAreOnlyUsedAreKept) {
   ScratchFolder dir;
   GlbBuilder model = smallModel();
