@@ -265,6 +265,8 @@ MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary) {
     if (!t.normals.empty())
       t.normals.resize(g.positions.size(), 0.0f);
   }
+  if (!g.targets.empty())
+    checkWeightAnimations(asset, summary.index);
   return g;
 }
 
