@@ -92,6 +92,25 @@ std::vector<RefusalCase> refusals() {
       {"a negative infinity in a Source normal",
        [](GlbBuilder& m) { setFloat(m, attribute(m, 0, "NORMAL"), 2, 2, -kInfinity); },
        {"element 2 (0, 0, -infinity", "attributes.NORMAL", notFinite}},
+      {"a NaN among the morph weights an animation holds",
+       [](GlbBuilder& m) {
+         using gltf_test::bytesOf;
+         const size_t times = m.accessor({{"bufferView", m.view(bytesOf(std::vector<float>{0, 1}))},
+                                          {"componentType", 5126},
+                                          {"count", 2},
+                                          {"type", "SCALAR"},
+                                          {"min", {0.0}},
+                                          {"max", {1.0}}});
+         const size_t weights =
+             m.accessor({{"bufferView", m.view(bytesOf(std::vector<float>{0, 0, 0, 1, kNaN, 0}))},
+                         {"componentType", 5126},
+                         {"count", 6},
+                         {"type", "SCALAR"}});
+         m.json["animations"] = {
+             {{"channels", {{{"sampler", 0}, {"target", {{"node", 0}, {"path", "weights"}}}}}},
+              {"samplers", {{{"input", times}, {"output", weights}}}}}};
+       },
+       {"element 4 (NaN, read as animations[0].samplers[0].output)", notFinite}},
       {"a normalized float accessor",
        [](GlbBuilder& m) { m.json["accessors"][attribute(m, 0, "POSITION")]["normalized"] = true; },
        {positions + ".normalized", "true for floats"}},
