@@ -37,6 +37,8 @@ Json filesOf(const InputSummary& files) {
   for (const auto& [morph, file] : files.outputs)
     written.push_back({{"morph", morph}, {"file", file}});
   Json j = {{"format", files.format}, {"read", read}, {"written", written}, {"notes", files.notes}};
+  if (!files.warnings.empty())
+    j["warnings"] = files.warnings;
   if (!files.unpaired.empty())
     j["unpaired"] = files.unpaired;
   return j;

@@ -57,6 +57,9 @@ std::string filesRead(const Json& files) {
          printable(read["file"].get<std::string>()) + "\n";
   for (const Json& note : files["notes"])
     t += "  Note: " + printable(note.get<std::string>()) + "\n";
+  if (files.contains("warnings"))
+    for (const Json& warning : files["warnings"])
+      t += "  Warning: " + printable(warning.get<std::string>()) + "\n";
   return t + "\n";
 }
 

@@ -3,6 +3,8 @@
 #include "GltfJsonAccess.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace runner {
@@ -115,6 +117,20 @@ ByteRange viewRange(const GltfAsset& asset, size_t view, std::uint64_t offset, s
   return ByteRange{asset.buffers[buffer].data() + viewOffset + offset, static_cast<size_t>(stride)};
 }
 
+// Only byte and short integers are normalized: a normalized float or 32-bit integer is no valid
+// accessor, whatever a lenient reader would make of it.
+bool normalizedOf(const GltfAsset& asset, const GltfJson& a, std::uint64_t componentType,
+                  const std::string& place) {
+  if (a.contains("normalized") && !a["normalized"].is_boolean())
+    fail(asset, place + ".normalized", "expected a boolean");
+  const bool normalized = a.value("normalized", false);
+  if (normalized && (componentType == kFloat || componentType == kUnsignedInt))
+    fail(asset, place + ".normalized",
+         std::string("true for ") + (componentType == kFloat ? "floats" : "32-bit integers") +
+             ": only bytes and shorts are normalized");
+  return normalized;
+}
+
 struct AccessorShape {
   std::uint64_t count = 0, componentType = 0;
   int components = 0;
@@ -137,14 +153,14 @@ AccessorShape shapeOf(const GltfAsset& asset, size_t accessor, const std::string
     fail(asset, place + ".count",
          std::to_string(s.count) + " elements: this reader takes 1 to " +
              std::to_string(kMostAccessorElements));
-  if (a.contains("normalized") && !a["normalized"].is_boolean())
-    fail(asset, place + ".normalized", "expected a boolean");
-  s.normalized = a.value("normalized", false);
+  s.normalized = normalizedOf(asset, a, s.componentType, place);
   return s;
 }
 
-void readSparse(const GltfAsset& asset, size_t accessor, const AccessorShape& s,
-                std::vector<float>& values) {
+// The sparse substitution's indices, each checked to lie within the accessor and to come after
+// the one before it (strictly increasing, as the format requires).
+std::vector<std::uint32_t> sparseIndices(const GltfAsset& asset, size_t accessor,
+                                         const AccessorShape& s) {
   const std::string place = at("accessors", accessor) + ".sparse";
   const GltfJson& sparse = topArray(asset, "accessors")[accessor]["sparse"];
   if (!sparse.is_object() || !sparse.contains("indices") || !sparse["indices"].is_object() ||
@@ -166,29 +182,81 @@ void readSparse(const GltfAsset& asset, size_t accessor, const AccessorShape& s,
       static_cast<size_t>(indexMember(asset, ix, "bufferView", ixPlace, "bufferViews", true)),
       unsignedMember(asset, ix, "byteOffset", ixPlace, false), count, ixSize, ixSize, false,
       ixPlace);
-  const GltfJson& vx = sparse["values"];
-  const std::string vxPlace = place + ".values";
+  std::vector<std::uint32_t> indices(static_cast<size_t>(count));
+  for (size_t i = 0; i < indices.size(); ++i) {
+    const auto index =
+        static_cast<std::uint64_t>(component(ixBytes.first + i * ixSize, ixType, false));
+    if (index >= s.count)
+      fail(asset, ixPlace,
+           "index " + std::to_string(index) + " past the " + std::to_string(s.count) +
+               " elements of the accessor");
+    if (i > 0 && index <= indices[i - 1])
+      fail(asset, ixPlace,
+           "index " + std::to_string(index) + " (substitution " + std::to_string(i) +
+               ") does not come after " + std::to_string(indices[i - 1]) +
+               ": sparse indices must be strictly increasing");
+    indices[i] = static_cast<std::uint32_t>(index);
+  }
+  return indices;
+}
+
+void readSparse(const GltfAsset& asset, size_t accessor, const AccessorShape& s,
+                std::vector<float>& values) {
+  const std::vector<std::uint32_t> indices = sparseIndices(asset, accessor, s);
+  const std::string vxPlace = at("accessors", accessor) + ".sparse.values";
+  const GltfJson& vx = topArray(asset, "accessors")[accessor]["sparse"]["values"];
   const size_t size = componentSize(s.componentType);
   const ByteRange vxBytes = viewRange(
       asset,
       static_cast<size_t>(indexMember(asset, vx, "bufferView", vxPlace, "bufferViews", true)),
-      unsignedMember(asset, vx, "byteOffset", vxPlace, false), count, size * s.components, size,
-      false, vxPlace);
+      unsignedMember(asset, vx, "byteOffset", vxPlace, false), indices.size(), size * s.components,
+      size, false, vxPlace);
   const auto n = static_cast<size_t>(s.components);
-  for (size_t i = 0; i < count; ++i) {
-    const auto target =
-        static_cast<std::uint64_t>(component(ixBytes.first + i * ixSize, ixType, false));
-    if (target >= s.count)
-      fail(asset, ixPlace,
-           "index " + std::to_string(target) + " past the " + std::to_string(s.count) +
-               " elements of the accessor");
+  for (size_t i = 0; i < indices.size(); ++i)
     for (size_t c = 0; c < n; ++c)
-      values[static_cast<size_t>(target) * n + c] = static_cast<float>(
+      values[size_t{indices[i]} * n + c] = static_cast<float>(
           component(vxBytes.first + i * vxBytes.stride + c * size, s.componentType, s.normalized));
+}
+
+std::string numberShown(float value) {
+  if (std::isnan(value))
+    return "NaN";
+  if (std::isinf(value))
+    return value > 0 ? "infinity" : "-infinity";
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+  return text;
+}
+
+// glTF allows only finite numbers: a NaN or an infinity can only be a fault, and no output that
+// carried it would be valid.
+void requireFinite(const GltfAsset& asset, size_t accessor, const std::vector<float>& values,
+                   size_t components, const std::string& user) {
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (std::isfinite(values[i]))
+      continue;
+    std::string element;
+    for (size_t c = 0; c < components; ++c)
+      element += (c ? ", " : "") + numberShown(values[i - i % components + c]);
+    fail(asset, at("accessors", accessor),
+         "element " + std::to_string(i / components) + " (" + element + ", read as " + user +
+             ") is not a finite number: glTF allows only finite numbers");
   }
 }
 
 } // namespace
+
+void checkAccessorForms(const GltfAsset& asset) {
+  const GltfJson& accessors = topArray(asset, "accessors");
+  for (size_t a = 0; a < accessors.size(); ++a) {
+    const std::string place = at("accessors", a);
+    if (accessors[a].contains("sparse"))
+      sparseIndices(asset, a, shapeOf(asset, a, place));
+    else
+      normalizedOf(asset, accessors[a],
+                   unsignedMember(asset, accessors[a], "componentType", place, false), place);
+  }
+}
 
 size_t accessorCount(const GltfAsset& asset, size_t accessor, const std::string& user) {
   return static_cast<size_t>(shapeOf(asset, accessor, user).count);
@@ -218,6 +286,8 @@ std::vector<float> readFloats(const GltfAsset& asset, size_t accessor, int compo
   }
   if (a.contains("sparse"))
     readSparse(asset, accessor, s, values);
+  if (s.componentType == kFloat)
+    requireFinite(asset, accessor, values, n, user);
   return values;
 }
 

@@ -4,6 +4,7 @@
 
 #include "AtomicFile.h"
 #include "Base64.h"
+#include "GltfAccessor.h"
 #include "GltfJsonAccess.h"
 #include "InputFile.h"
 #include "References.h"
@@ -98,8 +99,8 @@ bool hasScheme(const std::string& uri) {
   return colon != std::string::npos && colon > 1 && uri.find('/') > colon;
 }
 
-void loadBuffer(GltfAsset& asset, size_t index, std::vector<std::uint8_t>& binary,
-                bool& binaryUsed) {
+void loadBuffer(GltfAsset& asset, size_t index, std::vector<std::uint8_t>& binary, bool& binaryUsed,
+                const ReferenceLocator& locate) {
   const std::string place = "buffers[" + std::to_string(index) + "]";
   const GltfJson& buffer = objectAt(asset, asset.json["buffers"], index, place);
   const std::uint64_t length = unsignedMember(asset, buffer, "byteLength", place, true);
@@ -124,7 +125,7 @@ void loadBuffer(GltfAsset& asset, size_t index, std::vector<std::uint8_t>& binar
       origin = BufferOrigin::ExternalFile;
       const std::string file = referencedPath(asset.path, uri, place + ".uri", ReferenceForm::Uri);
       try {
-        bytes = readWholeFile(file);
+        bytes = readWholeFile(locate ? locate(file) : file);
       } catch (const FileError& e) {
         fail(asset, place + ".uri", "cannot read \"" + file + "\": " + e.problem);
       }
@@ -172,7 +173,8 @@ GltfAsset loadGltf(const std::string& path) {
   return loadGltfBytes(path, std::move(file));
 }
 
-GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> file) {
+GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> file,
+                        const ReferenceLocator& locate) {
   GltfAsset asset;
   asset.path = path;
   asset.binary = file.size() >= 4 && word(file, 0) == kMagic;
@@ -183,12 +185,14 @@ GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> file)
   file.clear();
   asset.json = parseJsonTree(text, path);
   checkRoot(asset);
+  checkRequiredExtensions(asset);
   if (asset.json.contains("buffers")) {
     bool binaryUsed = false;
     for (size_t b = 0; b < asset.json["buffers"].size(); ++b)
-      loadBuffer(asset, b, binary, binaryUsed);
+      loadBuffer(asset, b, binary, binaryUsed, locate);
   }
   checkBufferViews(asset);
+  checkAccessorForms(asset);
   return asset;
 }
 

@@ -9,6 +9,7 @@
 #include "JsonTree.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,11 @@ bool isBinaryGltfPath(const std::string& path);
 
 // Throws FileError.
 GltfAsset loadGltf(const std::string& path);
-// The same for a file's bytes already in memory (buffers in other files are read beside `path`).
-GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> bytes);
+// The same for a file's bytes already in memory (buffers in other files are read beside `path`,
+// from where `locate` says when given: the staged copy of a file not yet in place).
+using ReferenceLocator = std::function<std::string(const std::string& path)>;
+GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> bytes,
+                        const ReferenceLocator& locate = {});
 
 // The files beside a glTF file that it refers to by URI (its external buffers and images, web
 // addresses of images left out), each checked to lie inside the file's folder. Throws FileError.

@@ -151,6 +151,7 @@ InputSummary GltfAvatarRunFiles::summary() const {
       if (std::find(s.notes.begin(), s.notes.end(), note) == s.notes.end())
         s.notes.push_back(note);
     s.outputs.insert(s.outputs.end(), pair.outputs.begin(), pair.outputs.end());
+    s.warnings.insert(s.warnings.end(), pair.warnings.begin(), pair.warnings.end());
     mergeExpressions(pair, s);
   }
   s.notes.insert(s.notes.end(), unpaired_.begin(), unpaired_.end());

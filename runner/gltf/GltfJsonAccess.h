@@ -36,5 +36,7 @@ const GltfJson& topArray(const GltfAsset& asset, const char* list);
 void checkRoot(const GltfAsset& asset);
 // The kinds of every glTF property in the file (strings, indices, numbers, objects, arrays).
 void checkPropertyKinds(const GltfAsset& asset);
+// Every extension the file requires is one this runner reads (GltfExtensions.cpp).
+void checkRequiredExtensions(const GltfAsset& asset);
 
 } // namespace runner

@@ -52,7 +52,15 @@ struct MeshGeometry {
 // modes, target counts) without reading vertex data.
 std::vector<MeshSummary> listMeshes(const GltfAsset& asset);
 
-// One mesh's data.
+// One mesh's data, and the weights its morph animations hold (read, not kept).
 MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary);
+
+// The outputs of the animations of the mesh's morph weights, read as writing them would
+// (WeightAnimations.cpp). Throws FileError.
+void checkWeightAnimations(const GltfAsset& asset, size_t meshIndex);
+
+// Every mesh of the file read as a run reads them, one at a time and none kept; answers their
+// summaries. Throws FileError at the first fault.
+std::vector<MeshSummary> readEveryMesh(const GltfAsset& asset);
 
 } // namespace runner

@@ -265,7 +265,16 @@ MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary) {
     if (!t.normals.empty())
       t.normals.resize(g.positions.size(), 0.0f);
   }
+  if (!g.targets.empty())
+    checkWeightAnimations(asset, summary.index);
   return g;
+}
+
+std::vector<MeshSummary> readEveryMesh(const GltfAsset& asset) {
+  const std::vector<MeshSummary> meshes = listMeshes(asset);
+  for (const MeshSummary& mesh : meshes)
+    readMesh(asset, mesh);
+  return meshes;
 }
 
 } // namespace runner

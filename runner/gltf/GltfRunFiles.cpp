@@ -8,6 +8,7 @@
 #include "NodePlacement.h"
 #include "NormalDeltas.h"
 #include "References.h"
+#include "RepeatedNames.h"
 #include "TargetWriter.h"
 #include "Utf8.h"
 #include "transfer/ElementNaming.h"
@@ -40,6 +41,21 @@ bool sameFile(const std::string& a, const std::string& b) {
   if (fs::exists(a, error) && fs::exists(b, error))
     return fs::equivalent(a, b, error);
   return fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal();
+}
+
+// The output read back as any glTF input is read (the buffer files it refers to from where they
+// are staged), its Destination mesh holding every target written.
+OutputSet::ReadBack readBack(const std::string& output, const OutputSet& outputs, size_t mesh,
+                             size_t targets) {
+  return [output, &outputs, mesh, targets](const std::string& staged) {
+    const GltfAsset back =
+        loadGltfBytes(output, readWholeFile(staged),
+                      [&outputs](const std::string& path) { return outputs.stagedPath(path); });
+    const std::vector<MeshSummary> meshes = readEveryMesh(back);
+    if (mesh >= meshes.size() || meshes[mesh].targetNames.size() != targets)
+      throw FileError(output, "meshes[" + std::to_string(mesh) + "]",
+                      "does not hold the " + std::to_string(targets) + " morph targets written");
+  };
 }
 
 } // namespace
@@ -301,13 +317,17 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
       continue;
     NewTarget target;
     target.name = source_.mesh.targets[it->second].name;
+    target.occurrence = occurrenceOf(source_.mesh.summary.targetNames, it->second);
     target.positions = transferredDeltas(*e.newElement, it->second, outcome);
     if (normalDeltas)
       target.normals = normalDeltas->deltas(target.positions);
-    carried.push_back(CarriedTarget{it->second, writer.write(target)});
+    const size_t slot = writer.write(target);
+    carried.push_back(CarriedTarget{it->second, slot});
+    placed_.push_back(
+        TargetPlacement{it->second, slot, slot >= destination_.mesh.summary.targetNames.size()});
     written_.push_back(target.name);
   }
-  writer.finish();
+  const size_t targets = destination_.mesh.summary.targetNames.size() + writer.finish().appended;
   if (paths_.expressions)
     expressions_ = carryExpressions(assets_.front(), source_.mesh.summary.index, asset,
                                     destination_.mesh.summary.index, carried);
@@ -315,7 +335,9 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
     return; // a later pair of the avatar's run writes the file
   writeCompanions(outputs);
   const std::vector<std::uint8_t> bytes = encodeGltf(asset, paths_.output);
-  outputs.open(paths_.output)
+  outputs
+      .open(paths_.output,
+            readBack(paths_.output, outputs, destination_.mesh.summary.index, targets))
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
 }
@@ -343,6 +365,7 @@ InputSummary GltfRunFiles::summary() const {
   }
   for (const std::string& name : written_)
     s.outputs.emplace_back(name, paths_.output);
+  s.warnings = repeatedNameWarnings(source_.mesh.summary, destination_.mesh.summary, placed_);
   s.hasExpressions = expressions_.avatar;
   s.expressions = expressions_.changes;
   s.expressionsNote = expressions_.note;

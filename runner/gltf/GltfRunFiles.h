@@ -6,6 +6,7 @@
 
 #include "GltfAsset.h"
 #include "GltfMesh.h"
+#include "RepeatedNames.h"
 #include "RunFiles.h"
 #include "VertexWeld.h"
 #include "VrmExpressions.h"
@@ -76,6 +77,7 @@ private:
   bool sourceNormals_ = false;                    // the Source's targets carry NORMAL deltas
   std::map<std::string, size_t> targetOfElement_; // host element name -> Source target
   std::vector<std::string> written_;              // targets written, in order
+  std::vector<TargetPlacement> placed_;           // where each went
   std::vector<Companion> companions_;
   ExpressionOutcome expressions_;
   std::optional<std::string> placement_; // the Destination placed otherwise than the Source

@@ -71,12 +71,17 @@ TargetWriter::TargetWriter(GltfAsset& asset, const MeshGeometry& mesh, bool allo
 }
 
 size_t TargetWriter::write(const NewTarget& target) {
+  // The mesh's own target of this name that stands in the same place among its namesakes.
+  const std::vector<std::string>& own = mesh_.summary.targetNames;
   size_t slot = 0;
-  while (slot < names_.size() && names_[slot] != target.name)
-    ++slot;
-  const bool append = slot == names_.size();
-  if (append)
+  for (size_t seen = 0; slot < own.size(); ++slot)
+    if (own[slot] == target.name && seen++ == target.occurrence)
+      break;
+  const bool append = slot == own.size();
+  if (append) {
+    slot = names_.size();
     names_.push_back(target.name);
+  }
   append ? ++tally_.appended : ++tally_.replaced;
   GltfJson& primitives = asset_.json["meshes"][mesh_.summary.index]["primitives"];
   for (size_t p = 0; p < layout_.size(); ++p) {

@@ -1,5 +1,7 @@
 // Morph targets written into a glTF file's JSON tree and buffer, touching nothing else: a target
-// named like one already on the mesh replaces it in place, others are appended; targets are never
+// named like one already on the mesh replaces it in place, others are appended (where a name
+// stands on several targets, the k-th written of that name replaces the mesh's k-th target of
+// that name, or is appended when the mesh has fewer, so that none is lost); targets are never
 // reordered (expressions and animations address them by index); mesh and node weights and
 // extras.targetNames are kept in step. Deltas go into new accessors, sparse where most are zero,
 // appended to the binary chunk (or to a new embedded buffer when the file has none).
@@ -18,6 +20,7 @@ struct NewTarget {
   std::string name;
   std::vector<float> positions; // deltas, 3 per vertex of the mesh (as MeshGeometry numbers them)
   std::vector<float> normals;   // deltas, 3 per vertex; empty: no NORMAL deltas written
+  size_t occurrence = 0;        // how many targets of this name come before it where it is from
 };
 
 struct TargetWriteTally {

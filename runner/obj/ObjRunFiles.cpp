@@ -2,6 +2,7 @@
 
 #include "FileError.h"
 #include "FilePattern.h"
+#include "InputFile.h"
 #include "ObjObjects.h"
 #include "ObjReader.h"
 #include "ObjWriter.h"
@@ -12,6 +13,9 @@
 #include <filesystem>
 #include <memory>
 #include <set>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 namespace runner::obj {
 
@@ -38,6 +42,24 @@ RunError usage(const std::string& what) {
 
 std::string stemOf(const std::string& file) {
   return fs::path(file).stem().string();
+}
+
+// A written morph read back as any OBJ input is read: the Destination's faces, and vertices at
+// exactly the positions written (compared by digest, so that no copy of them is kept).
+OutputSet::ReadBack readBack(const std::string& path, const Mesh& destination,
+                             const std::vector<float>& positions) {
+  const size_t count = positions.size();
+  const std::uint64_t digest = XXH3_64bits(positions.data(), count * sizeof(float));
+  const int faces = destination.faceCount();
+  const size_t corners = destination.cornerVertex.size();
+  return [path, count, digest, faces, corners](const std::string& staged) {
+    InputStream in(staged);
+    const Mesh back = readMesh(in, path, ReadOptions{ReadPart::Mesh, false});
+    if (back.positions.size() != count ||
+        XXH3_64bits(back.positions.data(), count * sizeof(float)) != digest ||
+        back.faceCount() != faces || back.cornerVertex.size() != corners)
+      throw FileError(path, "", "reads back with other vertices or faces than those written");
+  };
 }
 
 } // namespace
@@ -213,7 +235,8 @@ void ObjRunFiles::write(const sim::Document&, const TransferOutcome& outcome, Ou
     if (positions.size() != destination_.positions.size())
       throw FileError("\"" + element.newName + "\" has not the Destination's vertex count");
     const std::string path = outputPath(morph);
-    writeMorphed(outputs.open(path), destination_, positions.data());
+    writeMorphed(outputs.open(path, readBack(path, destination_, positions)), destination_,
+                 positions.data());
     written.emplace_back(morph.name, path);
   }
   written_ = written;

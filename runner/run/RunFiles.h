@@ -54,7 +54,8 @@ struct InputSummary {
   bool listsFiles = true;
   std::vector<std::pair<std::string, std::string>> files;   // role ("Source", "morph smile"), file
   std::vector<std::pair<std::string, std::string>> outputs; // morph, file written (or to write)
-  std::vector<std::string> notes; // parts of the files that were not read, and why
+  std::vector<std::string> notes;    // parts of the files that were not read, and why
+  std::vector<std::string> warnings; // what the run did that the user may not expect
   // Source meshes with morphs that an avatar run left alone (no namesake in the Destination).
   std::vector<std::string> unpaired;
   // Expressions, when the Source has some: those touched, or why none was.

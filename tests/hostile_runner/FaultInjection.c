@@ -2,6 +2,8 @@
  * N-th call of a chosen function on a regular file it raises a signal (a kill at that step) or
  * fails with an error number (a full disk, a failing disk) instead of doing the call:
  *   TOVALINDER_FAULT="write:3:ENOSPC", "fsync:1:SIGTERM", "rename:2:SIGINT", "fsync:1:EIO"
+ * or, for a write, lets it through with its first byte changed ("write:1:FLIP": a disk that
+ * silently corrupts what it is given).
  * Every file created exclusively is logged with its open flags and permission bits to the file
  * TOVALINDER_OPEN_LOG names, one line each: "<path> excl=<0|1> nofollow=<0|1> mode=<octal>".
  * TOVALINDER_READ_HOLD="<name>:<release file>" holds the first read of the file opened under a
@@ -27,8 +29,9 @@ static int faultCount(const char* function) {
   return 0;
 }
 
-/* Answers -1 with errno set when the fault is an error, raises the signal when it is one, and
- * answers 0 when this call is not the chosen one. */
+/* Answers -1 with errno set when the fault is an error, 1 when the call is to go through with its
+ * data changed, raises the signal when it is one, and answers 0 when this call is not the chosen
+ * one. */
 static int injected(const char* function) {
   const char* plan = getenv("TOVALINDER_FAULT");
   char name[16];
@@ -41,6 +44,8 @@ static int injected(const char* function) {
     raise(strcmp(action, "SIGINT") == 0 ? SIGINT : SIGTERM);
     return 0;
   }
+  if (strcmp(action, "FLIP") == 0)
+    return 1;
   errno = strcmp(action, "ENOSPC") == 0 ? ENOSPC : EIO;
   return -1;
 }
@@ -82,8 +87,19 @@ ssize_t write(int fd, const void* data, size_t size) {
   static ssize_t (*real)(int, const void*, size_t);
   if (!real)
     real = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
-  if (regularFile(fd) && injected("write") < 0)
+  const int fault = regularFile(fd) ? injected("write") : 0;
+  if (fault < 0)
     return -1;
+  if (fault > 0 && size > 0) {
+    unsigned char* changed = malloc(size);
+    if (!changed)
+      return -1;
+    memcpy(changed, data, size);
+    changed[0] ^= 0xFF;
+    const ssize_t written = real(fd, changed, size);
+    free(changed);
+    return written;
+  }
   return real(fd, data, size);
 }
 

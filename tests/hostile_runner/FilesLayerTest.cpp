@@ -158,6 +158,37 @@ std::vector<Case> cases() {
          writeFile(d.file("gl/src.gltf"), text);
        },
        kGltfRun, 3, "nested more than 64 levels deep"},
+      {"glTF: a key twice in a target", gl,
+       [](auto& d) {
+         std::string text = readFile(d.file("gl/src.gltf"));
+         const size_t at = text.find("\"POSITION\"", text.find("\"targets\""));
+         text.insert(at, "\"POSITION\": 0, ");
+         writeFile(d.file("gl/src.gltf"), text);
+       },
+       kGltfRun, 3,
+       "meshes[0].primitives[0].targets[0].POSITION: the key \"POSITION\" stands twice"},
+      {"glTF: a syntax fault", gl,
+       [](auto& d) {
+         writeFile(d.file("gl/src.gltf"),
+                   "{\n  \"asset\": {\"version\": \"2.0\"},\n  \"x\": tru\n}\n");
+       },
+       kGltfRun, 3, "gl/src.gltf:3:"},
+      {"glTF: an image named with ..", gl,
+       [](auto& d) {
+         runner::JsonTree json = runner::parseJsonTree(readFile(d.file("gl/src.gltf")), "src.gltf");
+         json["images"] = {{{"uri", "../picture.png"}}};
+         writeFile(d.file("gl/src.gltf"), json.dump(2));
+       },
+       kGltfRun, 3, "images[0].uri: \"../picture.png\" " + outside},
+      {"glTF: an image linked out of the folder", gl,
+       [](auto& d) {
+         runner::JsonTree json = runner::parseJsonTree(readFile(d.file("gl/src.gltf")), "src.gltf");
+         json["images"] = {{{"uri", "picture.png"}}};
+         writeFile(d.file("gl/src.gltf"), json.dump(2));
+         writeFile(d.file("gl/picture.png"), "not a picture");
+         moveOutAndLink(d, d.file("gl/picture.png"));
+       },
+       kGltfRun, 3, outside},
       {"glTF: the output is the buffer",
        gl,
        [](auto&) {},
@@ -173,6 +204,16 @@ std::vector<Case> cases() {
         "obj/BodyEdited.obj", "--output-dir", "out"},
        3,
        notRegular},
+      {"OBJ: a pipe as the Destination", obj,
+       [](auto& d) { replaceWithPipe(d.file("obj/BodyEdited.obj")); }, kObjRun, 3, notRegular},
+      // A pattern names regular files only: the pipe is left out, never opened.
+      {"OBJ: a pipe among the files a pattern matches",
+       obj,
+       [](auto& d) { replaceWithPipe(d.file("obj/shapes/smile.obj")); },
+       {"--source", "obj/Body.obj", "--morph", "obj/shapes/*.obj", "--destination",
+        "obj/BodyEdited.obj", "--dry-run"},
+       0,
+       ""},
       {"OBJ: an output is an input",
        obj,
        [](auto&) {},

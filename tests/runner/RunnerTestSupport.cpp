@@ -10,10 +10,12 @@
 
 namespace runner_test {
 
-ScratchFolder::ScratchFolder() {
+ScratchFolder::ScratchFolder() : ScratchFolder(std::filesystem::temp_directory_path()) {}
+
+ScratchFolder::ScratchFolder(const std::filesystem::path& parent) {
   static std::atomic<int> counter{0};
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  path_ = std::filesystem::temp_directory_path() /
+  path_ = parent /
           ("tovalinder-runner-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
   std::filesystem::create_directories(path_);
 }

@@ -13,6 +13,8 @@ namespace runner_test {
 class ScratchFolder {
 public:
   ScratchFolder();
+  // Under `parent` rather than the system's folder for temporaries.
+  explicit ScratchFolder(const std::filesystem::path& parent);
   ~ScratchFolder();
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
