@@ -11,7 +11,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
+#include <ostream>
+#include <sstream>
 
 namespace runner {
 
@@ -35,13 +38,10 @@ std::uint32_t word(const std::vector<std::uint8_t>& bytes, size_t at) {
          (std::uint32_t{bytes[at + 2]} << 16) | (std::uint32_t{bytes[at + 3]} << 24);
 }
 
-void putWord(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
-  for (int b = 0; b < 4; ++b)
-    bytes.push_back(static_cast<std::uint8_t>(value >> (8 * b)));
-}
-
-// Splits the binary container into its JSON text, binary chunk and further chunks.
-std::string splitBinary(GltfAsset& asset, const std::vector<std::uint8_t>& file,
+// Splits the binary container into its JSON text, binary chunk and further chunks: the JSON
+// chunk's text; the binary chunk ends up in `binary`, moved within the file's own
+// memory (no second copy of a large file), and `file` is left empty.
+std::string splitBinary(GltfAsset& asset, std::vector<std::uint8_t>& file,
                         std::vector<std::uint8_t>& binary, bool& hasBinary) {
   const std::string name = asset.path + ": ";
   if (file.size() < 20 || word(file, 0) != kMagic)
@@ -53,7 +53,7 @@ std::string splitBinary(GltfAsset& asset, const std::vector<std::uint8_t>& file,
     throw FileError(name + "the header gives a length of " + std::to_string(word(file, 8)) +
                     " bytes, but the file has " + std::to_string(file.size()));
   std::string json;
-  size_t at = 12;
+  size_t at = 12, binaryAt = 0, binaryLength = 0;
   for (int chunk = 0; at < file.size(); ++chunk) {
     const std::string which =
         "chunk " + std::to_string(chunk) + " (at byte " + std::to_string(at) + ")";
@@ -74,7 +74,7 @@ std::string splitBinary(GltfAsset& asset, const std::vector<std::uint8_t>& file,
         throw FileError(name + which + ": the first chunk must hold the JSON");
       json.assign(begin, end);
     } else if (chunk == 1 && type == kBinaryChunk) {
-      binary.assign(begin, end);
+      binaryAt = at + 8, binaryLength = length;
       hasBinary = true;
     } else if (type == kJsonChunk || type == kBinaryChunk) {
       throw FileError(name + which + ": a second " + (type == kJsonChunk ? "JSON" : "binary") +
@@ -86,6 +86,14 @@ std::string splitBinary(GltfAsset& asset, const std::vector<std::uint8_t>& file,
   }
   if (json.empty())
     throw FileError(name + "no JSON chunk");
+  if (hasBinary) {
+    std::memmove(file.data(), file.data() + binaryAt, binaryLength);
+    file.resize(binaryLength);
+  }
+  binary.swap(file);
+  std::vector<std::uint8_t>().swap(file);
+  if (!hasBinary)
+    std::vector<std::uint8_t>().swap(binary);
   return json;
 }
 
@@ -182,7 +190,7 @@ GltfAsset loadGltfBytes(const std::string& path, std::vector<std::uint8_t> file,
   bool hasBinary = false;
   const std::string text = asset.binary ? splitBinary(asset, file, binary, hasBinary)
                                         : std::string(file.begin(), file.end());
-  file.clear();
+  std::vector<std::uint8_t>().swap(file);
   asset.json = parseJsonTree(text, path);
   checkRoot(asset);
   checkRequiredExtensions(asset);
@@ -217,13 +225,29 @@ std::vector<ReferencedFile> referencedFiles(const GltfAsset& asset) {
   return files;
 }
 
-std::vector<std::uint8_t> encodeGltf(const GltfAsset& asset, const std::string& outputPath) {
+namespace {
+
+void putWord(std::ostream& out, std::uint32_t value) {
+  const char bytes[4] = {char(value & 0xFF), char((value >> 8) & 0xFF), char((value >> 16) & 0xFF),
+                         char((value >> 24) & 0xFF)};
+  out.write(bytes, 4);
+}
+
+void putBytes(std::ostream& out, const std::vector<std::uint8_t>& bytes, size_t paddedTo,
+              char pad) {
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  for (size_t i = bytes.size(); i < paddedTo; ++i)
+    out.put(pad);
+}
+
+} // namespace
+
+void writeGltf(const GltfAsset& asset, std::ostream& out, const std::string& outputPath) {
   const std::string text = asset.json.dump(asset.binary ? -1 : 2, ' ', false);
-  std::vector<std::uint8_t> out;
   if (!asset.binary) {
-    out.assign(text.begin(), text.end());
-    out.push_back('\n');
-    return out;
+    out << text << '\n';
+    return;
   }
   const size_t jsonLength = (text.size() + 3) / 4 * 4;
   const bool hasBinary = !asset.origins.empty() && asset.origins[0] == BufferOrigin::BinaryChunk;
@@ -233,35 +257,38 @@ std::vector<std::uint8_t> encodeGltf(const GltfAsset& asset, const std::string& 
     total += 8 + chunk.second.size();
   if (total > 0xFFFFFFFFu)
     throw FileError(outputPath + ": the result would exceed the 4 GiB a binary glTF file holds");
-  out.reserve(total);
   putWord(out, kMagic);
   putWord(out, 2);
   putWord(out, static_cast<std::uint32_t>(total));
   putWord(out, static_cast<std::uint32_t>(jsonLength));
   putWord(out, kJsonChunk);
-  out.insert(out.end(), text.begin(), text.end());
-  out.resize(out.size() + jsonLength - text.size(), ' ');
+  out << text;
+  for (size_t i = text.size(); i < jsonLength; ++i)
+    out.put(' ');
   if (hasBinary) {
     putWord(out, static_cast<std::uint32_t>(binaryLength));
     putWord(out, kBinaryChunk);
-    out.insert(out.end(), asset.buffers[0].begin(), asset.buffers[0].end());
-    out.resize(out.size() + binaryLength - asset.buffers[0].size(), 0);
+    putBytes(out, asset.buffers[0], binaryLength, 0);
   }
   for (const auto& chunk : asset.extraChunks) {
     putWord(out, static_cast<std::uint32_t>(chunk.second.size()));
     putWord(out, chunk.first);
-    out.insert(out.end(), chunk.second.begin(), chunk.second.end());
+    putBytes(out, chunk.second, chunk.second.size(), 0);
   }
-  return out;
+}
+
+std::vector<std::uint8_t> encodeGltf(const GltfAsset& asset, const std::string& outputPath) {
+  std::ostringstream out;
+  writeGltf(asset, out, outputPath);
+  const std::string bytes = out.str();
+  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 void saveGltf(const GltfAsset& asset, const std::string& outputPath) {
-  const std::vector<std::uint8_t> bytes = encodeGltf(asset, outputPath);
   AtomicFile file(outputPath);
   if (!file.open())
     throw FileError(outputPath + ": cannot create the file");
-  file.stream().write(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<std::streamsize>(bytes.size()));
+  writeGltf(asset, file.stream(), outputPath);
   if (!file.commit())
     throw FileError(outputPath + ": could not write the file");
 }

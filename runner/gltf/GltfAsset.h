@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,8 @@ std::vector<ReferencedFile> referencedFiles(const GltfAsset& asset);
 // from outside files are not rewritten: the URIs stay, so a copy written elsewhere needs the
 // files they name beside it.
 std::vector<std::uint8_t> encodeGltf(const GltfAsset& asset, const std::string& outputPath);
+// The same, written to a stream as it is made (no copy of the buffers in memory).
+void writeGltf(const GltfAsset& asset, std::ostream& out, const std::string& outputPath);
 
 // Writes the asset (temporary file, then rename). Throws FileError.
 void saveGltf(const GltfAsset& asset, const std::string& outputPath);

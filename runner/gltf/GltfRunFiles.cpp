@@ -237,6 +237,11 @@ void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
   }
   destination_.weld = sameMesh_ ? source_.weld : weldVertices(destination_.mesh);
   fillDocument(document);
+  // The Source's own file is never written: once the last pair has read its meshes, its buffers
+  // only take memory.
+  if (assets_.size() > 1 && paths_.lastPair)
+    for (std::vector<std::uint8_t>& buffer : assets_.front().buffers)
+      std::vector<std::uint8_t>().swap(buffer);
 }
 
 void GltfRunFiles::fillDocument(sim::Document& document) {
@@ -334,12 +339,10 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
   if (!paths_.lastPair)
     return; // a later pair of the avatar's run writes the file
   writeCompanions(outputs);
-  const std::vector<std::uint8_t> bytes = encodeGltf(asset, paths_.output);
-  outputs
-      .open(paths_.output,
-            readBack(paths_.output, outputs, destination_.mesh.summary.index, targets))
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
+  writeGltf(asset,
+            outputs.open(paths_.output, readBack(paths_.output, outputs,
+                                                 destination_.mesh.summary.index, targets)),
+            paths_.output);
 }
 
 InputSummary GltfRunFiles::summary() const {
