@@ -7,21 +7,20 @@
 
 namespace sim {
 
-void setHostile(Hostile mode) {
-  HostState& state = hostState();
-  state.hostile = mode;
-  state.answers.clear();
+void Host::setHostile(Hostile mode) {
+  state_->hostile = mode;
+  state_->answers.clear();
 }
 
-Hostile hostile() {
-  return hostState().hostile;
+Hostile Host::hostile() const {
+  return state_->hostile;
 }
 
-void setHugeCount(int count) {
-  hostState().hugeCount = count;
+void Host::setHugeCount(int count) {
+  state_->hugeCount = count;
 }
-int hugeCount() {
-  return hostState().hugeCount;
+int Host::hugeCount() const {
+  return state_->hugeCount;
 }
 
 std::vector<Hostile> hostileModes() {

@@ -5,7 +5,7 @@
 
 namespace sim {
 
-Object::Object(std::string objectName) : name(std::move(objectName)) {}
+Object::Object(std::string objectName) : name_(std::move(objectName)) {}
 
 int Object::addVertex(MQPoint position) {
   positions.push_back(position);

@@ -71,7 +71,7 @@ SIMHOST_EXPORT MQObject MQObj_Clone(MQObject obj) {
   if (!object || state().hostile == Hostile::NullObjects)
     return nullptr;
   // Each array in one copy; the copy stands in no document and has nothing selected.
-  auto* copy = new Object(object->name);
+  auto* copy = new Object(object->name());
   copy->depth = object->depth;
   copy->locked = object->locked;
   copy->visible = object->visible;
@@ -90,7 +90,7 @@ SIMHOST_EXPORT void MQObj_GetName(MQObject obj, char* buffer, int size) {
     recordMisuse(std::string(__func__) + ": buffer size " + std::to_string(size));
     return;
   }
-  const std::string name = object ? object->name : std::string();
+  const std::string name = object ? object->name().str() : std::string();
   if (state().hostile == Hostile::UnterminatedNames) {
     writeUnterminated(buffer, size, name);
     return;

@@ -156,8 +156,8 @@ std::vector<std::string> objectFaults(const Object& object) {
   checkIndices(object, facesSound, faults);
   checkIds("vertex", object.vertexIds, object.nextVertexUniqueId, faults);
   checkIds("face", object.faceIds, object.nextFaceUniqueId, faults);
-  if (object.name.size() > kNameBytes)
-    faults.add("name", "name of " + std::to_string(object.name.size()) + " bytes, over the " +
+  if (object.name().size() > kNameBytes)
+    faults.add("name", "name of " + std::to_string(object.name().size()) + " bytes, over the " +
                            std::to_string(kNameBytes) + " a host keeps");
   return faults.take();
 }

@@ -59,8 +59,9 @@ void pairByPositionFor(const RunFiles& files, TransferRequest& request) {
 void runPlugin(const CommandLine& line, TransferRequest request, PluginModule& plugin,
                sim::Document& document, Progress& progress, TransferOutcome& outcome) {
   request.dialog.wantPicture = !line.dialogPage.empty();
-  request.dialog.beforeOk = [&progress, &outcome](size_t picked) {
-    progress.transfer().start(picked, outcome.destination ? outcome.destination->vertexCount() : 0);
+  request.dialog.beforeOk = [&progress, &outcome, &document](size_t picked) {
+    progress.transfer().start(document.host(), picked,
+                              outcome.destination ? outcome.destination->vertexCount() : 0);
   };
   request.afterCommand = [&progress] { progress.stage("checking the result"); };
   progress.transferStage();
@@ -192,7 +193,8 @@ int runCommandLine(const CommandLine& line) {
   files->checkOutputs();
   checkRunFiles(line, *files, plannedOutputs(line, *files));
 
-  auto document = std::make_unique<sim::Document>();
+  sim::Host host;
+  sim::Document* document = &host.newDocument();
   readInput(*files, *document, progress, report);
   const std::unique_ptr<PluginModule> plugin = startPlugin(line, report);
   TransferOutcome outcome;

@@ -196,7 +196,7 @@ void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
 void GltfRunFiles::fillDocument(sim::Document& document) {
   source_.object = document.addObject(cutUtf8(source_.mesh.summary.name, kObjectNameBytes));
   fillObject(*source_.object, polygonsOf(source_.mesh, source_.weld));
-  const std::string base = naming::baseName(source_.object->name);
+  const std::string base = naming::baseName(source_.object->name());
   const size_t morphBytes = sim::kNameBytes - base.size() - 16; // "elem:", "-", "_<n>"
   for (size_t t = 0; t < source_.mesh.targets.size(); ++t) {
     const std::string morph = morphNameOf(source_.mesh.targets[t].name, morphBytes);

@@ -94,8 +94,8 @@ void addGltfSampleParts(sim::Document& document) {
   flipSplitQuads(*edited);
   for (sim::Object* object : document.objects()) {
     // The smile parts the lips a little; other morphs leave them.
-    const bool element = naming::isElementOf(object->name, body->name);
-    const bool smile = element && naming::morphNameOf(object->name) == "smile";
+    const bool element = naming::isElementOf(object->name(), body->name());
+    const bool smile = element && naming::morphNameOf(object->name()) == "smile";
     if (object == body || object == edited || element)
       addLips(*object, smile ? 0.004f : 0.0f, smile ? -0.004f : 0.0f);
   }

@@ -53,7 +53,7 @@ TEST_F(MorphSession, HalfTheMorphWithTheAddedVertexInterpolated) {
   EXPECT_EQ(smile.faceUvs(int(1))[0].u, 0.75f);
   EXPECT_EQ(smile.faceCreases(int(1))[2], 1.0f);
 
-  const std::vector<sim::MessageBoxRecord> boxes = sim::messageBoxes();
+  const std::vector<sim::MessageBoxRecord> boxes = host.messageBoxes();
   ASSERT_EQ(boxes.size(), 1u) << "the added triangle has no Source face";
   EXPECT_EQ(boxes[0].title, "Tovalinder");
   EXPECT_EQ(boxes[0].message, "Attributes of some faces were not copied.");
@@ -73,7 +73,7 @@ TEST_F(MorphSession, PairingByPositionGivesTheSameMorph) {
   EXPECT_EQ(smile.positions[1].y, 0.5f);
   EXPECT_EQ(smile.positions[5].z, 2.0f);
   EXPECT_EQ(smile.positions[6].z, 1.5f);
-  EXPECT_EQ(sim::messageBoxes().size(), 1u);
+  EXPECT_EQ(host.messageBoxes().size(), 1u);
 }
 
 TEST_F(MorphSession, OnlyCoordinatesLeavesTheOtherAttributesAndShowsNoMessage) {
@@ -88,7 +88,7 @@ TEST_F(MorphSession, OnlyCoordinatesLeavesTheOtherAttributesAndShowsNoMessage) {
   EXPECT_EQ(smile.positions[1].y, 0.5f);
   EXPECT_EQ(smile.weights[1], 1.0f);
   EXPECT_EQ(smile.materials[size_t(0)], 0) << "the Destination's own material stays";
-  EXPECT_TRUE(sim::messageBoxes().empty()) << "no face pass, nothing skipped";
+  EXPECT_TRUE(host.messageBoxes().empty()) << "no face pass, nothing skipped";
 }
 
 TEST_F(MorphSession, MirroredMorphSwapsSides) {

@@ -33,7 +33,7 @@ bool ours(const std::string& file, const std::string& documentName) {
 
 } // namespace
 
-Variants::Variants() {
+Variants::Variants() : a(host.newDocument()), b(host.newDocument()), c(host.newDocument()) {
   buildVariant(a, 0.0f);
   buildVariant(b, 0.25f);
   buildVariant(c, 0.5f);
@@ -43,7 +43,8 @@ Variants::Variants() {
 }
 
 std::string loaded(const std::string& path) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   try {
     runner::readDocument(path, document);
   } catch (const runner::FileError& e) {

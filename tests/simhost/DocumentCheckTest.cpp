@@ -31,7 +31,8 @@ std::string joined(const std::vector<std::string>& lines) {
 }
 
 TEST(DocumentCheck, ASoundDocumentHasNoFinding) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   addMesh(document, "Body");
   document.addEmptySlot();
   addMesh(document, "Head")->selectedVertices = {0, 4};
@@ -72,11 +73,12 @@ TEST(DocumentCheck, EachRuleBrokenAloneIsOneFindingNamingObjectAndPlace) {
        "object \"Body\" (slot 1): vertex 0: unique ID 6 not below the next ID 6"},
       {"a selected face out of range", [](sim::Object& o) { o.selectedFaces = {3}; },
        "object \"Body\" (slot 1): selected face 3 out of range 0..2"},
-      {"a name longer than a host keeps", [](sim::Object& o) { o.name = std::string(250, 'x'); },
+      {"a name longer than a host keeps", [](sim::Object& o) { o.setName(std::string(250, 'x')); },
        "\" (slot 1): name of 250 bytes, over the 249 a host keeps"},
   };
   for (const Case& c : cases) {
-    sim::Document document;
+    sim::Host host;
+    sim::Document& document = host.newDocument();
     addMesh(document, "Head");
     c.breakIt(*addMesh(document, "Body"));
     const std::vector<std::string> findings = sim::checkDocument(document);
@@ -84,7 +86,8 @@ TEST(DocumentCheck, EachRuleBrokenAloneIsOneFindingNamingObjectAndPlace) {
     EXPECT_NE(findings[0].find(c.finding), std::string::npos) << c.rule << ": " << findings[0];
   }
   // Non-finite values are a fault only where the input had none.
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   sim::Object* body = addMesh(document, "Body");
   const sim::DocumentSnapshot before = sim::snapshotDocument(document);
   body->uvs[4].v = nan;
@@ -96,7 +99,8 @@ TEST(DocumentCheck, EachRuleBrokenAloneIsOneFindingNamingObjectAndPlace) {
 }
 
 TEST(DocumentCheck, ABrokenArrayIsReportedBrieflyAndNeverReadPast) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   sim::Object* body = addMesh(document, "Body");
   for (int i = 0; i < 100; ++i)
     body->addFace({7, 8});
@@ -119,18 +123,18 @@ protected:
     destination->addVertex(5, 5, 5);
     destination->selected = 1;
   }
-  void TearDown() override { sim::freeDetachedObjects(); }
   // A new element made the host's way: a clone of the Destination placed after slot 1.
   sim::Object* addElement(const std::string& name) {
     MQObject clone = MQObj_Clone(destination->handle());
     MQObj_SetName(clone, name.c_str());
     MQDoc_InsertObject(document.handle(), clone, document.objectAt(1)->handle());
-    return sim::objectFromHandle(clone);
+    return host.objectFromHandle(clone);
   }
   std::vector<std::string> check() {
     return sim::checkDocument(document, sim::commandExpectations(document, before, destination));
   }
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   sim::Object* destination = nullptr;
   sim::DocumentSnapshot before;
 };

@@ -12,7 +12,7 @@ namespace {
 
 class SimHostDocument : public testing_support::StrictHost {
 protected:
-  sim::Document document;
+  sim::Document& document = host.newDocument();
 };
 
 TEST_F(SimHostDocument, DeletingLeavesAnEmptySlotAndAStaleHandle) {
@@ -37,7 +37,7 @@ TEST_F(SimHostDocument, InsertPlacesRightAfterTheReference) {
   EXPECT_EQ(MQDoc_GetObjectIndex(document.handle(), clone), -1) << "a clone is in no document";
   EXPECT_EQ(MQDoc_InsertObject(document.handle(), clone, a), 1);
   EXPECT_EQ(document.objectAt(1)->handle(), clone);
-  EXPECT_EQ(document.objectAt(2)->name, "B");
+  EXPECT_EQ(document.objectAt(2)->name(), "B");
   EXPECT_EQ(MQDoc_InsertObject(document.handle(), clone, a), -1);
   EXPECT_EQ(takeMisuses().size(), 1u) << "inserting twice";
   MQObject tail = MQObj_Clone(a);
@@ -99,9 +99,9 @@ TEST_F(SimHostDocument, CloneKeepsContentAndIdsButNotSelection) {
   body->visible = 0;
   body->selectedVertices.insert(0);
   body->selectedFaces.insert(0);
-  sim::Object* clone = sim::objectFromHandle(MQObj_Clone(body->handle()));
+  sim::Object* clone = host.objectFromHandle(MQObj_Clone(body->handle()));
   ASSERT_NE(clone, nullptr);
-  EXPECT_EQ(clone->name, "Body");
+  EXPECT_EQ(clone->name(), "Body");
   EXPECT_EQ(clone->vertexIds[1], body->vertexIds[1]);
   EXPECT_EQ(clone->faceIds[size_t(0)], body->faceIds[size_t(0)]);
   EXPECT_EQ(clone->weights[1], 0.25f);
@@ -118,7 +118,7 @@ TEST_F(SimHostDocument, CloneKeepsContentAndIdsButNotSelection) {
   const int added = clone->addVertex(2, 2, 2);
   EXPECT_GT(clone->vertexIds[static_cast<size_t>(added)], body->vertexIds[2]);
   MQObj_Delete(clone->handle());
-  EXPECT_TRUE(sim::detachedObjects().empty());
+  EXPECT_TRUE(host.detachedObjects().empty());
   MQObj_Delete(body->handle());
   EXPECT_EQ(takeMisuses().size(), 1u) << "an object in a document is deleted through it";
 }

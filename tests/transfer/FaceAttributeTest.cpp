@@ -142,7 +142,7 @@ TEST_F(FaceAttributes, ValuesTheNewElementHoldsAreNotSetAgainAndBitsDecide) {
   scenes::bind(pluginObject(), document_, instance);
   pluginObject().buildMirrorMap();
   pluginObject().buildVertexMap();
-  sim::resetCallCounts();
+  host.resetCallCounts();
   pluginObject().transferMorphs();
 
   const sim::Object& made = *instance.newElements[1];
@@ -154,7 +154,7 @@ TEST_F(FaceAttributes, ValuesTheNewElementHoldsAreNotSetAgainAndBitsDecide) {
       EXPECT_EQ(bitsOf(made.faceCreases(f)[c]), bitsOf(element.faceCreases(f)[c])) << f << c;
     }
   }
-  std::map<std::string, unsigned long long> calls = sim::callCounts();
+  std::map<std::string, unsigned long long> calls = host.callCounts();
   // Face 1 of both new elements.
   EXPECT_EQ(calls["MQObj_SetFaceMaterial"], 2u);
   EXPECT_EQ(calls["MQObj_SetFaceCoordinateArray"], 2u);

@@ -27,7 +27,7 @@ sim::Object* hostClone(sim::Document& document, sim::Object* of, const std::stri
   const MQObject clone = MQObj_Clone(of->handle());
   MQObj_SetName(clone, name.c_str());
   MQDoc_InsertObject(document.handle(), clone, nullptr);
-  return sim::objectFromHandle(clone);
+  return document.host().objectFromHandle(clone);
 }
 
 // Removes the faces that use a vertex at or past the limit (an element shorter than its base).
