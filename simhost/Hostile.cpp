@@ -101,9 +101,10 @@ void makePositionsNonFinite(Object& object) {
   const float values[] = {std::numeric_limits<float>::quiet_NaN(),
                           std::numeric_limits<float>::infinity(),
                           -std::numeric_limits<float>::infinity(), 1e38f, -1e38f};
-  for (size_t i = 0; i < object.positions.size(); ++i) {
+  std::vector<MQPoint>& positions = object.editPositions();
+  for (size_t i = 0; i < positions.size(); ++i) {
     const float value = values[i % 5];
-    object.positions[i] = MQPoint{value, value, value};
+    positions[i] = MQPoint{value, value, value};
   }
 }
 

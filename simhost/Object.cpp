@@ -2,16 +2,38 @@
 #include "SimHost.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace sim {
 
-Object::Object(std::string objectName) : name_(std::move(objectName)) {}
+Object::Object(std::string objectName) : name_(std::move(objectName)) {
+  faceStart.assign({0});
+}
+
+std::vector<MQDWORD>& Object::editVertexIds() {
+  invalidateCaches();
+  return vertexIds.edit();
+}
+
+std::vector<MQDWORD>& Object::editFaceIds() {
+  invalidateCaches();
+  return faceIds.edit();
+}
+
+std::vector<size_t>& Object::editFaceStart() {
+  invalidateCaches();
+  return faceStart.edit();
+}
+
+std::vector<int>& Object::editPoints() {
+  invalidateCaches();
+  return points.edit();
+}
 
 int Object::addVertex(MQPoint position) {
-  positions.push_back(position);
-  vertexIds.push_back(nextVertexUniqueId++);
-  weights.push_back(1.0f);
-  invalidateCaches();
+  editPositions().push_back(position);
+  editVertexIds().push_back(nextVertexUniqueId++);
+  editWeights().push_back(1.0f);
   return vertexCount() - 1;
 }
 
@@ -21,29 +43,32 @@ int Object::addFace(const std::vector<int>& facePoints) {
 
 int Object::addFace(const int* facePoints, int count) {
   const size_t n = static_cast<size_t>(std::max(count, 0));
-  points.insert(points.end(), facePoints, facePoints + n);
-  uvs.resize(points.size(), MQCoordinate{0, 0});
-  creases.resize(points.size(), 0.0f);
-  faceStart.push_back(points.size());
-  faceIds.push_back(nextFaceUniqueId++);
-  materials.push_back(-1);
-  invalidateCaches();
+  std::vector<int>& corners = editPoints();
+  corners.insert(corners.end(), facePoints, facePoints + n);
+  editUvs().resize(corners.size(), MQCoordinate{0, 0});
+  editCreases().resize(corners.size(), 0.0f);
+  editFaceStart().push_back(corners.size());
+  editFaceIds().push_back(nextFaceUniqueId++);
+  editMaterials().push_back(-1);
   return faceCount() - 1;
 }
 
 void Object::setFacePoints(int face, const std::vector<int>& newPoints) {
   const size_t f = static_cast<size_t>(face);
-  const size_t first = faceStart.at(f), last = faceStart.at(f + 1);
+  std::vector<size_t>& start = editFaceStart();
+  const size_t first = start.at(f), last = start.at(f + 1);
   const auto at = [first](auto& corners) { return corners.begin() + static_cast<long>(first); };
-  points.erase(at(points), at(points) + static_cast<long>(last - first));
-  points.insert(at(points), newPoints.begin(), newPoints.end());
-  uvs.erase(at(uvs), at(uvs) + static_cast<long>(last - first));
-  uvs.insert(at(uvs), newPoints.size(), MQCoordinate{0, 0});
-  creases.erase(at(creases), at(creases) + static_cast<long>(last - first));
-  creases.insert(at(creases), newPoints.size(), 0.0f);
-  for (size_t g = f + 1; g < faceStart.size(); ++g)
-    faceStart[g] = faceStart[g] - (last - first) + newPoints.size();
-  invalidateCaches();
+  std::vector<int>& corners = editPoints();
+  corners.erase(at(corners), at(corners) + static_cast<long>(last - first));
+  corners.insert(at(corners), newPoints.begin(), newPoints.end());
+  std::vector<MQCoordinate>& cornerUvs = editUvs();
+  cornerUvs.erase(at(cornerUvs), at(cornerUvs) + static_cast<long>(last - first));
+  cornerUvs.insert(at(cornerUvs), newPoints.size(), MQCoordinate{0, 0});
+  std::vector<float>& cornerCreases = editCreases();
+  cornerCreases.erase(at(cornerCreases), at(cornerCreases) + static_cast<long>(last - first));
+  cornerCreases.insert(at(cornerCreases), newPoints.size(), 0.0f);
+  for (size_t g = f + 1; g < start.size(); ++g)
+    start[g] = start[g] - (last - first) + newPoints.size();
 }
 
 std::vector<int> Object::facePointList(int face) const {
@@ -60,76 +85,98 @@ std::vector<float> Object::faceCreaseList(int face) const {
 
 void Object::setFaceUvs(int face, const std::vector<MQCoordinate>& faceUvs) {
   const size_t n = std::min(faceUvs.size(), static_cast<size_t>(facePointCount(face)));
-  std::copy(faceUvs.begin(), faceUvs.begin() + static_cast<long>(n),
-            uvs.begin() + static_cast<long>(firstCorner(face)));
+  std::copy(faceUvs.begin(), faceUvs.begin() + static_cast<long>(n), editFaceUvs(face));
 }
 
 void Object::setFaceCreases(int face, const std::vector<float>& faceCreases) {
   const size_t n = std::min(faceCreases.size(), static_cast<size_t>(facePointCount(face)));
-  std::copy(faceCreases.begin(), faceCreases.begin() + static_cast<long>(n),
-            creases.begin() + static_cast<long>(firstCorner(face)));
+  std::copy(faceCreases.begin(), faceCreases.begin() + static_cast<long>(n), editFaceCreases(face));
 }
 
 void Object::copyGeometry(const Object& from) {
   positions = from.positions;
   vertexIds = from.vertexIds;
   weights = from.weights;
+  nextVertexUniqueId = from.nextVertexUniqueId;
+  shareFaces(from);
+}
+
+void Object::shareFaces(const Object& from) {
   faceIds = from.faceIds;
   materials = from.materials;
   faceStart = from.faceStart;
   points = from.points;
   uvs = from.uvs;
   creases = from.creases;
-  nextVertexUniqueId = from.nextVertexUniqueId;
   nextFaceUniqueId = from.nextFaceUniqueId;
   invalidateCaches();
 }
 
+namespace {
+
+template <typename T> bool sameBytes(const SharedArray<T>& a, const SharedArray<T>& b) {
+  return a.sameBlock(b) ||
+         (a.size() == b.size() &&
+          (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0));
+}
+
+template <typename T> void shareIfEqual(SharedArray<T>& mine, const SharedArray<T>& theirs) {
+  if (!mine.sameBlock(theirs) && sameBytes(mine, theirs))
+    mine = theirs;
+}
+
+} // namespace
+
+void Object::shareEqualArrays(const Object& other) {
+  // Bytes, not values: a NaN equals itself here, and -0 differs from 0, as the file held them.
+  shareIfEqual(positions, other.positions);
+  shareIfEqual(vertexIds, other.vertexIds);
+  shareIfEqual(weights, other.weights);
+  shareIfEqual(faceIds, other.faceIds);
+  shareIfEqual(materials, other.materials);
+  shareIfEqual(faceStart, other.faceStart);
+  shareIfEqual(points, other.points);
+  shareIfEqual(uvs, other.uvs);
+  shareIfEqual(creases, other.creases);
+}
+
 void Object::truncateVertices(int count) {
   const size_t n = std::min(positions.size(), static_cast<size_t>(std::max(count, 0)));
-  positions.resize(n);
-  vertexIds.resize(n);
-  weights.resize(n);
-  invalidateCaches();
+  editPositions().resize(n);
+  editVertexIds().resize(n);
+  editWeights().resize(n);
 }
 
 void Object::truncateFaces(int count) {
   const size_t n = std::min(faceIds.size(), static_cast<size_t>(std::max(count, 0)));
-  faceIds.resize(n);
-  materials.resize(n);
-  faceStart.resize(n + 1);
-  points.resize(faceStart[n]);
-  uvs.resize(faceStart[n]);
-  creases.resize(faceStart[n]);
-  invalidateCaches();
+  editFaceIds().resize(n);
+  editMaterials().resize(n);
+  editFaceStart().resize(n + 1);
+  editPoints().resize(faceStart[n]);
+  editUvs().resize(faceStart[n]);
+  editCreases().resize(faceStart[n]);
 }
 
 void Object::reserve(size_t vertices, size_t faces, size_t corners) {
-  positions.reserve(vertices);
-  vertexIds.reserve(vertices);
-  weights.reserve(vertices);
-  faceIds.reserve(faces);
-  materials.reserve(faces);
-  faceStart.reserve(faces + 1);
-  points.reserve(corners);
-  uvs.reserve(corners);
-  creases.reserve(corners);
+  editPositions().reserve(vertices);
+  editVertexIds().reserve(vertices);
+  editWeights().reserve(vertices);
+  editFaceIds().reserve(faces);
+  editMaterials().reserve(faces);
+  editFaceStart().reserve(faces + 1);
+  editPoints().reserve(corners);
+  editUvs().reserve(corners);
+  editCreases().reserve(corners);
 }
 
 void Object::setVertexUniqueId(int vertex, MQDWORD id) {
-  vertexIds.at(static_cast<size_t>(vertex)) = id;
+  editVertexIds().at(static_cast<size_t>(vertex)) = id;
   nextVertexUniqueId = std::max(nextVertexUniqueId, id + 1);
-  invalidateCaches();
 }
 
 void Object::setFaceUniqueId(int face, MQDWORD id) {
-  faceIds.at(static_cast<size_t>(face)) = id;
+  editFaceIds().at(static_cast<size_t>(face)) = id;
   nextFaceUniqueId = std::max(nextFaceUniqueId, id + 1);
-  invalidateCaches();
-}
-
-void Object::invalidateCaches() {
-  cachesValid_ = false;
 }
 
 namespace {
@@ -170,7 +217,9 @@ int indexFromId(const std::vector<int>& table, const std::vector<std::pair<MQDWO
 } // namespace
 
 void Object::buildCaches() const {
-  if (cachesValid_)
+  // Writes to the points or unique IDs mark the tables stale; a change of the vertex count
+  // shows here.
+  if (cachesValid_ && cachedVertices_ == positions.size())
     return;
   const size_t n = positions.size();
   const size_t faces = faceIds.size();
@@ -204,6 +253,7 @@ void Object::buildCaches() const {
     });
   buildIdLookup(vertexIds, vertexByIdTable_, vertexIds_);
   buildIdLookup(faceIds, faceByIdTable_, faceIds_);
+  cachedVertices_ = n;
   cachesValid_ = true;
 }
 

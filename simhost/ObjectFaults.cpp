@@ -187,8 +187,8 @@ template <typename T> bool anyNonFinite(const std::vector<T>& values) {
 } // namespace
 
 std::string nonFiniteValues(const Object& object) {
-  if (!anyNonFinite(object.positions) && !anyNonFinite(object.weights) &&
-      !anyNonFinite(object.uvs) && !anyNonFinite(object.creases))
+  if (!anyNonFinite(object.positions.values()) && !anyNonFinite(object.weights.values()) &&
+      !anyNonFinite(object.uvs.values()) && !anyNonFinite(object.creases.values()))
     return std::string();
   std::string first;
   size_t count = 0;

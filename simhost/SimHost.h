@@ -19,9 +19,12 @@
 //    vertex's related faces and the unique-ID lookups come from tables built once per change of
 //    the geometry.
 //  - MQObj_Clone copies name, vertices, faces, unique IDs (and the ID counters), weights,
-//    materials, UVs, creases, depth, lock and visibility, each array in one copy; the clone
-//    belongs to no document, is not selected in the object list and has no vertex or face
-//    selected. MQObj_Delete frees an object that is in no document.
+//    materials, UVs, creases, depth, lock and visibility; the clone belongs to no document, is
+//    not selected in the object list and has no vertex or face selected. As an application
+//    built for large scenes does, the clone shares each array with its original until one of
+//    them writes to it, and a write copies only the array it changes: cloning costs almost
+//    nothing, and a host function that writes a value the array already holds copies nothing.
+//    MQObj_Delete frees an object that is in no document.
 //  - Unique IDs are positive, unique within an object, kept by a clone, never reused for new
 //    vertices or faces of that object; ...IndexFromUniqueID answers -1 for an absent ID.
 //  - A vertex's reference count is the number of face corners that use it; its related faces
@@ -49,6 +52,7 @@
 //    recorded (see misuses()).
 #pragma once
 
+#include "SharedArray.h"
 #include "tovalinder/host/MQPluginInterface.h"
 
 #include <map>
@@ -171,10 +175,11 @@ public:
   }
   size_t firstCorner(int face) const { return faceStart[static_cast<size_t>(face)]; }
   const int* facePoints(int face) const { return points.data() + firstCorner(face); }
-  MQCoordinate* faceUvs(int face) { return uvs.data() + firstCorner(face); }
   const MQCoordinate* faceUvs(int face) const { return uvs.data() + firstCorner(face); }
-  float* faceCreases(int face) { return creases.data() + firstCorner(face); }
   const float* faceCreases(int face) const { return creases.data() + firstCorner(face); }
+  // One face's corners to write to (the object's own UVs or creases, copied first when shared).
+  MQCoordinate* editFaceUvs(int face) { return editUvs().data() + firstCorner(face); }
+  float* editFaceCreases(int face) { return editCreases().data() + firstCorner(face); }
 
   // One face's corners as lists, and writing them (a list shorter than the face writes only its
   // own entries; a longer one is cut to the face).
@@ -183,9 +188,14 @@ public:
   std::vector<float> faceCreaseList(int face) const;
   void setFaceUvs(int face, const std::vector<MQCoordinate>& faceUvs);
   void setFaceCreases(int face, const std::vector<float>& faceCreases);
-  // Takes the other object's vertices and faces (with their unique IDs and ID counters); name,
-  // attributes and selections stay.
+  // Takes the other object's vertices and faces (with their unique IDs and ID counters), sharing
+  // every array with it until one of the two writes; name, attributes and selections stay.
   void copyGeometry(const Object& from);
+  // The same for the faces alone: unique IDs, materials, points, UVs, creases, the ID counter.
+  void shareFaces(const Object& from);
+  // Takes the other object's block of every array that holds the same values as this one's
+  // (bit for bit), so that equal arrays read from a file are held once; nothing else changes.
+  void shareEqualArrays(const Object& other);
   // Keeps the first `count` vertices or faces (and their corners).
   void truncateVertices(int count);
   void truncateFaces(int count);
@@ -196,8 +206,23 @@ public:
   int relatedFaces(int vertex, const int** first) const;
   int vertexIndexFromUniqueId(MQDWORD id) const;
   int faceIndexFromUniqueId(MQDWORD id) const;
-  // Call after changing points or unique IDs directly.
-  void invalidateCaches();
+
+  // Writing an array: the object's own, copied first when it shares it with a clone (each
+  // array on its own, so a write copies only the array it touches). The reference is valid until
+  // the next change of the object; the tables answering reference counts, related faces and
+  // unique IDs follow by themselves.
+  std::vector<MQPoint>& editPositions() { return positions.edit(); }
+  std::vector<MQDWORD>& editVertexIds();
+  std::vector<float>& editWeights() { return weights.edit(); }
+  std::vector<MQDWORD>& editFaceIds();
+  std::vector<int>& editMaterials() { return materials.edit(); }
+  std::vector<size_t>& editFaceStart();
+  std::vector<int>& editPoints();
+  std::vector<MQCoordinate>& editUvs() { return uvs.edit(); }
+  std::vector<float>& editCreases() { return creases.edit(); }
+  // Replacing an array whole.
+  void setPositions(std::vector<MQPoint> values) { positions.assign(std::move(values)); }
+  void setWeights(std::vector<float> values) { weights.assign(std::move(values)); }
 
   MQObject handle() { return reinterpret_cast<MQObject>(this); }
   Document* document() const { return place_.document; }
@@ -211,18 +236,18 @@ public:
   int locked = 0;
   int selected = 0; // in the object list
   MQDWORD visible = 0xFFFFFFFFu;
-  // By vertex.
-  std::vector<MQPoint> positions;
-  std::vector<MQDWORD> vertexIds;
-  std::vector<float> weights;
-  // By face.
-  std::vector<MQDWORD> faceIds;
-  std::vector<int> materials;
-  std::vector<size_t> faceStart{0}; // faceCount() + 1 offsets into the corner arrays
-  // By corner.
-  std::vector<int> points;
-  std::vector<MQCoordinate> uvs;
-  std::vector<float> creases; // a corner's crease is the edge from its point to the next one
+  // The arrays, read-only here (written through the edit... functions above). By vertex:
+  SharedArray<MQPoint> positions;
+  SharedArray<MQDWORD> vertexIds;
+  SharedArray<float> weights;
+  // By face:
+  SharedArray<MQDWORD> faceIds;
+  SharedArray<int> materials;
+  SharedArray<size_t> faceStart; // faceCount() + 1 offsets into the corner arrays
+  // By corner:
+  SharedArray<int> points;
+  SharedArray<MQCoordinate> uvs;
+  SharedArray<float> creases; // a corner's crease is the edge from its point to the next one
   std::set<int> selectedVertices;
   std::set<int> selectedFaces;
   MQDWORD nextVertexUniqueId = 1;
@@ -233,6 +258,7 @@ private:
   friend struct HostAccess;
   friend class SlotList;
   void buildCaches() const;
+  void invalidateCaches() { cachesValid_ = false; }
 
   ObjectName name_;
 
@@ -251,6 +277,7 @@ private:
   // Tables answering the reference counts, related faces and unique-ID lookups, built on the
   // first question after a change of the geometry.
   mutable bool cachesValid_ = false;
+  mutable size_t cachedVertices_ = 0; // the vertex count the tables were built for
   mutable std::vector<int> refCounts_;
   mutable std::vector<int> relatedOffsets_;
   mutable std::vector<int> relatedFaces_;

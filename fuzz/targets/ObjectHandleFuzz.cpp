@@ -46,7 +46,7 @@ void runCase(sim::Host& host, fuzzing::FuzzInput& in) {
       p = in.pick(8) == 0 ? int(in.word()) : int(in.pick(unsigned(vertexCount) + 2)) - 1;
     const int face = object->addFace(points);
     for (int c = 0; c < object->facePointCount(face); ++c)
-      object->faceUvs(face)[c] = MQCoordinate{in.real(), in.real()};
+      object->editFaceUvs(face)[c] = MQCoordinate{in.real(), in.real()};
   }
   const std::vector<sim::Hostile> modes = sim::hostileModes();
   const unsigned modeIndex = in.pick(unsigned(modes.size()) + 3); // None more often

@@ -18,7 +18,7 @@ protected:
     blink = mesh("elem:blink-Body", 3);
     blink->depth = 2;
     body2 = mesh("Body2", 4, 1);
-    body2->positions[3] = {7, 8, 9};
+    body2->editPositions()[3] = {7, 8, 9};
     ASSERT_EQ(plugin.selectSourceAndDestination(), 1);
     plugin.elements = {handleOf(smile), handleOf(blink)};
   }

@@ -28,14 +28,14 @@ inline void buildBody(sim::Object* object, float lift = 0.0f) {
   for (int row = 0; row < 2; ++row)
     for (int column = 0; column < 3; ++column)
       object->addVertex(static_cast<float>(column), static_cast<float>(row), 1.0f);
-  object->positions[4].z += lift;
+  object->editPositions()[4].z += lift;
   object->addFace({0, 1, 4, 3});
   object->addFace({1, 2, 5, 4});
-  object->materials[size_t(0)] = 0;
-  object->materials[size_t(1)] = 1;
+  object->editMaterials()[size_t(0)] = 0;
+  object->editMaterials()[size_t(1)] = 1;
   object->setFaceUvs(int(0), {{0.f, 0.f}, {.5f, 0.f}, {.5f, 1.f}, {0.f, 1.f}});
   object->setFaceUvs(int(1), {{.5f, 0.f}, {1.f, 0.f}, {1.f, 1.f}, {.5f, 1.f}});
-  object->faceCreases(int(1))[2] = 1.0f;
+  object->editFaceCreases(int(1))[2] = 1.0f;
 }
 
 struct Look {

@@ -14,7 +14,7 @@ void buildVariant(sim::Document& document, float shift) {
   small.segments = 8, small.rings = 12, small.armSegments = 6, small.armRings = 4;
   small.morphs = 2;
   runner::buildSampleDocument(document, small);
-  document.objectAt(0)->positions[0].x += shift;
+  document.objectAt(0)->editPositions()[0].x += shift;
 }
 
 // One of the document's own side files or markers: "<name>.<16 hex digits>.bin|pending".

@@ -84,7 +84,7 @@ TEST(DocumentCommitProcesses, SigkillAtRandomMomentsOfALargeWrite) {
   sim::Document& b = host.newDocument();
   buildSampleDocument(a, sampleOptionsForVertices(20000, 4));
   buildSampleDocument(b, sampleOptionsForVertices(20000, 4));
-  b.objectAt(0)->positions[0].y += 1.0f;
+  b.objectAt(0)->editPositions()[0].y += 1.0f;
   const std::string digestA = digest(a), digestB = digest(b);
   const Variants v;
   for (double seconds : {0.0, 0.002, 0.01, 0.03, 0.08, 0.2}) {

@@ -38,15 +38,15 @@ void buildAwkward(sim::Document& document) {
                           1.0f / 3.0f,   -2.5e-8f,    123456.789f};
   for (size_t i = 0; i + 2 < std::size(values); ++i)
     a->addVertex(values[i], values[i + 1], values[i + 2]);
-  a->weights[1] = 0.3f;
+  a->editWeights()[1] = 0.3f;
   a->setVertexUniqueId(2, 4000000000u);
   a->addFace({0, 1, 2});
   a->addFace({});
   a->addFace({3, 4});
   a->addFace({2, 3, 4, 5, 6});
-  a->faceUvs(int(0))[1] = MQCoordinate{0.7f, -0.0f};
-  a->faceCreases(int(3))[4] = 0.25f;
-  a->materials[size_t(0)] = 7;
+  a->editFaceUvs(int(0))[1] = MQCoordinate{0.7f, -0.0f};
+  a->editFaceCreases(int(3))[4] = 0.25f;
+  a->editMaterials()[size_t(0)] = 7;
   a->setFaceUniqueId(3, 99);
   a->selectedVertices = {0, 6};
   a->selectedFaces = {3};
@@ -98,7 +98,7 @@ TEST(DocumentFiles, ValuesJsonCannotHoldStillRoundTripInTheReadableLayout) {
   sim::Document& original = host.newDocument();
   sim::Object* a = original.addObject("A");
   a->addVertex(std::numeric_limits<float>::infinity(), fromBits(0x7FC01234u), 1.0f);
-  a->weights[0] = -std::numeric_limits<float>::infinity();
+  a->editWeights()[0] = -std::numeric_limits<float>::infinity();
   ScratchFolder dir;
   sim::Document& back = host.newDocument();
   const std::string path = roundTrip(original, DataLayout::Readable, dir, back);

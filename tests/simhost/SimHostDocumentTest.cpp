@@ -89,10 +89,10 @@ TEST_F(SimHostDocument, CloneKeepsContentAndIdsButNotSelection) {
   body->addVertex(0, 0, 0);
   body->addVertex(1, 0, 0);
   body->addVertex(0, 1, 0);
-  body->weights[1] = 0.25f;
+  body->editWeights()[1] = 0.25f;
   body->addFace({0, 1, 2});
-  body->materials[size_t(0)] = 3;
-  body->faceCreases(int(0))[1] = 0.5f;
+  body->editMaterials()[size_t(0)] = 3;
+  body->editFaceCreases(int(0))[1] = 0.5f;
   body->depth = 2;
   body->locked = 1;
   body->selected = 1;
@@ -127,7 +127,7 @@ TEST_F(SimHostDocument, DescribeSeesEveryChange) {
   sim::Object* body = document.addObject("Body");
   body->addVertex(0, 0, 0);
   const std::string before = sim::describe(document);
-  body->positions[0].x = -0.0f;
+  body->editPositions()[0].x = -0.0f;
   EXPECT_NE(sim::describe(document), before) << "negative zero differs in its bits";
 }
 

@@ -16,7 +16,7 @@ sim::Object strip(int faces) {
     const int face = object.addFace({f, f + 1, f + 2});
     object.setFaceUvs(face, {{float(f), 0}, {float(f), 1}, {float(f), 2}});
     object.setFaceCreases(face, {float(f), 0.5f, 0.25f});
-    object.materials[size_t(face)] = f;
+    object.editMaterials()[size_t(face)] = f;
   }
   return object;
 }
@@ -50,7 +50,7 @@ TEST(SimHostModel, CopiedGeometryIsIndependentAndKeepsTheIdCounters) {
   sim::Object from = strip(2);
   sim::Object to("Copy");
   to.copyGeometry(from);
-  from.positions[0].x = 9.0f;
+  from.editPositions()[0].x = 9.0f;
   EXPECT_EQ(to.positions[0].x, 0.0f);
   EXPECT_EQ(to.name(), "Copy");
   EXPECT_EQ(to.relatedFaces(2), (std::vector<int>{0, 1}));

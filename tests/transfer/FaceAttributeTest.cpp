@@ -133,7 +133,7 @@ TEST_F(FaceAttributes, ValuesTheNewElementHoldsAreNotSetAgainAndBitsDecide) {
   const scenes::Instance instance = scenes::instantiate(scene, document_);
   for (sim::Object* object :
        {instance.destination, instance.newElements[0], instance.newElements[1]}) {
-    object->materials = {2, 4};
+    object->editMaterials() = {2, 4};
     object->setFaceUvs(0, {{0.5f, 0.5f}, {0.25f, 0.25f}, {0.0f, 0.0f}});
     object->setFaceUvs(1, {{0.0f, 0.0f}, {0.5f, 0.5f}, {0.5f, 0.5f}});
     object->setFaceCreases(0, {1, nan, 0.0f});
@@ -233,13 +233,13 @@ TEST_F(FaceAttributes, TheHostsAnswersFindTheFaceAsTheSnapshotWould) {
   };
   EXPECT_EQ(find({3, 0, 1}), -1);
   object->setFacePoints(1, {0, 1, 2});
-  object->invalidateCaches();
+
   EXPECT_EQ(find({3, 0, 1}), -1);
   EXPECT_EQ(find({2, 0, 1}), 0);
   EXPECT_EQ(find({0, 1, 9}), -1) << "not in the object, and not asked about";
   // Only the smallest candidate is tested.
   object->setFacePoints(0, {0, 1, 2, 3});
-  object->invalidateCaches();
+
   EXPECT_EQ(find({0, 1, 2}), -1);
 }
 
