@@ -94,11 +94,17 @@ void Object::setFaceCreases(int face, const std::vector<float>& faceCreases) {
 }
 
 void Object::copyGeometry(const Object& from) {
+  // The tables go with the arrays they answer for (made now when the original has none yet, so
+  // that the first of the two to be asked builds them for both).
+  if (!from.tables_)
+    from.tables_ = std::make_shared<Tables>();
+  const std::shared_ptr<Tables> tables = from.tables_;
   positions = from.positions;
   vertexIds = from.vertexIds;
   weights = from.weights;
   nextVertexUniqueId = from.nextVertexUniqueId;
   shareFaces(from);
+  tables_ = tables;
 }
 
 void Object::shareFaces(const Object& from) {
@@ -216,15 +222,30 @@ int indexFromId(const std::vector<int>& table, const std::vector<std::pair<MQDWO
 
 } // namespace
 
+struct Object::Tables {
+  bool built = false;
+  size_t vertices = 0; // the vertex count they were built for
+  std::vector<int> refCounts;
+  std::vector<int> relatedOffsets;
+  std::vector<int> relatedFaces;
+  std::vector<int> vertexByIdTable; // by ID when the IDs are dense, else empty
+  std::vector<int> faceByIdTable;
+  std::vector<std::pair<MQDWORD, int>> vertexIds; // sorted by ID, when not dense
+  std::vector<std::pair<MQDWORD, int>> faceIds;
+};
+
 void Object::buildCaches() const {
-  // Writes to the points or unique IDs mark the tables stale; a change of the vertex count
-  // shows here.
-  if (cachesValid_ && cachedVertices_ == positions.size())
+  // Writes to the points or unique IDs drop the tables; a change of the vertex count shows here.
+  if (tables_ && tables_->built && tables_->vertices == positions.size())
     return;
+  // Tables shared with clones that were never built are built for all of them.
+  if (!tables_ || tables_->built)
+    tables_ = std::make_shared<Tables>();
+  Tables& t = *tables_;
   const size_t n = positions.size();
   const size_t faces = faceIds.size();
-  refCounts_.assign(n, 0);
-  relatedOffsets_.assign(n + 1, 0);
+  t.refCounts.assign(n, 0);
+  t.relatedOffsets.assign(n + 1, 0);
   // A face counts once among a vertex's related faces however often it uses the vertex: the
   // last face that counted each vertex is remembered, so a face of any size costs its corners.
   std::vector<int> lastFace(n, -1);
@@ -239,27 +260,28 @@ void Object::buildCaches() const {
   };
   for (int p : points)
     if (p >= 0 && static_cast<size_t>(p) < n)
-      ++refCounts_[static_cast<size_t>(p)];
+      ++t.refCounts[static_cast<size_t>(p)];
   for (size_t f = 0; f < faces; ++f)
-    forEachDistinctPoint(f, [&](int p) { ++relatedOffsets_[static_cast<size_t>(p) + 1]; });
+    forEachDistinctPoint(f, [&](int p) { ++t.relatedOffsets[static_cast<size_t>(p) + 1]; });
   for (size_t i = 0; i < n; ++i)
-    relatedOffsets_[i + 1] += relatedOffsets_[i];
-  relatedFaces_.assign(static_cast<size_t>(relatedOffsets_[n]), 0);
-  std::vector<int> fill(relatedOffsets_.begin(), relatedOffsets_.end() - 1);
+    t.relatedOffsets[i + 1] += t.relatedOffsets[i];
+  t.relatedFaces.assign(static_cast<size_t>(t.relatedOffsets[n]), 0);
+  std::vector<int> fill(t.relatedOffsets.begin(), t.relatedOffsets.end() - 1);
   std::fill(lastFace.begin(), lastFace.end(), -1);
   for (size_t f = 0; f < faces; ++f)
     forEachDistinctPoint(f, [&](int p) {
-      relatedFaces_[static_cast<size_t>(fill[static_cast<size_t>(p)]++)] = static_cast<int>(f);
+      t.relatedFaces[static_cast<size_t>(fill[static_cast<size_t>(p)]++)] = static_cast<int>(f);
     });
-  buildIdLookup(vertexIds, vertexByIdTable_, vertexIds_);
-  buildIdLookup(faceIds, faceByIdTable_, faceIds_);
-  cachedVertices_ = n;
-  cachesValid_ = true;
+  buildIdLookup(vertexIds, t.vertexByIdTable, t.vertexIds);
+  buildIdLookup(faceIds, t.faceByIdTable, t.faceIds);
+  t.vertices = n;
+  t.built = true;
 }
 
 int Object::refCount(int vertex) const {
   buildCaches();
-  return vertex >= 0 && vertex < vertexCount() ? refCounts_[static_cast<size_t>(vertex)] : 0;
+  return vertex >= 0 && vertex < vertexCount() ? tables_->refCounts[static_cast<size_t>(vertex)]
+                                               : 0;
 }
 
 int Object::relatedFaces(int vertex, const int** first) const {
@@ -269,8 +291,9 @@ int Object::relatedFaces(int vertex, const int** first) const {
     return 0;
   }
   const size_t v = static_cast<size_t>(vertex);
-  *first = relatedFaces_.data() + relatedOffsets_[v];
-  return relatedOffsets_[v + 1] - relatedOffsets_[v];
+  const Tables& t = *tables_;
+  *first = t.relatedFaces.data() + t.relatedOffsets[v];
+  return t.relatedOffsets[v + 1] - t.relatedOffsets[v];
 }
 
 std::vector<int> Object::relatedFaces(int vertex) const {
@@ -281,12 +304,12 @@ std::vector<int> Object::relatedFaces(int vertex) const {
 
 int Object::vertexIndexFromUniqueId(MQDWORD id) const {
   buildCaches();
-  return indexFromId(vertexByIdTable_, vertexIds_, id);
+  return indexFromId(tables_->vertexByIdTable, tables_->vertexIds, id);
 }
 
 int Object::faceIndexFromUniqueId(MQDWORD id) const {
   buildCaches();
-  return indexFromId(faceByIdTable_, faceIds_, id);
+  return indexFromId(tables_->faceByIdTable, tables_->faceIds, id);
 }
 
 } // namespace sim

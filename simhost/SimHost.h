@@ -258,7 +258,7 @@ private:
   friend struct HostAccess;
   friend class SlotList;
   void buildCaches() const;
-  void invalidateCaches() { cachesValid_ = false; }
+  void invalidateCaches() { tables_.reset(); }
 
   ObjectName name_;
 
@@ -275,16 +275,11 @@ private:
   };
   Place place_;
   // Tables answering the reference counts, related faces and unique-ID lookups, built on the
-  // first question after a change of the geometry.
-  mutable bool cachesValid_ = false;
-  mutable size_t cachedVertices_ = 0; // the vertex count the tables were built for
-  mutable std::vector<int> refCounts_;
-  mutable std::vector<int> relatedOffsets_;
-  mutable std::vector<int> relatedFaces_;
-  mutable std::vector<int> vertexByIdTable_; // by ID when the IDs are dense, else empty
-  mutable std::vector<int> faceByIdTable_;
-  mutable std::vector<std::pair<MQDWORD, int>> vertexIds_; // sorted by ID, when not dense
-  mutable std::vector<std::pair<MQDWORD, int>> faceIds_;
+  // first question after a change of the points, face starts, unique IDs or vertex count. They
+  // depend on those arrays alone, so clones that share the arrays share the tables too, built
+  // once by whichever is asked first; a change gives the object tables of its own.
+  struct Tables;
+  mutable std::shared_ptr<Tables> tables_;
 };
 
 // A document of a host: made by Host::newDocument, owned by its host.

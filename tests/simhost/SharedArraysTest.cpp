@@ -137,6 +137,26 @@ TEST_F(SharedArrays, TablesFollowTheClonesOwnChanges) {
   EXPECT_EQ(MQObj_GetVertexIndexFromUniqueID(body->handle(), 1), 0);
 }
 
+TEST_F(SharedArrays, ClonesShareTheTablesUntilOneChanges) {
+  EXPECT_EQ(MQObj_GetVertexRefCount(body->handle(), 2), 2); // the Body's tables, built
+  sim::Object* copy = clone();
+  sim::Object* second = clone();
+  EXPECT_EQ(MQObj_GetFaceIndexFromUniqueID(copy->handle(), 2), 1);
+  body->setFacePoints(0, {0, 1, 3});
+  EXPECT_EQ(MQObj_GetVertexRefCount(body->handle(), 2), 1);
+  EXPECT_EQ(MQObj_GetVertexRefCount(copy->handle(), 2), 2) << "the clones keep what they had";
+  EXPECT_EQ(MQObj_GetVertexRefCount(second->handle(), 2), 2);
+  MQPoint moved{5, 5, 5};
+  MQObj_SetVertex(second->handle(), 0, &moved);
+  EXPECT_EQ(MQObj_GetVertexRefCount(second->handle(), 0), 1) << "positions leave the tables";
+  copy->truncateVertices(3);
+  EXPECT_EQ(MQObj_GetVertexRefCount(copy->handle(), 2), 2);
+  int faces[2] = {};
+  EXPECT_EQ(MQObj_GetVertexRelatedFaces(copy->handle(), 1, faces), 2);
+  EXPECT_EQ(MQObj_GetVertexRelatedFaces(second->handle(), 4, faces), 1);
+  EXPECT_EQ(MQObj_GetVertexRelatedFaces(body->handle(), 2, faces), 1);
+}
+
 // The same calls, misuses and hostile answers on an object and on a clone of it.
 std::vector<std::string> probe(sim::Host& host, MQObject object) {
   std::vector<std::string> answers;
