@@ -104,7 +104,8 @@ double offsetsAlone(const runner::TransferOutcome& outcome, bool fit, size_t& fi
 void runCase(int side, int elements, float lift) {
   const scenes::Scene scene = loopsEverywhere(side, elements, lift);
   transferSettings() = scene.settings;
-  sim::Document document;
+  sim::Host simHost;
+  sim::Document& document = simHost.newDocument();
   const scenes::Instance instance = scenes::instantiate(scene, document);
   scenes::bind(pluginObject(), document, instance);
   double start = cpuSeconds();

@@ -58,10 +58,16 @@ struct Measure {
   double callsPerFace = 0; // host calls per Destination face and element (transfer stages)
 };
 
+// The simulated host of the benchmark's documents (each measure's child process has its copy).
+sim::Host& benchHost() {
+  static sim::Host simHost;
+  return simHost;
+}
+
 // Destination faces times elements of the plug-in object as bound to a scene.
 double faceElements() {
   const Tovalinder& plugin = pluginObject();
-  const sim::Object* destination = sim::objectFromHandle(plugin.destination.object);
+  const sim::Object* destination = benchHost().objectFromHandle(plugin.destination.object);
   return destination ? double(destination->faceCount()) * double(plugin.elements.size()) : 0.0;
 }
 
@@ -90,14 +96,14 @@ Measure measure(const std::function<void()>& prepare, const std::function<void()
       const rlimit seconds{static_cast<rlim_t>(cpuSeconds()) + kOracleSeconds + 1, RLIM_INFINITY};
       setrlimit(RLIMIT_CPU, &seconds);
     }
-    sim::resetCallCounts();
+    benchHost().resetCallCounts();
     const double start = cpuSeconds();
     stage();
     const double end = cpuSeconds();
     Measure m;
     m.seconds = end - start;
     double calls = 0;
-    for (const auto& call : sim::callCounts())
+    for (const auto& call : benchHost().callCounts())
       calls += double(call.second);
     if (faceElements() > 0)
       m.callsPerFace = calls / faceElements();
@@ -153,7 +159,7 @@ void runCase(const std::string& name, const std::function<scenes::Scene()>& make
   auto prepareFast = [&] {
     scene = makeScene();
     transferSettings() = scene.settings;
-    document = new sim::Document;
+    document = &benchHost().newDocument();
     const scenes::Instance instance = scenes::instantiate(scene, *document);
     scenes::bind(pluginObject(), *document, instance);
     scene = scenes::Scene{}; // only the document stays
@@ -169,7 +175,7 @@ void runCase(const std::string& name, const std::function<scenes::Scene()>& make
   auto prepareSlow = [&] {
     scene = makeScene();
     transferSettings() = scene.settings;
-    document = new sim::Document;
+    document = &benchHost().newDocument();
     const scenes::Instance instance = scenes::instantiate(scene, *document);
     scenes::bind(run, *document, instance);
     scene = scenes::Scene{};

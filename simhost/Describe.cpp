@@ -26,7 +26,7 @@ std::string describe(const Document& document) {
       out += " empty\n";
       continue;
     }
-    out += " name=" + object->name + " depth=" + std::to_string(object->depth) +
+    out += " name=" + object->name() + " depth=" + std::to_string(object->depth) +
            " locked=" + std::to_string(object->locked) +
            " selected=" + std::to_string(object->selected) +
            " visible=" + std::to_string(object->visible) + "\n";

@@ -1,6 +1,6 @@
 // A picture of a dialog: its widget tree as a self-contained HTML page, laid out with CSS boxes
 // the way a host plausibly lays out its frames (rows, columns, grids, relative widths).
-#include "WidgetHost.h"
+#include "HostState.h"
 
 #include <fstream>
 #include <sstream>
@@ -70,11 +70,11 @@ std::string placement(const WidgetData& widget, const WidgetData* container) {
   return style.str();
 }
 
-std::string gridColumns(const WidgetData& grid) {
+std::string gridColumns(WidgetHost& host, const WidgetData& grid) {
   std::ostringstream columns;
   for (int c = 0; c < grid.matrixColumn; ++c) {
     const WidgetData* cell = c < static_cast<int>(grid.children.size())
-                                 ? liveWidget(grid.children[static_cast<size_t>(c)])
+                                 ? host.liveWidget(grid.children[static_cast<size_t>(c)])
                                  : nullptr;
     if (c)
       columns << ' ';
@@ -86,15 +86,15 @@ std::string gridColumns(const WidgetData& grid) {
   return columns.str();
 }
 
-void draw(std::ostringstream& out, int id, int depth, int focus) {
-  WidgetData* widget = liveWidget(id);
+void draw(WidgetHost& host, std::ostringstream& out, int id, int depth, int focus) {
+  WidgetData* widget = host.liveWidget(id);
   if (!widget)
     return;
-  const WidgetData* container = liveWidget(widget->parent);
+  const WidgetData* container = host.liveWidget(widget->parent);
   std::string indent(static_cast<size_t>(depth) * 2, ' ');
   std::string style = placement(*widget, container);
   if (widget->type == "frame" && widget->matrixColumn > 0)
-    style += "grid-template-columns:" + gridColumns(*widget) + ";";
+    style += "grid-template-columns:" + gridColumns(host, *widget) + ";";
   std::string common = " data-type=\"" + widget->type + "\"" +
                        (style.empty() ? "" : " style=\"" + style + "\"") +
                        (!widget->enabled ? " data-disabled=\"true\"" : "") +
@@ -109,7 +109,7 @@ void draw(std::ostringstream& out, int id, int depth, int focus) {
       out << " data-columns=\"" << widget->matrixColumn << "\"";
     out << ">\n";
     for (int child : widget->children)
-      draw(out, child, depth + 1, focus);
+      draw(host, out, child, depth + 1, focus);
     out << indent << "</div>\n";
   } else if (type == "label") {
     out << indent << "<span class=\"label\"" << common << ">" << caption(widget->text)
@@ -161,10 +161,10 @@ const char kStyle[] = R"(body { font: 13px sans-serif; background: #8a9bb0; padd
 
 } // namespace
 
-std::string dialogPictureHtml(int dialogId) {
+std::string dialogPictureHtml(WidgetHost& host, int dialogId) {
   if (dialogId == 0)
-    dialogId = openDialog();
-  WidgetData* dialog = liveWidget(dialogId);
+    dialogId = host.openDialog();
+  WidgetData* dialog = host.liveWidget(dialogId);
   if (!dialog || dialog->type != "dialog")
     return std::string();
   std::ostringstream out;
@@ -176,14 +176,18 @@ std::string dialogPictureHtml(int dialogId) {
       << (dialog->canResize ? " data-resizable=\"true\"" : "") << ">\n";
   out << "  <div class=\"titlebar\">" << title << "</div>\n";
   out << "  <div class=\"client\">\n";
-  int focus = focusedWidget(dialogId);
+  int focus = host.focusedWidget(dialogId);
   for (int child : dialog->children)
-    draw(out, child, 2, focus);
+    draw(host, out, child, 2, focus);
   out << "  </div>\n</div>\n</body>\n</html>\n";
   return out.str();
 }
 
-bool writeDialogPicture(int dialogId, const std::string& path) {
+std::string Host::dialogPictureHtml(int dialogId) const {
+  return sim::dialogPictureHtml(state_->widgets, dialogId);
+}
+
+bool Host::writeDialogPicture(int dialogId, const std::string& path) const {
   std::string page = dialogPictureHtml(dialogId);
   if (page.empty())
     return false;

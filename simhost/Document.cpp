@@ -4,12 +4,12 @@
 
 namespace sim {
 
-Document::Document() : index_(std::make_unique<DocumentIndex>()) {
-  hostState().documents.insert(this);
+Document::Document(Host& host) : host_(host), index_(std::make_unique<DocumentIndex>()) {
+  host_.state_->documents.insert(this);
 }
 
 Document::~Document() {
-  HostState& state = hostState();
+  HostState& state = *host_.state_;
   state.documents.erase(this);
   index_->slots.forEach([&state](Object* object) {
     if (object) {
@@ -24,7 +24,7 @@ Document::~Document() {
 Object* Document::addObject(const std::string& name) {
   auto* object = new Object(name);
   HostAccess::setDocument(object, this);
-  hostState().objects.insert(object);
+  host_.state_->objects.insert(object);
   index_->slots.insert(index_->slots.size(), object);
   index_->names.add(object);
   return object;
@@ -56,7 +56,7 @@ std::vector<Object*> Document::objects() const {
 }
 
 int Document::insertObject(Object* object, const Object* before) {
-  hostState().detached.erase(object);
+  host_.state_->detached.erase(object);
   HostAccess::setDocument(object, this);
   const int reference = indexOf(before);
   const int at = reference < 0 ? slotCount() : reference + 1;
@@ -71,7 +71,7 @@ void Document::deleteObject(int slot) {
     return;
   index_->names.remove(object);
   index_->slots.empty(slot);
-  hostState().objects.erase(object);
+  host_.state_->objects.erase(object);
   HostAccess::setDocument(object, nullptr);
   removed_.push_back(object);
 }

@@ -11,8 +11,7 @@ namespace sim {
 namespace {
 
 std::string objectPlace(const Object& object, int slot) {
-  return "object \"" + static_cast<const std::string&>(object.name) + "\" (slot " +
-         std::to_string(slot) + "): ";
+  return "object \"" + object.name().str() + "\" (slot " + std::to_string(slot) + "): ";
 }
 
 // Names borne by more than one object, with the slots bearing each.
@@ -20,7 +19,7 @@ std::map<std::string, std::vector<int>> sharedNames(const Document& document) {
   std::map<std::string, std::vector<int>> slots;
   for (int s = 0; s < document.slotCount(); ++s)
     if (const Object* object = document.objectAt(s))
-      slots[object->name].push_back(s);
+      slots[object->name()].push_back(s);
   for (auto it = slots.begin(); it != slots.end();)
     it = it->second.size() > 1 ? std::next(it) : slots.erase(it);
   return slots;
@@ -46,8 +45,7 @@ void checkNewElement(const NewElement& made, const std::string& place,
       element.faceCount() != destination.faceCount())
     findings.push_back(place + "new element of " + std::to_string(element.vertexCount()) +
                        " vertices and " + std::to_string(element.faceCount()) +
-                       " faces; its Destination \"" +
-                       static_cast<const std::string&>(destination.name) + "\" has " +
+                       " faces; its Destination \"" + destination.name().str() + "\" has " +
                        std::to_string(destination.vertexCount()) + " and " +
                        std::to_string(destination.faceCount()));
 }

@@ -57,7 +57,7 @@ SIMHOST_EXPORT int MQDoc_GetObjectIndex(MQDocument doc, MQObject obj) {
   if (!document)
     return -1;
   // A handle to an object that is gone is a normal question here: the answer is "not listed".
-  Object* object = objectFromHandle(obj);
+  Object* object = liveObject(obj);
   return object ? document->indexOf(object) : -1;
 }
 
@@ -126,7 +126,7 @@ SIMHOST_EXPORT int MQDoc_InsertObject(MQDocument doc, MQObject obj, MQObject bef
     recordMisuse(std::string(__func__) + ": object is already in a document");
     return -1;
   }
-  Object* reference = before ? objectFromHandle(before) : nullptr;
+  Object* reference = before ? liveObject(before) : nullptr;
   if (before && (!reference || document->indexOf(reference) < 0))
     recordMisuse(std::string(__func__) + ": position reference is not in the document");
   return document->insertObject(object, reference);

@@ -1,5 +1,6 @@
-// The host's process-wide state: strict mode and its record, the handle checks' misuse records,
-// the objects outside any document, the call counters and the module's own file name.
+// A host's lifetime and which host is current, its strict mode and record, the handle checks'
+// misuse records, the objects outside any document, the call counters and the module's own file
+// name (SimHost.h: Host).
 #include "Exports.h"
 
 #include <algorithm>
@@ -12,51 +13,38 @@
 
 namespace sim {
 
-HostState theHostState;
+namespace {
+
+// What the exported functions act on while no host is alive: a host with no document, in which
+// every handle is unknown. Nobody reads its records.
+HostState idleState;
+
+// Every host alive, oldest first: when the current one goes, the latest-made one takes over.
+std::vector<HostState*>& liveHosts() {
+  static std::vector<HostState*> hosts;
+  return hosts;
+}
 
 // A plug-in looping over a hostile count can misuse the host millions of times: the record
 // keeps the first lines and counts the rest.
 constexpr size_t kMisuseLinesKept = 1000;
 
-void recordMisuse(const std::string& what) {
-  HostState& state = hostState();
-  if (!state.strict)
+} // namespace
+
+HostState* theCurrentState = &idleState;
+
+void HostState::recordMisuse(const std::string& what) {
+  if (!strict)
     return;
-  if (state.misuses.size() < kMisuseLinesKept)
-    state.misuses.push_back(what);
+  if (misuses.size() < kMisuseLinesKept)
+    misuses.push_back(what);
   else
-    ++state.misusesDropped;
+    ++misusesDropped;
 }
 
 void misuse(const char* function, const std::string& what) {
   if (hostState().strict)
     recordMisuse(std::string(function) + ": " + what);
-}
-
-void setStrict(bool strict) {
-  hostState().strict = strict;
-}
-bool strict() {
-  return hostState().strict;
-}
-std::vector<std::string> misuses() {
-  const HostState& state = hostState();
-  std::vector<std::string> lines = state.misuses;
-  if (state.misusesDropped)
-    lines.push_back("... and " + std::to_string(state.misusesDropped) + " more");
-  return lines;
-}
-void clearMisuses() {
-  hostState().misuses.clear();
-  hostState().misusesDropped = 0;
-}
-
-Document* documentFromHandle(MQDocument handle) {
-  return liveDocument(handle);
-}
-
-Object* objectFromHandle(MQObject handle) {
-  return liveObject(handle);
 }
 
 void badDocument(MQDocument handle, const char* function) {
@@ -68,7 +56,7 @@ void badObject(MQObject handle, const char* function) {
 }
 
 void badIndex(int index, int count, const char* function, const char* what) {
-  if (strict())
+  if (hostState().strict)
     misuse(function, std::string(what) + " " + std::to_string(index) + " out of range 0.." +
                          std::to_string(count - 1));
 }
@@ -77,15 +65,65 @@ void nullPointer(const char* function, const char* what) {
   misuse(function, std::string("null ") + what);
 }
 
-std::vector<Object*> detachedObjects() {
-  std::vector<Object*> result(hostState().detached.begin(), hostState().detached.end());
+// ---- Host ----
+
+Host::Host() : state_(std::make_unique<HostState>()) {
+  liveHosts().push_back(state_.get());
+  theCurrentState = state_.get();
+}
+
+Host::~Host() {
+  HostState& state = *state_;
+  // Documents first: they take their objects out of the live set as they go.
+  while (!state.ownedDocuments.empty())
+    closeDocument(*state.ownedDocuments.back());
+  freeDetachedObjects();
+  auto& hosts = liveHosts();
+  hosts.erase(std::remove(hosts.begin(), hosts.end(), &state), hosts.end());
+  if (theCurrentState == &state)
+    theCurrentState = hosts.empty() ? &idleState : hosts.back();
+}
+
+void Host::makeCurrent() {
+  theCurrentState = state_.get();
+}
+
+bool Host::isCurrent() const {
+  return theCurrentState == state_.get();
+}
+
+Document& Host::newDocument() {
+  state_->ownedDocuments.push_back(std::unique_ptr<Document>(new Document(*this)));
+  return *state_->ownedDocuments.back();
+}
+
+void Host::closeDocument(Document& document) {
+  auto& owned = state_->ownedDocuments;
+  const auto it = std::find_if(owned.begin(), owned.end(),
+                               [&document](const auto& held) { return held.get() == &document; });
+  if (it != owned.end())
+    owned.erase(it);
+}
+
+Document* Host::documentFromHandle(MQDocument handle) const {
+  auto* document = reinterpret_cast<Document*>(handle);
+  return state_->documents.count(document) ? document : nullptr;
+}
+
+Object* Host::objectFromHandle(MQObject handle) const {
+  auto* object = reinterpret_cast<Object*>(handle);
+  return state_->objects.count(object) ? object : nullptr;
+}
+
+std::vector<Object*> Host::detachedObjects() const {
+  std::vector<Object*> result(state_->detached.begin(), state_->detached.end());
   std::sort(result.begin(), result.end(),
-            [](const Object* a, const Object* b) { return a->name < b->name; });
+            [](const Object* a, const Object* b) { return a->name() < b->name(); });
   return result;
 }
 
-void freeDetachedObjects() {
-  HostState& state = hostState();
+void Host::freeDetachedObjects() {
+  HostState& state = *state_;
   for (Object* object : state.detached) {
     state.objects.erase(object);
     delete object;
@@ -93,9 +131,27 @@ void freeDetachedObjects() {
   state.detached.clear();
 }
 
-unsigned long long hostCallCounters[kHostFunctionCount] = {};
+void Host::setStrict(bool strict) {
+  state_->strict = strict;
+}
+bool Host::strict() const {
+  return state_->strict;
+}
+std::vector<std::string> Host::misuses() const {
+  std::vector<std::string> lines = state_->misuses;
+  if (state_->misusesDropped)
+    lines.push_back("... and " + std::to_string(state_->misusesDropped) + " more");
+  return lines;
+}
+void Host::clearMisuses() {
+  state_->misuses.clear();
+  state_->misusesDropped = 0;
+}
+void Host::recordMisuse(const std::string& what) {
+  state_->recordMisuse(what);
+}
 
-std::map<std::string, unsigned long long> callCounts() {
+std::map<std::string, unsigned long long> Host::callCounts() const {
   static const char* const names[] = {
 #define SIMHOST_FUNCTION_NAME(name, called) #name,
       MQ_HOST_FUNCTIONS(SIMHOST_FUNCTION_NAME)
@@ -103,13 +159,13 @@ std::map<std::string, unsigned long long> callCounts() {
   };
   std::map<std::string, unsigned long long> counts;
   for (int f = 0; f < kHostFunctionCount; ++f)
-    if (hostCallCounters[f])
-      counts.emplace(names[f], hostCallCounters[f]);
+    if (state_->calls[f])
+      counts.emplace(names[f], state_->calls[f]);
   return counts;
 }
 
-void resetCallCounts() {
-  std::fill(std::begin(hostCallCounters), std::end(hostCallCounters), 0ull);
+void Host::resetCallCounts() {
+  std::fill(std::begin(state_->calls), std::end(state_->calls), 0ull);
 }
 
 const char* moduleFileName() {

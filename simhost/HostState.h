@@ -1,17 +1,21 @@
-// The simulated host's process-wide state: which documents and objects are alive (so that every
-// handle the plug-in passes can be checked before use), the objects outside any document, and
-// the strict-mode record. The checks that every host function makes are inline here: a good
-// handle or index costs a hash probe or a comparison, and a misuse is recorded out of line.
-// Internal to the simulated host; relies on tsl::robin_set (Debian's robin-map-dev).
+// One host's state (SimHost.h: Host): which documents and objects are alive (so that every
+// handle the plug-in passes can be checked before use), the objects outside any document, the
+// strict-mode record, the hostile mode, the call counters and the widgets. The exported functions
+// act on the current host's state, hostState(); the checks that every one of them makes are
+// inline here: a good handle or index costs a hash probe or a comparison, and a misuse is
+// recorded out of line. Internal to the simulated host; relies on tsl::robin_set (Debian's
+// robin-map-dev).
 #pragma once
 
 #include "SimHost.h"
 #include "SimHostile.h"
+#include "WidgetHost.h"
 
 #include <tsl/robin_set.h>
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -45,7 +49,23 @@ struct PointerHash {
 };
 using PointerSet = tsl::robin_set<const void*, PointerHash>;
 
+// One counter per host function, in binding order.
+enum HostFunction : int {
+#define SIMHOST_FUNCTION_ID(name, called) kHostFunction_##name,
+  MQ_HOST_FUNCTIONS(SIMHOST_FUNCTION_ID)
+#undef SIMHOST_FUNCTION_ID
+      kHostFunctionCount
+};
+
 struct HostState {
+  HostState() : widgets(*this) {}
+  HostState(const HostState&) = delete;
+  HostState& operator=(const HostState&) = delete;
+
+  // Records a misuse when strict mode is on.
+  void recordMisuse(const std::string& what);
+
+  std::vector<std::unique_ptr<Document>> ownedDocuments;
   PointerSet documents;
   PointerSet objects; // every live object, in a document or detached
   std::unordered_set<Object*> detached;
@@ -55,12 +75,15 @@ struct HostState {
   Hostile hostile = Hostile::None;
   int hugeCount = 65536;
   HostileAnswers answers;
+  unsigned long long calls[kHostFunctionCount] = {};
+  WidgetHost widgets;
 };
 
-// One per process, made when the module loads (before any document can exist).
-extern HostState theHostState;
+// The state the exported functions act on: the current host's, or an idle host's when none is
+// alive (see SimHost.h: Host).
+extern HostState* theCurrentState;
 inline HostState& hostState() {
-  return theHostState;
+  return *theCurrentState;
 }
 
 inline Document* liveDocument(MQDocument handle) {
@@ -104,6 +127,10 @@ inline bool checkedPointer(const void* pointer, const char* function, const char
   nullPointer(function, what);
   return false;
 }
+// Records a misuse of the current host (nothing when strict mode is off).
+inline void recordMisuse(const std::string& what) {
+  hostState().recordMisuse(what);
+}
 // Records a misuse made of parts, building the text only in strict mode.
 void misuse(const char* function, const std::string& what);
 
@@ -142,9 +169,8 @@ struct HostAccess {
   static void setDocument(Object* object, Document* document) {
     object->place_.document = document;
   }
-  static void setName(Object* object, std::string name) {
-    static_cast<std::string&>(object->name) = std::move(name);
-  }
+  static void setName(Object* object, std::string name) { object->name_ = std::move(name); }
+  static HostState& state(Host& host) { return *host.state_; }
 };
 
 } // namespace sim

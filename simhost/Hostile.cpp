@@ -7,21 +7,20 @@
 
 namespace sim {
 
-void setHostile(Hostile mode) {
-  HostState& state = hostState();
-  state.hostile = mode;
-  state.answers.clear();
+void Host::setHostile(Hostile mode) {
+  state_->hostile = mode;
+  state_->answers.clear();
 }
 
-Hostile hostile() {
-  return hostState().hostile;
+Hostile Host::hostile() const {
+  return state_->hostile;
 }
 
-void setHugeCount(int count) {
-  hostState().hugeCount = count;
+void Host::setHugeCount(int count) {
+  state_->hugeCount = count;
 }
-int hugeCount() {
-  return hostState().hugeCount;
+int Host::hugeCount() const {
+  return state_->hugeCount;
 }
 
 std::vector<Hostile> hostileModes() {
@@ -102,9 +101,10 @@ void makePositionsNonFinite(Object& object) {
   const float values[] = {std::numeric_limits<float>::quiet_NaN(),
                           std::numeric_limits<float>::infinity(),
                           -std::numeric_limits<float>::infinity(), 1e38f, -1e38f};
-  for (size_t i = 0; i < object.positions.size(); ++i) {
+  std::vector<MQPoint>& positions = object.editPositions();
+  for (size_t i = 0; i < positions.size(); ++i) {
     const float value = values[i % 5];
-    object.positions[i] = MQPoint{value, value, value};
+    positions[i] = MQPoint{value, value, value};
   }
 }
 

@@ -2,16 +2,38 @@
 #include "SimHost.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace sim {
 
-Object::Object(std::string objectName) : name(std::move(objectName)) {}
+Object::Object(std::string objectName) : name_(std::move(objectName)) {
+  faceStart.assign({0});
+}
+
+std::vector<MQDWORD>& Object::editVertexIds() {
+  invalidateCaches();
+  return vertexIds.edit();
+}
+
+std::vector<MQDWORD>& Object::editFaceIds() {
+  invalidateCaches();
+  return faceIds.edit();
+}
+
+std::vector<size_t>& Object::editFaceStart() {
+  invalidateCaches();
+  return faceStart.edit();
+}
+
+std::vector<int>& Object::editPoints() {
+  invalidateCaches();
+  return points.edit();
+}
 
 int Object::addVertex(MQPoint position) {
-  positions.push_back(position);
-  vertexIds.push_back(nextVertexUniqueId++);
-  weights.push_back(1.0f);
-  invalidateCaches();
+  editPositions().push_back(position);
+  editVertexIds().push_back(nextVertexUniqueId++);
+  editWeights().push_back(1.0f);
   return vertexCount() - 1;
 }
 
@@ -21,29 +43,32 @@ int Object::addFace(const std::vector<int>& facePoints) {
 
 int Object::addFace(const int* facePoints, int count) {
   const size_t n = static_cast<size_t>(std::max(count, 0));
-  points.insert(points.end(), facePoints, facePoints + n);
-  uvs.resize(points.size(), MQCoordinate{0, 0});
-  creases.resize(points.size(), 0.0f);
-  faceStart.push_back(points.size());
-  faceIds.push_back(nextFaceUniqueId++);
-  materials.push_back(-1);
-  invalidateCaches();
+  std::vector<int>& corners = editPoints();
+  corners.insert(corners.end(), facePoints, facePoints + n);
+  editUvs().resize(corners.size(), MQCoordinate{0, 0});
+  editCreases().resize(corners.size(), 0.0f);
+  editFaceStart().push_back(corners.size());
+  editFaceIds().push_back(nextFaceUniqueId++);
+  editMaterials().push_back(-1);
   return faceCount() - 1;
 }
 
 void Object::setFacePoints(int face, const std::vector<int>& newPoints) {
   const size_t f = static_cast<size_t>(face);
-  const size_t first = faceStart.at(f), last = faceStart.at(f + 1);
+  std::vector<size_t>& start = editFaceStart();
+  const size_t first = start.at(f), last = start.at(f + 1);
   const auto at = [first](auto& corners) { return corners.begin() + static_cast<long>(first); };
-  points.erase(at(points), at(points) + static_cast<long>(last - first));
-  points.insert(at(points), newPoints.begin(), newPoints.end());
-  uvs.erase(at(uvs), at(uvs) + static_cast<long>(last - first));
-  uvs.insert(at(uvs), newPoints.size(), MQCoordinate{0, 0});
-  creases.erase(at(creases), at(creases) + static_cast<long>(last - first));
-  creases.insert(at(creases), newPoints.size(), 0.0f);
-  for (size_t g = f + 1; g < faceStart.size(); ++g)
-    faceStart[g] = faceStart[g] - (last - first) + newPoints.size();
-  invalidateCaches();
+  std::vector<int>& corners = editPoints();
+  corners.erase(at(corners), at(corners) + static_cast<long>(last - first));
+  corners.insert(at(corners), newPoints.begin(), newPoints.end());
+  std::vector<MQCoordinate>& cornerUvs = editUvs();
+  cornerUvs.erase(at(cornerUvs), at(cornerUvs) + static_cast<long>(last - first));
+  cornerUvs.insert(at(cornerUvs), newPoints.size(), MQCoordinate{0, 0});
+  std::vector<float>& cornerCreases = editCreases();
+  cornerCreases.erase(at(cornerCreases), at(cornerCreases) + static_cast<long>(last - first));
+  cornerCreases.insert(at(cornerCreases), newPoints.size(), 0.0f);
+  for (size_t g = f + 1; g < start.size(); ++g)
+    start[g] = start[g] - (last - first) + newPoints.size();
 }
 
 std::vector<int> Object::facePointList(int face) const {
@@ -60,76 +85,104 @@ std::vector<float> Object::faceCreaseList(int face) const {
 
 void Object::setFaceUvs(int face, const std::vector<MQCoordinate>& faceUvs) {
   const size_t n = std::min(faceUvs.size(), static_cast<size_t>(facePointCount(face)));
-  std::copy(faceUvs.begin(), faceUvs.begin() + static_cast<long>(n),
-            uvs.begin() + static_cast<long>(firstCorner(face)));
+  std::copy(faceUvs.begin(), faceUvs.begin() + static_cast<long>(n), editFaceUvs(face));
 }
 
 void Object::setFaceCreases(int face, const std::vector<float>& faceCreases) {
   const size_t n = std::min(faceCreases.size(), static_cast<size_t>(facePointCount(face)));
-  std::copy(faceCreases.begin(), faceCreases.begin() + static_cast<long>(n),
-            creases.begin() + static_cast<long>(firstCorner(face)));
+  std::copy(faceCreases.begin(), faceCreases.begin() + static_cast<long>(n), editFaceCreases(face));
 }
 
 void Object::copyGeometry(const Object& from) {
+  // The tables go with the arrays they answer for (made now when the original has none yet, so
+  // that the first of the two to be asked builds them for both).
+  if (!from.tables_)
+    from.tables_ = std::make_shared<Tables>();
+  const std::shared_ptr<Tables> tables = from.tables_;
   positions = from.positions;
   vertexIds = from.vertexIds;
   weights = from.weights;
+  nextVertexUniqueId = from.nextVertexUniqueId;
+  shareFaces(from);
+  tables_ = tables;
+}
+
+void Object::shareFaces(const Object& from) {
   faceIds = from.faceIds;
   materials = from.materials;
   faceStart = from.faceStart;
   points = from.points;
   uvs = from.uvs;
   creases = from.creases;
-  nextVertexUniqueId = from.nextVertexUniqueId;
   nextFaceUniqueId = from.nextFaceUniqueId;
   invalidateCaches();
 }
 
+namespace {
+
+template <typename T> bool sameBytes(const SharedArray<T>& a, const SharedArray<T>& b) {
+  return a.sameBlock(b) ||
+         (a.size() == b.size() &&
+          (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0));
+}
+
+template <typename T> void shareIfEqual(SharedArray<T>& mine, const SharedArray<T>& theirs) {
+  if (!mine.sameBlock(theirs) && sameBytes(mine, theirs))
+    mine = theirs;
+}
+
+} // namespace
+
+void Object::shareEqualArrays(const Object& other) {
+  // Bytes, not values: a NaN equals itself here, and -0 differs from 0, as the file held them.
+  shareIfEqual(positions, other.positions);
+  shareIfEqual(vertexIds, other.vertexIds);
+  shareIfEqual(weights, other.weights);
+  shareIfEqual(faceIds, other.faceIds);
+  shareIfEqual(materials, other.materials);
+  shareIfEqual(faceStart, other.faceStart);
+  shareIfEqual(points, other.points);
+  shareIfEqual(uvs, other.uvs);
+  shareIfEqual(creases, other.creases);
+}
+
 void Object::truncateVertices(int count) {
   const size_t n = std::min(positions.size(), static_cast<size_t>(std::max(count, 0)));
-  positions.resize(n);
-  vertexIds.resize(n);
-  weights.resize(n);
-  invalidateCaches();
+  editPositions().resize(n);
+  editVertexIds().resize(n);
+  editWeights().resize(n);
 }
 
 void Object::truncateFaces(int count) {
   const size_t n = std::min(faceIds.size(), static_cast<size_t>(std::max(count, 0)));
-  faceIds.resize(n);
-  materials.resize(n);
-  faceStart.resize(n + 1);
-  points.resize(faceStart[n]);
-  uvs.resize(faceStart[n]);
-  creases.resize(faceStart[n]);
-  invalidateCaches();
+  editFaceIds().resize(n);
+  editMaterials().resize(n);
+  editFaceStart().resize(n + 1);
+  editPoints().resize(faceStart[n]);
+  editUvs().resize(faceStart[n]);
+  editCreases().resize(faceStart[n]);
 }
 
 void Object::reserve(size_t vertices, size_t faces, size_t corners) {
-  positions.reserve(vertices);
-  vertexIds.reserve(vertices);
-  weights.reserve(vertices);
-  faceIds.reserve(faces);
-  materials.reserve(faces);
-  faceStart.reserve(faces + 1);
-  points.reserve(corners);
-  uvs.reserve(corners);
-  creases.reserve(corners);
+  editPositions().reserve(vertices);
+  editVertexIds().reserve(vertices);
+  editWeights().reserve(vertices);
+  editFaceIds().reserve(faces);
+  editMaterials().reserve(faces);
+  editFaceStart().reserve(faces + 1);
+  editPoints().reserve(corners);
+  editUvs().reserve(corners);
+  editCreases().reserve(corners);
 }
 
 void Object::setVertexUniqueId(int vertex, MQDWORD id) {
-  vertexIds.at(static_cast<size_t>(vertex)) = id;
+  editVertexIds().at(static_cast<size_t>(vertex)) = id;
   nextVertexUniqueId = std::max(nextVertexUniqueId, id + 1);
-  invalidateCaches();
 }
 
 void Object::setFaceUniqueId(int face, MQDWORD id) {
-  faceIds.at(static_cast<size_t>(face)) = id;
+  editFaceIds().at(static_cast<size_t>(face)) = id;
   nextFaceUniqueId = std::max(nextFaceUniqueId, id + 1);
-  invalidateCaches();
-}
-
-void Object::invalidateCaches() {
-  cachesValid_ = false;
 }
 
 namespace {
@@ -169,13 +222,30 @@ int indexFromId(const std::vector<int>& table, const std::vector<std::pair<MQDWO
 
 } // namespace
 
+struct Object::Tables {
+  bool built = false;
+  size_t vertices = 0; // the vertex count they were built for
+  std::vector<int> refCounts;
+  std::vector<int> relatedOffsets;
+  std::vector<int> relatedFaces;
+  std::vector<int> vertexByIdTable; // by ID when the IDs are dense, else empty
+  std::vector<int> faceByIdTable;
+  std::vector<std::pair<MQDWORD, int>> vertexIds; // sorted by ID, when not dense
+  std::vector<std::pair<MQDWORD, int>> faceIds;
+};
+
 void Object::buildCaches() const {
-  if (cachesValid_)
+  // Writes to the points or unique IDs drop the tables; a change of the vertex count shows here.
+  if (tables_ && tables_->built && tables_->vertices == positions.size())
     return;
+  // Tables shared with clones that were never built are built for all of them.
+  if (!tables_ || tables_->built)
+    tables_ = std::make_shared<Tables>();
+  Tables& t = *tables_;
   const size_t n = positions.size();
   const size_t faces = faceIds.size();
-  refCounts_.assign(n, 0);
-  relatedOffsets_.assign(n + 1, 0);
+  t.refCounts.assign(n, 0);
+  t.relatedOffsets.assign(n + 1, 0);
   // A face counts once among a vertex's related faces however often it uses the vertex: the
   // last face that counted each vertex is remembered, so a face of any size costs its corners.
   std::vector<int> lastFace(n, -1);
@@ -190,26 +260,28 @@ void Object::buildCaches() const {
   };
   for (int p : points)
     if (p >= 0 && static_cast<size_t>(p) < n)
-      ++refCounts_[static_cast<size_t>(p)];
+      ++t.refCounts[static_cast<size_t>(p)];
   for (size_t f = 0; f < faces; ++f)
-    forEachDistinctPoint(f, [&](int p) { ++relatedOffsets_[static_cast<size_t>(p) + 1]; });
+    forEachDistinctPoint(f, [&](int p) { ++t.relatedOffsets[static_cast<size_t>(p) + 1]; });
   for (size_t i = 0; i < n; ++i)
-    relatedOffsets_[i + 1] += relatedOffsets_[i];
-  relatedFaces_.assign(static_cast<size_t>(relatedOffsets_[n]), 0);
-  std::vector<int> fill(relatedOffsets_.begin(), relatedOffsets_.end() - 1);
+    t.relatedOffsets[i + 1] += t.relatedOffsets[i];
+  t.relatedFaces.assign(static_cast<size_t>(t.relatedOffsets[n]), 0);
+  std::vector<int> fill(t.relatedOffsets.begin(), t.relatedOffsets.end() - 1);
   std::fill(lastFace.begin(), lastFace.end(), -1);
   for (size_t f = 0; f < faces; ++f)
     forEachDistinctPoint(f, [&](int p) {
-      relatedFaces_[static_cast<size_t>(fill[static_cast<size_t>(p)]++)] = static_cast<int>(f);
+      t.relatedFaces[static_cast<size_t>(fill[static_cast<size_t>(p)]++)] = static_cast<int>(f);
     });
-  buildIdLookup(vertexIds, vertexByIdTable_, vertexIds_);
-  buildIdLookup(faceIds, faceByIdTable_, faceIds_);
-  cachesValid_ = true;
+  buildIdLookup(vertexIds, t.vertexByIdTable, t.vertexIds);
+  buildIdLookup(faceIds, t.faceByIdTable, t.faceIds);
+  t.vertices = n;
+  t.built = true;
 }
 
 int Object::refCount(int vertex) const {
   buildCaches();
-  return vertex >= 0 && vertex < vertexCount() ? refCounts_[static_cast<size_t>(vertex)] : 0;
+  return vertex >= 0 && vertex < vertexCount() ? tables_->refCounts[static_cast<size_t>(vertex)]
+                                               : 0;
 }
 
 int Object::relatedFaces(int vertex, const int** first) const {
@@ -219,8 +291,9 @@ int Object::relatedFaces(int vertex, const int** first) const {
     return 0;
   }
   const size_t v = static_cast<size_t>(vertex);
-  *first = relatedFaces_.data() + relatedOffsets_[v];
-  return relatedOffsets_[v + 1] - relatedOffsets_[v];
+  const Tables& t = *tables_;
+  *first = t.relatedFaces.data() + t.relatedOffsets[v];
+  return t.relatedOffsets[v + 1] - t.relatedOffsets[v];
 }
 
 std::vector<int> Object::relatedFaces(int vertex) const {
@@ -231,12 +304,12 @@ std::vector<int> Object::relatedFaces(int vertex) const {
 
 int Object::vertexIndexFromUniqueId(MQDWORD id) const {
   buildCaches();
-  return indexFromId(vertexByIdTable_, vertexIds_, id);
+  return indexFromId(tables_->vertexByIdTable, tables_->vertexIds, id);
 }
 
 int Object::faceIndexFromUniqueId(MQDWORD id) const {
   buildCaches();
-  return indexFromId(faceByIdTable_, faceIds_, id);
+  return indexFromId(tables_->faceByIdTable, tables_->faceIds, id);
 }
 
 } // namespace sim

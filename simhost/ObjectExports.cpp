@@ -1,6 +1,7 @@
 // The object functions of the host interface.
 #include "Exports.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace sim;
@@ -42,6 +43,18 @@ const int* pointAnswer(const Object* object, int face) {
                   std::make_pair(static_cast<const void*>(object), face));
 }
 
+// Whether a write would leave a value as it is, bit for bit (so -0 and 0 differ, and a NaN is
+// the same NaN only with the same bits).
+bool sameBits(float a, float b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+bool samePoint(const MQPoint& a, const MQPoint& b) {
+  return sameBits(a.x, b.x) && sameBits(a.y, b.y) && sameBits(a.z, b.z);
+}
+bool sameCoordinate(const MQCoordinate& a, const MQCoordinate& b) {
+  return sameBits(a.u, b.u) && sameBits(a.v, b.v);
+}
+
 // The name as a host that forgets the terminator writes it: the whole buffer, no NUL.
 void writeUnterminated(char* buffer, int size, const std::string& name) {
   const std::string text = name.empty() ? std::string("x") : name;
@@ -71,7 +84,7 @@ SIMHOST_EXPORT MQObject MQObj_Clone(MQObject obj) {
   if (!object || state().hostile == Hostile::NullObjects)
     return nullptr;
   // Each array in one copy; the copy stands in no document and has nothing selected.
-  auto* copy = new Object(object->name);
+  auto* copy = new Object(object->name());
   copy->depth = object->depth;
   copy->locked = object->locked;
   copy->visible = object->visible;
@@ -90,7 +103,7 @@ SIMHOST_EXPORT void MQObj_GetName(MQObject obj, char* buffer, int size) {
     recordMisuse(std::string(__func__) + ": buffer size " + std::to_string(size));
     return;
   }
-  const std::string name = object ? object->name : std::string();
+  const std::string name = object ? object->name().str() : std::string();
   if (state().hostile == Hostile::UnterminatedNames) {
     writeUnterminated(buffer, size, name);
     return;
@@ -138,7 +151,9 @@ SIMHOST_EXPORT void MQObj_SetVertex(MQObject obj, int index, MQPoint* point) {
   Object* object = checkedObject(obj, __func__);
   if (!hasVertex(object, index, __func__) || !checkedPointer(point, __func__, "point"))
     return;
-  object->positions[static_cast<size_t>(index)] = *point;
+  // A write of the value held copies nothing (the array may be shared with a clone).
+  if (!samePoint(object->positions[static_cast<size_t>(index)], *point))
+    object->editPositions()[static_cast<size_t>(index)] = *point;
 }
 
 SIMHOST_EXPORT int MQObj_GetVertexRefCount(MQObject obj, int index) {
@@ -198,7 +213,8 @@ SIMHOST_EXPORT MQBOOL MQObj_SetVertexWeight(MQObject obj, int index, float weigh
   Object* object = checkedObject(obj, __func__);
   if (!hasVertex(object, index, __func__))
     return 0;
-  object->weights[static_cast<size_t>(index)] = weight;
+  if (!sameBits(object->weights[static_cast<size_t>(index)], weight))
+    object->editWeights()[static_cast<size_t>(index)] = weight;
   return 1;
 }
 
@@ -256,7 +272,9 @@ SIMHOST_EXPORT void MQObj_SetFaceCoordinateArray(MQObject obj, int face, MQCoord
   // The host reads one coordinate per point of the face: the caller's array must hold them all.
   const int limit = fillLimit(object->facePointCount(face), pointAnswer(object, face), __func__,
                               "coordinate read");
-  std::copy(uv_array, uv_array + limit, object->faceUvs(face));
+  const MQCoordinate* held = object->faceUvs(face);
+  if (!std::equal(uv_array, uv_array + limit, held, sameCoordinate))
+    std::copy(uv_array, uv_array + limit, object->editFaceUvs(face));
 }
 
 SIMHOST_EXPORT int MQObj_GetFaceMaterial(MQObject obj, int face) {
@@ -268,8 +286,8 @@ SIMHOST_EXPORT int MQObj_GetFaceMaterial(MQObject obj, int face) {
 SIMHOST_EXPORT void MQObj_SetFaceMaterial(MQObject obj, int face, int material) {
   SIMHOST_COUNT(MQObj_SetFaceMaterial);
   Object* object = checkedObject(obj, __func__);
-  if (hasFace(object, face, __func__))
-    object->materials[static_cast<size_t>(face)] = material;
+  if (hasFace(object, face, __func__) && object->materials[static_cast<size_t>(face)] != material)
+    object->editMaterials()[static_cast<size_t>(face)] = material;
 }
 
 SIMHOST_EXPORT MQDWORD MQObj_GetFaceUniqueID(MQObject obj, int face) {
@@ -304,7 +322,8 @@ SIMHOST_EXPORT MQBOOL MQObj_SetFaceEdgeCrease(MQObject obj, int face, int line, 
   Object* object = checkedObject(obj, __func__);
   if (!hasEdge(object, face, line, __func__))
     return 0;
-  object->faceCreases(face)[line] = crease;
+  if (!sameBits(object->faceCreases(face)[line], crease))
+    object->editFaceCreases(face)[line] = crease;
   return 1;
 }
 

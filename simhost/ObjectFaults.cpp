@@ -156,8 +156,8 @@ std::vector<std::string> objectFaults(const Object& object) {
   checkIndices(object, facesSound, faults);
   checkIds("vertex", object.vertexIds, object.nextVertexUniqueId, faults);
   checkIds("face", object.faceIds, object.nextFaceUniqueId, faults);
-  if (object.name.size() > kNameBytes)
-    faults.add("name", "name of " + std::to_string(object.name.size()) + " bytes, over the " +
+  if (object.name().size() > kNameBytes)
+    faults.add("name", "name of " + std::to_string(object.name().size()) + " bytes, over the " +
                            std::to_string(kNameBytes) + " a host keeps");
   return faults.take();
 }
@@ -187,8 +187,8 @@ template <typename T> bool anyNonFinite(const std::vector<T>& values) {
 } // namespace
 
 std::string nonFiniteValues(const Object& object) {
-  if (!anyNonFinite(object.positions) && !anyNonFinite(object.weights) &&
-      !anyNonFinite(object.uvs) && !anyNonFinite(object.creases))
+  if (!anyNonFinite(object.positions.values()) && !anyNonFinite(object.weights.values()) &&
+      !anyNonFinite(object.uvs.values()) && !anyNonFinite(object.creases.values()))
     return std::string();
   std::string first;
   size_t count = 0;

@@ -7,8 +7,6 @@ namespace sim {
 
 namespace {
 
-std::uint64_t directWrites = 0;
-
 bool continuesCharacter(char byte) {
   return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
@@ -24,10 +22,6 @@ size_t characterLength(char byte) {
 
 } // namespace
 
-std::uint64_t directNameWrites() {
-  return directWrites;
-}
-
 std::string cutName(const std::string& text, size_t limit) {
   if (text.size() <= limit)
     return text;
@@ -38,39 +32,29 @@ std::string cutName(const std::string& text, size_t limit) {
   return text.substr(0, cut);
 }
 
-ObjectName& ObjectName::operator=(std::string text) {
-  static_cast<std::string&>(*this) = std::move(text);
-  ++directWrites;
-  return *this;
+void Object::setName(std::string name) {
+  if (Document* owner = document()) {
+    owner->index_->names.remove(this);
+    name_ = std::move(name);
+    owner->index_->names.add(this);
+  } else {
+    name_ = std::move(name);
+  }
 }
 
 // ---- NameIndex ----
 
-void NameIndex::rebuild(const SlotList& slots) {
-  byName_.clear();
-  builtAt_ = directNameWrites();
-  slots.forEach([this](Object* object) {
-    if (object)
-      byName_[object->name].push_back(object);
-  });
-}
-
-const std::vector<Object*>* NameIndex::bearers(const std::string& name, const SlotList& slots) {
-  if (!current())
-    rebuild(slots);
+const std::vector<Object*>* NameIndex::bearers(const std::string& name) const {
   const auto it = byName_.find(name);
   return it == byName_.end() ? nullptr : &it->second;
 }
 
 void NameIndex::add(Object* object) {
-  if (current())
-    byName_[object->name].push_back(object);
+  byName_[object->name()].push_back(object);
 }
 
 void NameIndex::remove(Object* object) {
-  if (!current())
-    return;
-  const auto it = byName_.find(object->name);
+  const auto it = byName_.find(object->name());
   if (it == byName_.end())
     return;
   std::vector<Object*>& objects = it->second;
@@ -82,7 +66,7 @@ void NameIndex::remove(Object* object) {
 // ---- The document's names ----
 
 Object* Document::findObject(const std::string& name) const {
-  const std::vector<Object*>* bearers = index_->names.bearers(name, index_->slots);
+  const std::vector<Object*>* bearers = index_->names.bearers(name);
   if (!bearers)
     return nullptr;
   Object* lowest = nullptr;

@@ -1,7 +1,7 @@
 // The scripted user: a person's actions on a modal dialog, played by the host's modal run. Each
 // action finds its control by visible text, checks that a person could use it, changes the
 // control's state as the host would, and sends the host's events to the plug-in.
-#include "WidgetHost.h"
+#include "HostState.h"
 
 #include <cctype>
 #include <stdexcept>
@@ -204,8 +204,6 @@ std::vector<std::string> UserScript::describe() const {
 
 // ---- playing a script ----
 
-namespace {
-
 struct RunContext {
   int dialog = 0;
   bool ended = false;
@@ -213,10 +211,7 @@ struct RunContext {
   bool dialogDeleted = false;
 };
 
-std::vector<RunContext*>& runContexts() {
-  static std::vector<RunContext*> contexts;
-  return contexts;
-}
+namespace {
 
 bool captionMatches(const std::u16string& caption, const std::u16string& wanted) {
   return caption == wanted || displayedCaption(caption) == wanted;
@@ -228,7 +223,7 @@ const char* const kMouseEvents[] = {
 
 class Player {
 public:
-  explicit Player(RunContext& context) : context_(context) {}
+  Player(WidgetHost& host, RunContext& context) : host_(host), context_(context) {}
 
   // Carries out one action; answers the failure text, empty on success.
   std::string perform(const UserScript::Action& action) {
@@ -262,6 +257,16 @@ public:
   }
 
 private:
+  WidgetData* liveWidget(int id) { return host_.liveWidget(id); }
+  std::vector<int> widgetsBelow(int root) { return host_.widgetsBelow(root); }
+  bool widgetUsable(int id) { return host_.widgetUsable(id); }
+  int focusedWidget(int dialogId) { return host_.focusedWidget(dialogId); }
+  void endModalRun(int dialogId, int result) { host_.endModalRun(dialogId, result); }
+  bool deliverEvent(int targetId, int senderId, const char* type,
+                    const std::vector<std::pair<const char*, void*>>& extra) {
+    return host_.deliverEvent(targetId, senderId, type, extra);
+  }
+
   // The one widget of this type whose caption matches; else a failure text.
   std::string findByCaption(const char* type, const char* what, const std::string& caption,
                             int& found) {
@@ -502,6 +507,7 @@ private:
     return std::string();
   }
 
+  WidgetHost& host_;
   RunContext& context_;
   int listOrdinal_ = 0;
 };
@@ -543,9 +549,8 @@ struct ScriptPlayer {
   }
 };
 
-void endModalRun(int dialogId, int result) {
-  auto& contexts = runContexts();
-  for (auto it = contexts.rbegin(); it != contexts.rend(); ++it)
+void WidgetHost::endModalRun(int dialogId, int result) {
+  for (auto it = runContexts.rbegin(); it != runContexts.rend(); ++it)
     if ((*it)->dialog == dialogId && !(*it)->ended) {
       (*it)->ended = true;
       (*it)->result = result;
@@ -554,31 +559,13 @@ void endModalRun(int dialogId, int result) {
     }
 }
 
-int runModal(int dialogId) {
-  WidgetHost& host = widgetHost();
-  for (RunContext* running : runContexts())
-    if (running->dialog == dialogId) {
-      recordMisuse("MQWidget_Value(" + std::to_string(dialogId) +
-                   ", 0x001): the dialog is already running modally");
-      return 0;
-    }
-  ModalRun run;
-  run.dialog = dialogId;
-  if (host.scripts.empty()) {
-    run.failure = "no scripted user for this modal run: the dialog was dismissed";
-    run.log.push_back(run.failure);
-    host.runs.push_back(run);
-    return 0;
-  }
-  UserScript script = host.scripts.front();
-  host.scripts.pop_front();
-  const auto& actions = ScriptPlayer::actions(script);
+namespace {
 
-  RunContext context;
-  context.dialog = dialogId;
-  runContexts().push_back(&context);
-  host.modalDialogs.push_back(dialogId);
-  Player player(context);
+// Plays a script's actions until the dialog closes, an action fails or the actions run out;
+// answers how many actions were taken up (played or failed).
+size_t playActions(WidgetHost& host, const std::vector<UserScript::Action>& actions,
+                   RunContext& context, ModalRun& run) {
+  Player player(host, context);
   size_t next = 0;
   for (; next < actions.size() && !context.ended; ++next) {
     std::string line = describeAction(actions[next]);
@@ -593,60 +580,95 @@ int runModal(int dialogId) {
       run.failure = line + ": " + failure;
       context.ended = true;
       context.result = 0;
-      ++next;
-      break;
+      return next + 1;
     }
     run.log.push_back(line);
     ++run.actionsPlayed;
-    if (!liveWidget(dialogId) && !context.ended) {
+    if (!host.liveWidget(context.dialog) && !context.ended) {
       context.ended = true;
       context.result = 0;
       context.dialogDeleted = true;
     }
   }
-  if (run.failure.empty()) {
-    if (!context.ended) {
-      run.failure = "the script ran out of actions with the dialog still open";
-      context.result = 0;
-    } else if (context.dialogDeleted) {
-      run.failure = "the dialog was deleted during its modal run";
-    } else if (next < actions.size()) {
-      run.failure =
-          std::to_string(actions.size() - next) + " action(s) left over after the dialog closed";
+  return next;
+}
+
+// What was wrong with a run whose actions all played: the dialog still open, deleted, or
+// actions left over.
+void noteRunEnd(const RunContext& context, size_t played, size_t actions, ModalRun& run) {
+  if (!run.failure.empty())
+    return;
+  if (!context.ended)
+    run.failure = "the script ran out of actions with the dialog still open";
+  else if (context.dialogDeleted)
+    run.failure = "the dialog was deleted during its modal run";
+  else if (played < actions)
+    run.failure = std::to_string(actions - played) + " action(s) left over after the dialog closed";
+  if (!run.failure.empty())
+    run.log.push_back(run.failure);
+}
+
+} // namespace
+
+int WidgetHost::runModal(int dialogId) {
+  for (RunContext* running : runContexts)
+    if (running->dialog == dialogId) {
+      owner.recordMisuse("MQWidget_Value(" + std::to_string(dialogId) +
+                         ", 0x001): the dialog is already running modally");
+      return 0;
     }
-    if (!run.failure.empty())
-      run.log.push_back(run.failure);
+  ModalRun run;
+  run.dialog = dialogId;
+  if (scripts.empty()) {
+    run.failure = "no scripted user for this modal run: the dialog was dismissed";
+    run.log.push_back(run.failure);
+    runs.push_back(run);
+    return 0;
   }
-  host.modalDialogs.pop_back();
-  runContexts().pop_back();
+  UserScript script = scripts.front();
+  scripts.pop_front();
+  const auto& actions = ScriptPlayer::actions(script);
+
+  RunContext context;
+  context.dialog = dialogId;
+  runContexts.push_back(&context);
+  modalDialogs.push_back(dialogId);
+  const size_t played = playActions(*this, actions, context, run);
+  noteRunEnd(context, played, actions.size(), run);
+  if (!context.ended)
+    context.result = 0;
+  modalDialogs.pop_back();
+  runContexts.pop_back();
   run.result = context.result;
-  host.runs.push_back(run);
+  runs.push_back(run);
   return context.result;
 }
 
-void queueModalScript(const UserScript& script) {
-  widgetHost().scripts.push_back(script);
+// ---- Host ----
+
+void Host::queueModalScript(const UserScript& script) {
+  state_->widgets.scripts.push_back(script);
 }
 
-int queuedModalScripts() {
-  return static_cast<int>(widgetHost().scripts.size());
+int Host::queuedModalScripts() const {
+  return static_cast<int>(state_->widgets.scripts.size());
 }
 
-std::vector<ModalRun> modalRuns() {
-  return widgetHost().runs;
+std::vector<ModalRun> Host::modalRuns() const {
+  return state_->widgets.runs;
 }
 
-std::vector<std::string> scriptFailures() {
+std::vector<std::string> Host::scriptFailures() const {
   std::vector<std::string> failures;
-  for (const ModalRun& run : widgetHost().runs)
+  for (const ModalRun& run : state_->widgets.runs)
     if (!run.failure.empty())
       failures.push_back("dialog " + std::to_string(run.dialog) + ": " + run.failure);
   return failures;
 }
 
-void clearModalRuns() {
-  widgetHost().runs.clear();
-  widgetHost().scripts.clear();
+void Host::clearModalRuns() {
+  state_->widgets.runs.clear();
+  state_->widgets.scripts.clear();
 }
 
 } // namespace sim

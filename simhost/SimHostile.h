@@ -1,7 +1,7 @@
 // Hostile host: switches that make the simulated host answer the way a careless, buggy or
 // concurrently edited host could, so that tests can show the plug-in never reads or writes past
 // what the host answered, never loops without end on a host count, and never takes the host
-// down. One mode is active at a time (process-wide, like the strict switch); None is the
+// down. One mode is active at a time in a host (like its strict switch); None is the
 // ordinary host of SimHost.h. Relies on SimHost.h.
 //
 // Answers and strict mode. While a mode is active the host remembers the last count it answered
@@ -59,22 +59,22 @@ enum class Hostile {
   UnterminatedNames,
 };
 
-SIMHOST_API void setHostile(Hostile mode);
-SIMHOST_API Hostile hostile();
-// The count that the huge modes answer; 65536 unless set (tests may raise it up to INT_MAX).
-SIMHOST_API void setHugeCount(int count);
-SIMHOST_API int hugeCount();
+// A host's mode is set with Host::setHostile and read with Host::hostile(); the huge modes
+// answer Host::hugeCount().
 // Every mode, None excluded, with a short name for test output.
 SIMHOST_API std::vector<Hostile> hostileModes();
 SIMHOST_API const char* hostileName(Hostile mode);
 
-// Sets a hostile mode for the life of the scope (and forgets the answers given under it).
+// Sets a host's hostile mode for the life of the scope (and forgets the answers given under it).
 class HostileScope {
 public:
-  explicit HostileScope(Hostile mode) { setHostile(mode); }
-  ~HostileScope() { setHostile(Hostile::None); }
+  HostileScope(Host& host, Hostile mode) : host_(host) { host_.setHostile(mode); }
+  ~HostileScope() { host_.setHostile(Hostile::None); }
   HostileScope(const HostileScope&) = delete;
   HostileScope& operator=(const HostileScope&) = delete;
+
+private:
+  Host& host_;
 };
 
 // Hostile document content.

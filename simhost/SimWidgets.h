@@ -1,6 +1,7 @@
 // The simulated host's widgets, seen from tests and the runner: the widget tree the plug-in built
 // through MQWidget_Value, a scripted user who works a modal dialog, the record of every widget
-// message and of the message boxes shown, and an HTML picture of a dialog.
+// message and of the message boxes shown, and an HTML picture of a dialog. Each host keeps its
+// own; the Host member named after each description below answers it.
 // Relies on SimHost.h (export macro, documents, strict mode) and the plug-in interface header.
 //
 // Host behaviour where the widget protocol leaves it open, chosen as a desktop application would
@@ -106,22 +107,22 @@ struct Widget {
 };
 
 // The widget with this id (alive or removed); empty when the id was never issued.
-SIMHOST_API std::optional<Widget> findWidget(int id);
+//   (Host::findWidget)
 // Ids of every widget alive now, the main window included, ascending.
-SIMHOST_API std::vector<int> liveWidgets();
+//   (Host::liveWidgets)
 // The dialog of the innermost modal run under way; 0 when none.
-SIMHOST_API int openDialog();
+//   (Host::openDialog)
 // The widget that has the keyboard focus in a dialog ("focus" = true sets it); 0 for none.
-SIMHOST_API int focusedWidget(int dialogId);
+//   (Host::focusedWidget)
 // An indented text of the tree below a widget, one line per widget with its type and state;
 // stable enough to compare in tests and readable in a runner's log.
-SIMHOST_API std::string describeWidgetTree(int id);
+//   (Host::describeWidgetTree)
 
 // The next count widget creations answer id 0, as a host out of resources would.
-SIMHOST_API void refuseWidgetCreations(int count);
+//   (Host::refuseWidgetCreations)
 
 // The document the host passes with widget events (the one the command runs on); null at first.
-SIMHOST_API void setEventDocument(MQDocument document);
+//   (Host::setEventDocument)
 
 // ---- Records -------------------------------------------------------------------------------
 
@@ -133,8 +134,8 @@ struct WidgetMessage {
   int message = 0;
   std::vector<std::pair<std::string, std::string>> pairs;
 };
-SIMHOST_API std::vector<WidgetMessage> widgetMessages();
-SIMHOST_API void clearWidgetMessages();
+//   (Host::widgetMessages)
+//   (Host::clearWidgetMessages)
 
 // One call of a plug-in's event proc by the host.
 struct SentEvent {
@@ -144,8 +145,8 @@ struct SentEvent {
   int result = 0;        // what the proc answered
   bool finished = false; // the proc wrote a non-zero "finished"
 };
-SIMHOST_API std::vector<SentEvent> sentEvents();
-SIMHOST_API void clearSentEvents();
+//   (Host::sentEvents)
+//   (Host::clearSentEvents)
 
 struct MessageBoxRecord {
   std::string messageType; // "information", ...
@@ -153,8 +154,8 @@ struct MessageBoxRecord {
   std::string title;   // UTF-8
   std::string message; // UTF-8
 };
-SIMHOST_API std::vector<MessageBoxRecord> messageBoxes();
-SIMHOST_API void clearMessageBoxes();
+//   (Host::messageBoxes)
+//   (Host::clearMessageBoxes)
 
 // ---- The scripted user ---------------------------------------------------------------------
 
@@ -226,8 +227,8 @@ SIMHOST_API bool typeableNumber(const std::string& text);
 
 // The script that the next modal run plays (first queued, first played). A message box does not
 // take one.
-SIMHOST_API void queueModalScript(const UserScript& script);
-SIMHOST_API int queuedModalScripts();
+//   (Host::queueModalScript)
+//   (Host::queuedModalScripts)
 
 // What one modal run did.
 struct ModalRun {
@@ -237,11 +238,11 @@ struct ModalRun {
   std::string failure;          // empty when the script played fully and closed the dialog
   std::vector<std::string> log; // one line per action played, failures included
 };
-SIMHOST_API std::vector<ModalRun> modalRuns();
+//   (Host::modalRuns)
 // Every failure text of the runs so far (empty: every script did what it said).
-SIMHOST_API std::vector<std::string> scriptFailures();
+//   (Host::scriptFailures)
 // Clears the runs, the failures and the queued scripts.
-SIMHOST_API void clearModalRuns();
+//   (Host::clearModalRuns)
 
 // ---- Picture -------------------------------------------------------------------------------
 
@@ -249,12 +250,12 @@ SIMHOST_API void clearModalRuns();
 // vertical or horizontal boxes, "matrixcolumn" grids, "fillrate_x" weights, "fill" layouts,
 // labels, edits, check boxes with their state, list boxes with items and selection, buttons.
 // dialogId 0 means the dialog of the innermost modal run. Empty text when there is no such dialog.
-SIMHOST_API std::string dialogPictureHtml(int dialogId);
+//   (Host::dialogPictureHtml)
 // Writes that page to a file; false when there is no such dialog or the file cannot be written.
-SIMHOST_API bool writeDialogPicture(int dialogId, const std::string& path);
+//   (Host::writeDialogPicture)
 
 // Clears every record above (messages, events, message boxes, runs, failures, queued scripts);
 // widgets stay.
-SIMHOST_API void clearWidgetRecords();
+//   (Host::clearWidgetRecords)
 
 } // namespace sim

@@ -6,8 +6,8 @@
 
 namespace sim {
 
-bool deliverEvent(int targetId, int senderId, const char* type,
-                  const std::vector<std::pair<const char*, void*>>& extra) {
+bool WidgetHost::deliverEvent(int targetId, int senderId, const char* type,
+                              const std::vector<std::pair<const char*, void*>>& extra) {
   WidgetData* target = liveWidget(targetId);
   if (!target)
     return false;
@@ -37,8 +37,8 @@ bool deliverEvent(int targetId, int senderId, const char* type,
     for (const auto& pair : extra)
       add(pair.first, pair.second);
     values.push_back(nullptr);
-    int result = handler.proc(widgetHost().eventDocument, values.data(), handler.pointer);
-    widgetHost().events.push_back(SentEvent{targetId, senderId, type, result, finished != 0});
+    int result = handler.proc(eventDocument, values.data(), handler.pointer);
+    events.push_back(SentEvent{targetId, senderId, type, result, finished != 0});
     anyFinished = anyFinished || finished != 0;
   }
   return anyFinished;

@@ -1,7 +1,7 @@
-// The simulated host's widget state, shared by the widget files: every widget ever made (removed
-// ones stay, marked dead, so ids are never reused and stale ids are recognised), the records, the
-// scripts waiting for a modal run, and the event delivery to the plug-in. Internal to the
-// simulated host.
+// One host's widget state, shared by the widget files: every widget ever made (removed ones stay,
+// marked dead, so ids are never reused and stale ids are recognised), the records, the scripts
+// waiting for a modal run, the modal runs under way, and the event delivery to the plug-in.
+// Internal to the simulated host.
 #pragma once
 
 #include "SimWidgets.h"
@@ -49,8 +49,40 @@ struct WidgetData {
   std::vector<HandlerRegistration> handlers;
 };
 
+struct HostState;
+struct RunContext; // a modal run under way (ScriptedUser.cpp)
+
 struct WidgetHost {
-  WidgetHost();
+  explicit WidgetHost(HostState& owner);
+  WidgetHost(const WidgetHost&) = delete;
+  WidgetHost& operator=(const WidgetHost&) = delete;
+
+  // The widget with this id when it is alive, else null.
+  WidgetData* liveWidget(int id);
+  // The dialog a widget belongs to (itself for a dialog); 0 when it is in none.
+  int dialogOf(int id);
+  // Alive widgets below root (root first), depth first in child order.
+  std::vector<int> widgetsBelow(int root);
+  // Usable: alive, and it and every container above it enabled.
+  bool widgetUsable(int id);
+  // Marks a widget and everything below it removed, and takes it out of its container.
+  void removeWidget(int id);
+  // The modal run under way for a dialog, if any, learns that the dialog ended.
+  void endModalRun(int dialogId, int result);
+  // The dialog of the innermost modal run; 0 when none.
+  int openDialog() const { return modalDialogs.empty() ? 0 : modalDialogs.back(); }
+  // The focused widget of a dialog; 0 for none.
+  int focusedWidget(int dialogId);
+
+  // The host's calls of the plug-in's handlers for one event on one widget. extra holds further
+  // key/value pairs (values owned by the caller). Answers whether any handler set "finished".
+  bool deliverEvent(int targetId, int senderId, const char* type,
+                    const std::vector<std::pair<const char*, void*>>& extra);
+
+  // Runs a dialog modally: plays the next queued script. Answers the modal result.
+  int runModal(int dialogId);
+
+  HostState& owner;                  // for the misuse record
   std::map<int, WidgetData> widgets; // node-based: references stay valid while others are added
   int nextId = 100;
   int refuseCreations = 0;
@@ -60,31 +92,16 @@ struct WidgetHost {
   std::vector<MessageBoxRecord> boxes;
   std::deque<UserScript> scripts;
   std::vector<ModalRun> runs;
-  std::vector<int> modalDialogs; // innermost last
+  std::vector<int> modalDialogs;        // innermost last
+  std::vector<RunContext*> runContexts; // innermost last
 };
 
-WidgetHost& widgetHost();
-
-// The widget with this id when it is alive, else null.
-WidgetData* liveWidget(int id);
-// The dialog a widget belongs to (itself for a dialog); 0 when it is in none.
-int dialogOf(int id);
-// Alive widgets below root (root first), depth first in child order.
-std::vector<int> widgetsBelow(int root);
-// Usable: alive, and it and every container above it enabled.
-bool widgetUsable(int id);
-// Marks a widget and everything below it removed, and takes it out of its container.
-void removeWidget(int id);
-// The modal run under way for a dialog, if any, learns that the dialog ended.
-void endModalRun(int dialogId, int result);
-
-// The host's calls of the plug-in's handlers for one event on one widget. extra holds further
-// key/value pairs (values owned by the caller). Answers whether any handler set "finished".
-bool deliverEvent(int targetId, int senderId, const char* type,
-                  const std::vector<std::pair<const char*, void*>>& extra);
-
-// Runs a dialog modally: plays the next queued script. Answers the modal result.
-int runModal(int dialogId);
+// The widget message of the host interface, answered by one host's widgets.
+void widgetValue(WidgetHost& host, int id, int message, MQValueList values);
+// An indented text of the tree below a widget (SimWidgets.h).
+std::string describeWidgetTree(WidgetHost& host, int id);
+// A picture of a dialog (SimWidgets.h); dialogId 0 is the open dialog.
+std::string dialogPictureHtml(WidgetHost& host, int dialogId);
 
 // Text conversions: UTF-16 to UTF-8 (a lone surrogate becomes U+FFFD) and back (false when the
 // text is not valid UTF-8).

@@ -1,36 +1,30 @@
 // The widget tree of the simulated host and its public queries and records.
-#include "WidgetHost.h"
+#include "HostState.h"
 
 #include <algorithm>
 #include <sstream>
 
 namespace sim {
 
-WidgetHost::WidgetHost() {
+WidgetHost::WidgetHost(HostState& host) : owner(host) {
   WidgetData& main = widgets[kMainWindowId];
   main.id = kMainWindowId;
   main.type = "main_window";
 }
 
-WidgetHost& widgetHost() {
-  static WidgetHost host;
-  return host;
-}
-
-WidgetData* liveWidget(int id) {
-  auto& widgets = widgetHost().widgets;
+WidgetData* WidgetHost::liveWidget(int id) {
   auto it = widgets.find(id);
   return it != widgets.end() && it->second.alive ? &it->second : nullptr;
 }
 
-int dialogOf(int id) {
+int WidgetHost::dialogOf(int id) {
   for (WidgetData* widget = liveWidget(id); widget; widget = liveWidget(widget->parent))
     if (widget->type == "dialog")
       return widget->id;
   return 0;
 }
 
-std::vector<int> widgetsBelow(int root) {
+std::vector<int> WidgetHost::widgetsBelow(int root) {
   std::vector<int> order;
   if (!liveWidget(root))
     return order;
@@ -48,7 +42,7 @@ std::vector<int> widgetsBelow(int root) {
   return order;
 }
 
-bool widgetUsable(int id) {
+bool WidgetHost::widgetUsable(int id) {
   WidgetData* widget = liveWidget(id);
   if (!widget)
     return false;
@@ -58,7 +52,7 @@ bool widgetUsable(int id) {
   return true;
 }
 
-void removeWidget(int id) {
+void WidgetHost::removeWidget(int id) {
   WidgetData* widget = liveWidget(id);
   if (!widget)
     return;
@@ -186,8 +180,8 @@ Widget snapshot(const WidgetData& data) {
   return widget;
 }
 
-void describeInto(std::ostringstream& out, int id, int depth) {
-  WidgetData* w = liveWidget(id);
+void describeInto(WidgetHost& host, std::ostringstream& out, int id, int depth) {
+  WidgetData* w = host.liveWidget(id);
   if (!w)
     return;
   out << std::string(static_cast<size_t>(depth) * 2, ' ') << w->type;
@@ -223,7 +217,8 @@ void describeInto(std::ostringstream& out, int id, int depth) {
     out << " multiselect";
   if (!w->enabled)
     out << " disabled";
-  if (int dialog = dialogOf(id); dialog && liveWidget(dialog)->focus == id && dialog != id)
+  if (int dialog = host.dialogOf(id);
+      dialog && host.liveWidget(dialog)->focus == id && dialog != id)
     out << " focus";
   for (const HandlerRegistration& handler : w->handlers)
     out << " on:" << handler.type;
@@ -232,33 +227,12 @@ void describeInto(std::ostringstream& out, int id, int depth) {
     out << std::string(static_cast<size_t>(depth + 1) * 2, ' ')
         << (w->items[i].selected ? "* " : "- ") << toUtf8(w->items[i].text) << '\n';
   for (int child : w->children)
-    describeInto(out, child, depth + 1);
+    describeInto(host, out, child, depth + 1);
 }
 
 } // namespace
 
-std::optional<Widget> findWidget(int id) {
-  auto& widgets = widgetHost().widgets;
-  auto it = widgets.find(id);
-  if (it == widgets.end())
-    return std::nullopt;
-  return snapshot(it->second);
-}
-
-std::vector<int> liveWidgets() {
-  std::vector<int> ids;
-  for (const auto& entry : widgetHost().widgets)
-    if (entry.second.alive)
-      ids.push_back(entry.first);
-  return ids;
-}
-
-int openDialog() {
-  const auto& stack = widgetHost().modalDialogs;
-  return stack.empty() ? 0 : stack.back();
-}
-
-int focusedWidget(int dialogId) {
+int WidgetHost::focusedWidget(int dialogId) {
   WidgetData* dialog = liveWidget(dialogId);
   if (!dialog || dialog->type != "dialog" || !liveWidget(dialog->focus) ||
       dialogOf(dialog->focus) != dialogId)
@@ -266,40 +240,70 @@ int focusedWidget(int dialogId) {
   return dialog->focus;
 }
 
-std::string describeWidgetTree(int id) {
+std::string describeWidgetTree(WidgetHost& host, int id) {
   std::ostringstream out;
-  describeInto(out, id, 0);
+  describeInto(host, out, id, 0);
   return out.str();
 }
 
-void setEventDocument(MQDocument document) {
-  widgetHost().eventDocument = document;
+// ---- Host ----
+
+std::optional<Widget> Host::findWidget(int id) const {
+  const auto& widgets = state_->widgets.widgets;
+  auto it = widgets.find(id);
+  if (it == widgets.end())
+    return std::nullopt;
+  return snapshot(it->second);
 }
 
-void refuseWidgetCreations(int count) {
-  widgetHost().refuseCreations = std::max(0, count);
+std::vector<int> Host::liveWidgets() const {
+  std::vector<int> ids;
+  for (const auto& entry : state_->widgets.widgets)
+    if (entry.second.alive)
+      ids.push_back(entry.first);
+  return ids;
 }
 
-std::vector<WidgetMessage> widgetMessages() {
-  return widgetHost().messages;
-}
-void clearWidgetMessages() {
-  widgetHost().messages.clear();
-}
-std::vector<SentEvent> sentEvents() {
-  return widgetHost().events;
-}
-void clearSentEvents() {
-  widgetHost().events.clear();
-}
-std::vector<MessageBoxRecord> messageBoxes() {
-  return widgetHost().boxes;
-}
-void clearMessageBoxes() {
-  widgetHost().boxes.clear();
+int Host::openDialog() const {
+  return state_->widgets.openDialog();
 }
 
-void clearWidgetRecords() {
+int Host::focusedWidget(int dialogId) const {
+  return state_->widgets.focusedWidget(dialogId);
+}
+
+std::string Host::describeWidgetTree(int id) const {
+  return sim::describeWidgetTree(state_->widgets, id);
+}
+
+void Host::setEventDocument(MQDocument document) {
+  state_->widgets.eventDocument = document;
+}
+
+void Host::refuseWidgetCreations(int count) {
+  state_->widgets.refuseCreations = std::max(0, count);
+}
+
+std::vector<WidgetMessage> Host::widgetMessages() const {
+  return state_->widgets.messages;
+}
+void Host::clearWidgetMessages() {
+  state_->widgets.messages.clear();
+}
+std::vector<SentEvent> Host::sentEvents() const {
+  return state_->widgets.events;
+}
+void Host::clearSentEvents() {
+  state_->widgets.events.clear();
+}
+std::vector<MessageBoxRecord> Host::messageBoxes() const {
+  return state_->widgets.boxes;
+}
+void Host::clearMessageBoxes() {
+  state_->widgets.boxes.clear();
+}
+
+void Host::clearWidgetRecords() {
   clearWidgetMessages();
   clearSentEvents();
   clearMessageBoxes();

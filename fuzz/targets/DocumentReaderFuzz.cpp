@@ -59,7 +59,7 @@ void checkSound(const sim::Document& document, const char* which) {
 
 std::string withoutNames(sim::Document& document) {
   for (sim::Object* object : document.objects())
-    object->name.clear();
+    object->setName(std::string());
   return sim::describe(document);
 }
 
@@ -112,14 +112,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeBytes(workFolder() / "side.bin", split + 1, size_t(end - split - 1));
   else
     fs::remove(workFolder() / "side.bin");
-  sim::Document first;
+  sim::Host host;
+  sim::Document& first = host.newDocument();
   if (!read(input, first))
     return 0;
   checkSound(first, "a document that was read");
 
   const std::string once = (workFolder() / "once.json").string();
   const std::string twice = (workFolder() / "twice.json").string();
-  sim::Document second, third;
+  sim::Document& second = host.newDocument();
+  sim::Document& third = host.newDocument();
   try {
     runner::writeDocument(once, first, layout);
   } catch (...) {

@@ -50,6 +50,7 @@ bool borne(const sim::Document& document, const std::string& candidate) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool bound = host::bindHostTable(sim::moduleFileName());
   fuzzing::check(bound, "the simulated host binds");
+  sim::Host host; // each input's own
   fuzzing::FuzzInput in(data, size);
 
   const std::string subject = name(in);
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::check(!naming::isElementOf(subject, base), "no element without elem:");
 
   // A document whose names crowd the sequence of new names for the subject.
-  sim::Document document;
+  sim::Document& document = host.newDocument();
   const size_t dash = subject.find('-');
   const std::string prefix = subject.substr(0, dash);
   const std::string suffix = dash == std::string::npos ? std::string() : subject.substr(dash);
@@ -89,12 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (document.slotCount() > 0 && in.pick(3) == 0)
     document.deleteObject(int(in.pick(unsigned(document.slotCount()))));
 
-  sim::clearMisuses();
-  sim::setStrict(true);
+  host.setStrict(true);
   const std::string fresh = naming::newElementName(document.handle(), subject);
   const std::string backup = naming::backupName(document.handle(), subject);
-  const std::vector<std::string> misuses = sim::misuses();
-  sim::setStrict(false);
+  const std::vector<std::string> misuses = host.misuses();
+  host.setStrict(false);
   if (!misuses.empty())
     fuzzing::fail(misuses.front().c_str());
 

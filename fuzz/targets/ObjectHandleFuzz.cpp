@@ -33,8 +33,8 @@ std::vector<int> withoutTrailingNone(std::vector<int> points) {
   return points;
 }
 
-void runCase(fuzzing::FuzzInput& in) {
-  sim::Document document;
+void runCase(sim::Host& host, fuzzing::FuzzInput& in) {
+  sim::Document& document = host.newDocument();
   sim::Object* object = document.addObject(in.bytes(6));
   const int vertexCount = int(in.pick(12));
   for (int v = 0; v < vertexCount; ++v)
@@ -46,14 +46,14 @@ void runCase(fuzzing::FuzzInput& in) {
       p = in.pick(8) == 0 ? int(in.word()) : int(in.pick(unsigned(vertexCount) + 2)) - 1;
     const int face = object->addFace(points);
     for (int c = 0; c < object->facePointCount(face); ++c)
-      object->faceUvs(face)[c] = MQCoordinate{in.real(), in.real()};
+      object->editFaceUvs(face)[c] = MQCoordinate{in.real(), in.real()};
   }
   const std::vector<sim::Hostile> modes = sim::hostileModes();
   const unsigned modeIndex = in.pick(unsigned(modes.size()) + 3); // None more often
   const sim::Hostile mode = modeIndex < modes.size() ? modes[modeIndex] : sim::Hostile::None;
   const bool ordinary = mode == sim::Hostile::None;
-  sim::setHugeCount(1 + int(in.pick(64)));
-  sim::HostileScope scope(mode);
+  host.setHugeCount(1 + int(in.pick(64)));
+  sim::HostileScope scope(host, mode);
 
   // The handle as a caller holds it after checking it (objectAt answers null under NullObjects).
   const cmq::CMQObject handle(object->handle(), document.handle());
@@ -116,7 +116,7 @@ void runCase(fuzzing::FuzzInput& in) {
   const std::string name = in.bytes(6).c_str();
   const cmq::CMQObject found = cmq::findObjectByName(document.handle(), name);
   if (ordinary)
-    fuzzing::check((found.object != nullptr) == (object->name.c_str() == name),
+    fuzzing::check((found.object != nullptr) == (object->name().c_str() == name),
                    "found exactly when the name matches");
 }
 
@@ -125,13 +125,11 @@ void runCase(fuzzing::FuzzInput& in) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool bound = host::bindHostTable(sim::moduleFileName());
   fuzzing::check(bound, "the simulated host binds");
-  sim::clearMisuses();
-  sim::setStrict(true);
+  sim::Host host; // each input's own
+  host.setStrict(true);
   fuzzing::FuzzInput in(data, size);
-  runCase(in);
-  const std::vector<std::string> misuses = sim::misuses();
-  sim::setStrict(false);
-  sim::freeDetachedObjects();
+  runCase(host, in);
+  const std::vector<std::string> misuses = host.misuses();
   if (!misuses.empty()) {
     std::fprintf(stderr, "%s\n", misuses.front().c_str());
     fuzzing::fail("the handle went past what the host answered");

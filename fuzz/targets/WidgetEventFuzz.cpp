@@ -137,11 +137,13 @@ const Pair* firstPair(const std::vector<Pair>& pairs, const char* key) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool bound = host::bindHostTable(sim::moduleFileName());
   fuzzing::check(bound, "the simulated host binds");
+  // One host for the whole run: the dialog is built once and lives in it.
+  static sim::Host host;
   static MQWindow mainWindow;
   static std::unique_ptr<FuzzDialog> dialog;
   if (!dialog)
     dialog.reset(new FuzzDialog(mainWindow));
-  static sim::Document document;
+  static sim::Document& document = host.newDocument();
 
   fuzzing::FuzzInput in(data, size);
   dialog->seen = Seen();

@@ -61,8 +61,9 @@ void pairByPositionFor(const RunFiles& files, TransferRequest& request) {
 void runPlugin(const CommandLine& line, TransferRequest request, PluginModule& plugin,
                sim::Document& document, Progress& progress, TransferOutcome& outcome) {
   request.dialog.wantPicture = !line.dialogPage.empty();
-  request.dialog.beforeOk = [&progress, &outcome](size_t picked) {
-    progress.transfer().start(picked, outcome.destination ? outcome.destination->vertexCount() : 0);
+  request.dialog.beforeOk = [&progress, &outcome, &document](size_t picked) {
+    progress.transfer().start(document.host(), picked,
+                              outcome.destination ? outcome.destination->vertexCount() : 0);
   };
   request.afterCommand = [&progress] { progress.stage("checking the result"); };
   progress.transferStage();
@@ -155,7 +156,7 @@ void readInput(RunFiles& files, sim::Document& document, Progress& progress, Run
 
 // One command of the plug-in on one pair's document, and what it did.
 struct CarriedPair {
-  std::unique_ptr<sim::Document> document = std::make_unique<sim::Document>();
+  sim::Document* document = nullptr; // the host's
   TransferOutcome outcome;
 };
 
@@ -197,12 +198,13 @@ std::unique_ptr<PluginModule> startPlugin(const CommandLine& line, RunReport& re
 // The plug-in's command on every pair the run carries, each in a document of its own (the first
 // already read), and the added vertices from the Source surface when asked.
 void carryPairs(const CommandLine& line, const TransferRequest& request, RunFiles& files,
-                PluginModule& plugin, Progress& progress, std::vector<CarriedPair>& pairs) {
+                PluginModule& plugin, sim::Host& host, Progress& progress,
+                std::vector<CarriedPair>& pairs) {
   for (size_t k = 0; k < files.pairCount(); ++k) {
     if (k > 0) {
       progress.stage("reading pair " + std::to_string(k + 1));
       try {
-        files.readPair(k, *pairs.emplace_back().document);
+        files.readPair(k, *(pairs.emplace_back().document = &host.newDocument()));
       } catch (const FileError& e) {
         throw RunError(kExitBadInput, e.what());
       }
@@ -242,10 +244,13 @@ int runCommandLine(const CommandLine& line) {
   files->checkOutputs();
   checkRunFiles(line, *files, plannedOutputs(line, *files));
 
+  // One host for the run, as one application: a document of its own for each pair.
+  sim::Host host;
   std::vector<CarriedPair> pairs(1);
+  pairs.front().document = &host.newDocument();
   readInput(*files, *pairs.front().document, progress, report);
   const std::unique_ptr<PluginModule> plugin = startPlugin(line, report);
-  carryPairs(line, request, *files, *plugin, progress, pairs);
+  carryPairs(line, request, *files, *plugin, host, progress, pairs);
   Outcomes outcomes;
   for (const CarriedPair& pair : pairs)
     outcomes.push_back(&pair.outcome);

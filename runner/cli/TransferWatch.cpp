@@ -20,8 +20,9 @@ unsigned long long countOf(const std::map<std::string, unsigned long long>& coun
 
 } // namespace
 
-void TransferWatch::start(size_t elements, int destinationVertices) {
-  const auto counts = sim::callCounts();
+void TransferWatch::start(const sim::Host& host, size_t elements, int destinationVertices) {
+  host_ = &host;
+  const auto counts = host.callCounts();
   clonesBefore_ = countOf(counts, kClone);
   writesBefore_ = countOf(counts, kWrite);
   elements_ = elements;
@@ -33,7 +34,7 @@ std::string TransferWatch::describe() const {
   const size_t n = elements_.load();
   if (n == 0)
     return "no element picked";
-  const auto counts = sim::callCounts();
+  const auto counts = host_.load()->callCounts();
   const unsigned long long clones = countOf(counts, kClone) - clonesBefore_.load();
   const unsigned long long writes = countOf(counts, kWrite) - writesBefore_.load();
   const std::string of = " of " + std::to_string(n);

@@ -179,7 +179,7 @@ void DocumentText::column(const ColumnData& column, bool last) {
 void DocumentText::object(const sim::Object& object) {
   collectColumns(object, layout_ == DataLayout::Readable, columns_);
   const bool hasVertices = !columns_.vertices.empty(), hasFaces = !columns_.faces.empty();
-  text_ += "      \"name\": " + jsonText(object.name) + ",\n";
+  text_ += "      \"name\": " + jsonText(object.name()) + ",\n";
   text_ += "      \"depth\": " + std::to_string(object.depth) + ",\n";
   text_ += "      \"locked\": " + flagText(static_cast<std::uint32_t>(object.locked), 1) + ",\n";
   text_ +=

@@ -62,9 +62,9 @@ void ObjectBuilder::readFacePoints(Column<std::int32_t>& points, const std::vect
                                    const std::string& place, sim::Object& object) {
   const size_t faceCount = sizes.size();
   const size_t vertexCount = object.positions.size();
-  object.faceStart.assign(1, 0);
-  object.faceStart.reserve(faceCount + 1);
-  object.faceIds.resize(faceCount);
+  object.editFaceStart().assign(1, 0);
+  object.editFaceStart().reserve(faceCount + 1);
+  object.editFaceIds().resize(faceCount);
   size_t corner = 0;
   for (size_t f = 0; f < faceCount; ++f) {
     const size_t size = static_cast<size_t>(sizes[f]);
@@ -75,20 +75,20 @@ void ObjectBuilder::readFacePoints(Column<std::int32_t>& points, const std::vect
              "face " + std::to_string(f) + " uses vertex " + std::to_string(p) +
                  ", but the object has " + counted(vertexCount, "vertex"));
     }
-    object.faceIds[f] = static_cast<MQDWORD>(f + 1);
+    object.editFaceIds()[f] = static_cast<MQDWORD>(f + 1);
     corner += size;
-    object.faceStart.push_back(corner);
+    object.editFaceStart().push_back(corner);
   }
-  object.points = std::move(points.values);
+  object.editPoints() = std::move(points.values);
   object.nextFaceUniqueId = static_cast<MQDWORD>(faceCount + 1);
 }
 
 // The faces' unique IDs and materials, where the document gives them.
 void ObjectBuilder::readFaceValues(RawObject& raw, const std::string& place, size_t faceCount,
                                    sim::Object& object) {
-  object.materials.assign(faceCount, -1);
+  object.editMaterials().assign(faceCount, -1);
   if (raw.faceIds.present) {
-    object.faceIds = uniqueIds(raw.faceIds, place + ".uniqueIds", faceCount, "face");
+    object.editFaceIds() = uniqueIds(raw.faceIds, place + ".uniqueIds", faceCount, "face");
     for (MQDWORD id : object.faceIds)
       object.nextFaceUniqueId = std::max(object.nextFaceUniqueId, id + 1);
   }
@@ -99,7 +99,7 @@ void ObjectBuilder::readFaceValues(RawObject& raw, const std::string& place, siz
       if (values[f] < -1)
         fail(at(materialsPlace, f),
              "material " + std::to_string(values[f]) + ": use -1 for none or an index from 0");
-    object.materials = std::move(values);
+    object.editMaterials() = std::move(values);
   }
 }
 
@@ -107,7 +107,7 @@ void ObjectBuilder::readFaceValues(RawObject& raw, const std::string& place, siz
 void ObjectBuilder::readCornerValues(RawObject& raw, const std::string& place,
                                      const std::vector<int>& sizes, sim::Object& object) {
   const size_t corners = object.points.size();
-  object.uvs.assign(corners, MQCoordinate{0, 0});
+  object.editUvs().assign(corners, MQCoordinate{0, 0});
   const std::string uvsPlace = place + ".uvs";
   const char* uvsAre = "u and v of each point";
   if (raw.uvs.present && raw.uvs.isBlock) {
@@ -115,17 +115,17 @@ void ObjectBuilder::readCornerValues(RawObject& raw, const std::string& place,
     if (count != 2 * corners)
       fail(uvsPlace, "holds " + std::to_string(count) + " numbers, but the faces have " +
                          std::to_string(corners) + " points in all (" + uvsAre + ")");
-    blockInto(raw.uvs.block, uvsPlace, count, object.uvs);
+    blockInto(raw.uvs.block, uvsPlace, count, object.editUvs());
   } else if (raw.uvs.present) {
     std::vector<float> uvs;
     readCornerColumn(raw.uvs, uvsPlace, 2, uvsAre, sizes, corners, uvs);
     if (corners)
-      std::memcpy(object.uvs.data(), uvs.data(), corners * sizeof(MQCoordinate));
+      std::memcpy(object.editUvs().data(), uvs.data(), corners * sizeof(MQCoordinate));
   }
-  object.creases.assign(corners, 0.0f);
+  object.editCreases().assign(corners, 0.0f);
   if (raw.creases.present)
     readCornerColumn(raw.creases, place + ".creases", 1, "one per edge", sizes, corners,
-                     object.creases);
+                     object.editCreases());
 }
 
 void ObjectBuilder::readFaces(RawObject& raw, const std::string& place, sim::Object& object) {

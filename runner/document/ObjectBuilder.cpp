@@ -4,6 +4,7 @@
 #include "Base64.h"
 #include "DocumentFile.h"
 #include "NumberBlocks.h"
+#include "transfer/ElementNaming.h"
 
 #include <algorithm>
 #include <cstring>
@@ -260,9 +261,9 @@ void ObjectBuilder::positionsFrom(Column<float>&& p, const std::string& place,
     fail(place,
          "holds " + std::to_string(p.values.size()) + " numbers, not a multiple of 3 (x, y, z)");
   }
-  object.positions.resize(p.values.size() / 3);
+  object.editPositions().resize(p.values.size() / 3);
   if (!p.values.empty())
-    std::memcpy(object.positions.data(), p.values.data(), p.values.size() * sizeof(float));
+    std::memcpy(object.editPositions().data(), p.values.data(), p.values.size() * sizeof(float));
 }
 
 void ObjectBuilder::readVertices(RawObject& raw, const std::string& place, sim::Object& object) {
@@ -275,24 +276,24 @@ void ObjectBuilder::readVertices(RawObject& raw, const std::string& place, sim::
     if (count % 3 != 0)
       fail(positionsPlace,
            "holds " + std::to_string(count) + " numbers, not a multiple of 3 (x, y, z)");
-    blockInto(raw.positions.block, positionsPlace, count, object.positions);
+    blockInto(raw.positions.block, positionsPlace, count, object.editPositions());
   } else {
     positionsFrom(take(raw.positions, positionsPlace), positionsPlace, object);
   }
   const size_t n = object.positions.size();
-  object.weights.assign(n, 1.0f);
+  object.editWeights().assign(n, 1.0f);
   object.nextVertexUniqueId = static_cast<MQDWORD>(n + 1);
   if (raw.vertexIds.present) {
-    object.vertexIds = uniqueIds(raw.vertexIds, place + ".uniqueIds", n, "vertex");
+    object.editVertexIds() = uniqueIds(raw.vertexIds, place + ".uniqueIds", n, "vertex");
     for (MQDWORD id : object.vertexIds)
       object.nextVertexUniqueId = std::max(object.nextVertexUniqueId, id + 1);
   } else {
-    object.vertexIds.resize(n);
+    object.editVertexIds().resize(n);
     for (size_t i = 0; i < n; ++i)
-      object.vertexIds[i] = static_cast<MQDWORD>(i + 1);
+      object.editVertexIds()[i] = static_cast<MQDWORD>(i + 1);
   }
   if (raw.weights.present)
-    object.weights = flatColumn(raw.weights, place + ".weights", n, "vertex");
+    object.editWeights() = flatColumn(raw.weights, place + ".weights", n, "vertex");
   if (raw.selectedVertices.present)
     for (int index : indexList(raw.selectedVertices, place + ".selected", n, "vertex"))
       object.selectedVertices.insert(index);
@@ -322,7 +323,18 @@ void ObjectBuilder::build(RawObject& raw, sim::Document& document) {
     readVertices(raw, named + ".vertices", *object);
   if (raw.hasFaces)
     readFaces(raw, named + ".faces", *object);
-  object->invalidateCaches();
+  shareWithBase(document, *object);
+}
+
+void ObjectBuilder::shareWithBase(const sim::Document& document, sim::Object& object) {
+  // An element differs from its base mostly in its positions: what is equal is held once.
+  const std::string& name = object.name();
+  const size_t dash = name.find('-');
+  if (dash == std::string::npos)
+    return;
+  const sim::Object* base = document.findObject(name.substr(dash + 1));
+  if (base && base != &object && naming::isElementOf(name, base->name()))
+    object.shareEqualArrays(*base);
 }
 
 // The faces' half (FaceBuilder.cpp) uses these too.

@@ -74,6 +74,8 @@ private:
 
   void readVertices(RawObject& raw, const std::string& place, sim::Object& object);
   void readFaces(RawObject& raw, const std::string& place, sim::Object& object);
+  // Shares an element's arrays with its base's (an object read earlier) where they are equal.
+  static void shareWithBase(const sim::Document& document, sim::Object& object);
   void readFacePoints(Column<std::int32_t>& points, const std::vector<int>& sizes,
                       const std::string& place, sim::Object& object);
   void readFaceValues(RawObject& raw, const std::string& place, size_t faceCount,

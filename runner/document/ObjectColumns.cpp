@@ -38,14 +38,14 @@ void collectColumns(const sim::Object& object, bool readable, ObjectColumns& out
   for (size_t f = 0; f < m; ++f)
     out.sizes[f] = static_cast<std::int32_t>(object.faceStart[f + 1] - object.faceStart[f]);
   const RowShape flat;
-  const RowShape perFace{RowShape::Kind::Faces, 1, &object.faceStart};
-  const RowShape perFaceUv{RowShape::Kind::Faces, 2, &object.faceStart};
+  const RowShape perFace{RowShape::Kind::Faces, 1, &object.faceStart.values()};
+  const RowShape perFaceUv{RowShape::Kind::Faces, 2, &object.faceStart.values()};
 
   if (n) {
     const std::uint32_t one = 0x3F800000u; // 1.0f
     out.vertices.push_back({"positions", ValueType::Float, object.positions.data(), n * 3,
                             RowShape{RowShape::Kind::Fixed, 3, nullptr}});
-    if (!ascendingFromOne(object.vertexIds))
+    if (!ascendingFromOne(object.vertexIds.values()))
       out.vertices.push_back({"uniqueIds", ValueType::Unsigned, object.vertexIds.data(), n, flat});
     if (!allBits(object.weights.data(), n, one))
       out.vertices.push_back({"weights", ValueType::Float, object.weights.data(), n, flat});
@@ -59,7 +59,7 @@ void collectColumns(const sim::Object& object, bool readable, ObjectColumns& out
     out.faces.push_back({"sizes", ValueType::Int, out.sizes.data(), m, flat, true});
   out.faces.push_back(
       {"points", ValueType::Int, object.points.data(), corners, readable ? perFace : flat});
-  if (!ascendingFromOne(object.faceIds))
+  if (!ascendingFromOne(object.faceIds.values()))
     out.faces.push_back({"uniqueIds", ValueType::Unsigned, object.faceIds.data(), m, flat});
   if (!allBits(object.materials.data(), m, 0xFFFFFFFFu)) // -1: no material
     out.faces.push_back({"materials", ValueType::Int, object.materials.data(), m, flat});

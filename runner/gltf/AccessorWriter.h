@@ -16,6 +16,9 @@ public:
   explicit AccessorWriter(GltfAsset& asset);
   // Puts the pending bytes in place and fixes the buffer's byteLength (call once at the end).
   void finish();
+  // Room for this many more bytes, taken at once: a buffer grown piece by piece past hundreds of
+  // megabytes would be copied each time it doubles, and held twice while it is.
+  void reserve(size_t bytes) { out_->reserve(out_->size() + bytes); }
 
   // A float accessor of elements `first` to `first + count` of `values` (`components` per
   // element, SCALAR to VEC4): with no data when all are zero, sparse when most elements are zero

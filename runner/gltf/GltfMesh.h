@@ -52,8 +52,10 @@ struct MeshGeometry {
 // modes, target counts) without reading vertex data.
 std::vector<MeshSummary> listMeshes(const GltfAsset& asset);
 
-// One mesh's data, and the weights its morph animations hold (read, not kept).
-MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary);
+// One mesh's data, and the weights its morph animations hold (read, not kept). keepTargets false:
+// every target's accessors are read and checked as well, but their deltas are not kept, so that a
+// whole mesh is checked in the memory of one target.
+MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary, bool keepTargets = true);
 
 // The outputs of the animations of the mesh's morph weights, read as writing them would
 // (WeightAnimations.cpp). Throws FileError.

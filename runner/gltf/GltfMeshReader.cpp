@@ -192,7 +192,7 @@ std::vector<std::uint32_t> cornersOf(const GltfAsset& asset, const GltfJson& pri
 
 // The primitive's target deltas appended to the mesh's (zeros where it has none).
 void appendTargets(const GltfAsset& asset, MeshGeometry& g, const GltfJson& primitive,
-                   const PrimitiveSpan& span, const std::string& place) {
+                   const PrimitiveSpan& span, const std::string& place, bool keep) {
   for (size_t t = 0; t < g.targets.size(); ++t) {
     const GltfJson& target = primitive["targets"][t];
     const std::string tp = place + ".targets[" + std::to_string(t) + "]";
@@ -202,7 +202,10 @@ void appendTargets(const GltfAsset& asset, MeshGeometry& g, const GltfJson& prim
       const bool present = target.contains(name);
       if (!present && name[0] == 'N' && into.empty())
         continue;
-      into.resize(span.firstVertex * 3, 0.0f); // earlier primitives without this attribute
+      if (!keep && !present)
+        continue;
+      if (keep)
+        into.resize(span.firstVertex * 3, 0.0f); // earlier primitives without this attribute
       if (!present) {
         into.resize(into.size() + span.vertexCount * 3, 0.0f);
         continue;
@@ -213,13 +216,14 @@ void appendTargets(const GltfAsset& asset, MeshGeometry& g, const GltfJson& prim
         fail(asset, tp + "." + name,
              std::to_string(deltas.size() / 3) + " elements, but POSITION has " +
                  std::to_string(span.vertexCount));
-      into.insert(into.end(), deltas.begin(), deltas.end());
+      if (keep)
+        into.insert(into.end(), deltas.begin(), deltas.end());
     }
   }
 }
 
 void appendPrimitive(const GltfAsset& asset, MeshGeometry& g, const GltfJson& primitive, size_t p,
-                     std::uint64_t mode, const std::string& place) {
+                     std::uint64_t mode, const std::string& place, bool keepTargets) {
   const GltfJson& attributes = attributesOf(asset, primitive, place);
   PrimitiveSpan span;
   span.primitive = p;
@@ -239,13 +243,13 @@ void appendPrimitive(const GltfAsset& asset, MeshGeometry& g, const GltfJson& pr
   appendTriangles(
       g, mode, cornersOf(asset, primitive, span.vertexCount, mode, place), span.firstVertex,
       static_cast<int>(indexMember(asset, primitive, "material", place, "materials", false)));
-  appendTargets(asset, g, primitive, span, place);
+  appendTargets(asset, g, primitive, span, place, keepTargets);
   g.spans.push_back(span);
 }
 
 } // namespace
 
-MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary) {
+MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary, bool keepTargets) {
   MeshGeometry g;
   g.summary = summary;
   g.targets.resize(summary.targetNames.size());
@@ -258,9 +262,11 @@ MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary) {
     if (mode < 4)
       g.skipped.push_back(place + " (" + kModeNames[mode] + ")");
     else
-      appendPrimitive(asset, g, primitives[p], p, mode, place);
+      appendPrimitive(asset, g, primitives[p], p, mode, place, keepTargets);
   }
   for (MorphTarget& t : g.targets) {
+    if (!keepTargets)
+      break;
     t.positions.resize(g.positions.size(), 0.0f);
     if (!t.normals.empty())
       t.normals.resize(g.positions.size(), 0.0f);
@@ -273,7 +279,7 @@ MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary) {
 std::vector<MeshSummary> readEveryMesh(const GltfAsset& asset) {
   const std::vector<MeshSummary> meshes = listMeshes(asset);
   for (const MeshSummary& mesh : meshes)
-    readMesh(asset, mesh);
+    readMesh(asset, mesh, false);
   return meshes;
 }
 

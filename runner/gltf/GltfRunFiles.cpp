@@ -217,7 +217,7 @@ void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
           destination && a == destination_.asset && mesh.index == destination->index;
       if (!paths_.firstPair && !isSource && !isDestination)
         continue; // the first pair has read and checked every mesh
-      MeshGeometry geometry = readMesh(assets_[a], mesh);
+      MeshGeometry geometry = readMesh(assets_[a], mesh, isSource || isDestination);
       if (isSource && isDestination)
         destination_.mesh = geometry;
       if (isSource)
@@ -247,7 +247,7 @@ void GltfRunFiles::read(sim::Document& document, const FileProgress&) {
 void GltfRunFiles::fillDocument(sim::Document& document) {
   source_.object = document.addObject(cutUtf8(source_.mesh.summary.name, kObjectNameBytes));
   fillObject(*source_.object, polygonsOf(source_.mesh, source_.weld));
-  const std::string base = naming::baseName(source_.object->name);
+  const std::string base = naming::baseName(source_.object->name());
   const size_t morphBytes = sim::kNameBytes - base.size() - 16; // "elem:", "-", "_<n>"
   for (size_t t = 0; t < source_.mesh.targets.size(); ++t) {
     const std::string morph = morphNameOf(source_.mesh.targets[t].name, morphBytes);
@@ -314,6 +314,7 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
     normalDeltas.emplace(destination_.mesh, destination_.weld);
   GltfAsset& asset = assets_[destination_.asset];
   TargetWriter writer(asset, destination_.mesh, paths_.sparse);
+  writer.reserve(outcome.elements.size(), normalDeltas.has_value());
   std::vector<CarriedTarget> carried;
   for (const ElementOutcome& e : outcome.elements) {
     const auto it = targetOfElement_.find(e.picked);
@@ -336,6 +337,9 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
   if (paths_.expressions)
     expressions_ = carryExpressions(assets_.front(), source_.mesh.summary.index, asset,
                                     destination_.mesh.summary.index, carried);
+  // The deltas were read for this write alone.
+  for (MorphTarget& t : source_.mesh.targets)
+    std::vector<float>().swap(t.positions);
   if (!paths_.lastPair)
     return; // a later pair of the avatar's run writes the file
   writeCompanions(outputs);
@@ -343,6 +347,10 @@ void GltfRunFiles::write(const sim::Document&, const TransferOutcome& outcome, O
             outputs.open(paths_.output, readBack(paths_.output, outputs,
                                                  destination_.mesh.summary.index, targets)),
             paths_.output);
+  // Staged: what the output was made from only takes memory while it is read back.
+  for (GltfAsset& held : assets_)
+    for (std::vector<std::uint8_t>& buffer : held.buffers)
+      std::vector<std::uint8_t>().swap(buffer);
 }
 
 InputSummary GltfRunFiles::summary() const {

@@ -32,6 +32,9 @@ struct TargetWriteTally {
 class TargetWriter {
 public:
   TargetWriter(GltfAsset& asset, const MeshGeometry& mesh, bool allowSparse = true);
+  // Room in the buffer for `targets` more targets at their largest (dense, with normals when
+  // `normals`); pages of it never written take no memory.
+  void reserve(size_t targets, bool normals);
   // Answers the target's index in the mesh.
   size_t write(const NewTarget& target);
   TargetWriteTally finish();

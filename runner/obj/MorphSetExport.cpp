@@ -39,21 +39,21 @@ std::vector<std::string> writeMorphSet(const sim::Document& document, const std:
 
   std::vector<std::string> paths;
   const std::string made = "made by tovalinder-sample";
-  paths.push_back((std::filesystem::path(folder) / (source.name + ".obj")).string());
-  writeFile(paths.back(), objMeshOf(arraysOf(source), source.name),
-            ExportOptions{made, source.name, true});
+  paths.push_back((std::filesystem::path(folder) / (source.name() + ".obj")).string());
+  writeFile(paths.back(), objMeshOf(arraysOf(source), source.name()),
+            ExportOptions{made, source.name(), true});
   for (const sim::Object* object : document.objects()) {
-    if (!naming::isElementOf(object->name, source.name))
+    if (!naming::isElementOf(object->name(), source.name()))
       continue;
-    const std::string morph = naming::morphNameOf(object->name);
+    const std::string morph = naming::morphNameOf(object->name());
     paths.push_back((std::filesystem::path(shapes) / (morph + ".obj")).string());
-    writeFile(paths.back(), objMeshOf(arraysOf(*object), object->name),
+    writeFile(paths.back(), objMeshOf(arraysOf(*object), object->name()),
               ExportOptions{made + ": morph " + morph, morph, false});
   }
   const sim::Object& destination = *selected[1];
-  paths.push_back((std::filesystem::path(folder) / (destination.name + ".obj")).string());
-  writeFile(paths.back(), objMeshOf(arraysOf(destination), destination.name),
-            ExportOptions{made, destination.name, true});
+  paths.push_back((std::filesystem::path(folder) / (destination.name() + ".obj")).string());
+  writeFile(paths.back(), objMeshOf(arraysOf(destination), destination.name()),
+            ExportOptions{made, destination.name(), true});
   return paths;
 }
 

@@ -201,7 +201,7 @@ void ObjRunFiles::read(sim::Document& document, const FileProgress&) {
                       " vertices but the Source " + source.file + " has " +
                       std::to_string(source.vertexCount()) +
                       ": a morph file holds the Source's vertices, in the same order");
-    const std::string name = naming::elementName(morphs_[m].name, objects.source->name);
+    const std::string name = naming::elementName(morphs_[m].name, objects.source->name());
     if (name.size() > kLongestName)
       throw FileError("the element name \"" + name + "\" is longer than the host's " +
                       std::to_string(kLongestName) +

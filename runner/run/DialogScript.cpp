@@ -8,18 +8,18 @@ namespace runner {
 namespace {
 
 // The dialog's widgets in tree order.
-void collect(int id, std::vector<sim::Widget>& out) {
-  std::optional<sim::Widget> widget = sim::findWidget(id);
+void collect(const sim::Host& host, int id, std::vector<sim::Widget>& out) {
+  std::optional<sim::Widget> widget = host.findWidget(id);
   if (!widget || !widget->alive)
     return;
   out.push_back(*widget);
   for (int child : widget->children)
-    collect(child, out);
+    collect(host, child, out);
 }
 
-std::vector<sim::Widget> dialogWidgets(int dialog) {
+std::vector<sim::Widget> dialogWidgets(const sim::Host& host, int dialog) {
   std::vector<sim::Widget> widgets;
-  collect(dialog, widgets);
+  collect(host, dialog, widgets);
   return widgets;
 }
 
@@ -66,9 +66,9 @@ bool isListFilter(size_t option) {
 }
 
 // The names the dialog shows for the Source and the Destination.
-void noteNames(sim::UserScript& script, DialogView* seen) {
-  script.inspect([seen](int dialog) {
-    const auto widgets = dialogWidgets(dialog);
+void noteNames(const sim::Host* host, sim::UserScript& script, DialogView* seen) {
+  script.inspect([host, seen](int dialog) {
+    const auto widgets = dialogWidgets(*host, dialog);
     seen->shown = true;
     if (const sim::Widget* edit = editAfter(widgets, dialog::kSourceLabel))
       seen->sourceName = edit->text;
@@ -79,11 +79,12 @@ void noteNames(sim::UserScript& script, DialogView* seen) {
 
 // What the list offers once the filters are set; the run stops when an element asked for is not
 // among them.
-void noteListed(sim::UserScript& script, const DialogChoices& choices, DialogView* seen) {
+void noteListed(const sim::Host* host, sim::UserScript& script, const DialogChoices& choices,
+                DialogView* seen) {
   const std::vector<std::string> asked = choices.elements;
   const bool pick = choices.pickElements;
-  script.inspect([seen, asked, pick](int dialog) {
-    const auto widgets = dialogWidgets(dialog);
+  script.inspect([host, seen, asked, pick](int dialog) {
+    const auto widgets = dialogWidgets(*host, dialog);
     if (const sim::Widget* list = listBox(widgets))
       for (const sim::WidgetItem& item : list->items)
         seen->listed.push_back(item.text);
@@ -98,10 +99,11 @@ void noteListed(sim::UserScript& script, const DialogChoices& choices, DialogVie
 }
 
 // The dialog's state just before OK: every box as asked, the picks, the Rate, the picture.
-void noteFinalState(sim::UserScript& script, const DialogChoices& choices, DialogView* seen) {
+void noteFinalState(const sim::Host* host, sim::UserScript& script, const DialogChoices& choices,
+                    DialogView* seen) {
   const DialogChoices kept = choices;
-  script.inspect([seen, kept](int dialog) {
-    const auto widgets = dialogWidgets(dialog);
+  script.inspect([host, seen, kept](int dialog) {
+    const auto widgets = dialogWidgets(*host, dialog);
     for (size_t i : dialog::optionsInSettingsOrder()) {
       const sim::Widget* box = checkBox(widgets, kDialogOptions[i].caption);
       if (!box) {
@@ -123,7 +125,7 @@ void noteFinalState(sim::UserScript& script, const DialogChoices& choices, Dialo
     if (const sim::Widget* rate = editAfter(widgets, dialog::kRateLabel))
       seen->rateText = rate->text;
     if (kept.wantPicture)
-      seen->pictureHtml = sim::dialogPictureHtml(dialog);
+      seen->pictureHtml = host->dialogPictureHtml(dialog);
     if (!kept.cancel && kept.beforeOk)
       kept.beforeOk(seen->picked.size());
   });
@@ -139,12 +141,13 @@ void setOptions(sim::UserScript& script, const DialogChoices& choices, bool filt
 
 } // namespace
 
-sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view) {
+sim::UserScript makeDialogScript(const sim::Host& host, const DialogChoices& choices,
+                                 DialogView& view) {
   sim::UserScript script;
-  noteNames(script, &view);
+  noteNames(&host, script, &view);
   // Filters first: changing one refills the list and forgets its selection.
   setOptions(script, choices, true);
-  noteListed(script, choices, &view);
+  noteListed(&host, script, choices, &view);
   if (choices.pickElements) {
     // Select all, then invert: nothing is picked; then pick the asked-for items one by one.
     script.clickButton(dialog::kSelectAllCaption).clickButton(dialog::kInvertSelectionCaption);
@@ -155,7 +158,7 @@ sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view)
   setOptions(script, choices, false);
   if (choices.rateText)
     script.typeText(dialog::kRateLabel, *choices.rateText);
-  noteFinalState(script, choices, &view);
+  noteFinalState(&host, script, choices, &view);
   script.clickButton(choices.cancel ? dialog::kCancelCaption : dialog::kOkCaption);
   return script;
 }

@@ -41,6 +41,7 @@ struct DialogView {
 
 // The script for the next modal run. The view is filled while the script plays and must outlive
 // the run.
-sim::UserScript makeDialogScript(const DialogChoices& choices, DialogView& view);
+sim::UserScript makeDialogScript(const sim::Host& host, const DialogChoices& choices,
+                                 DialogView& view);
 
 } // namespace runner

@@ -29,20 +29,21 @@ void fillObject(sim::Object& object, const PolygonArrays& mesh) {
   for (size_t f = 0; f < faces; ++f) {
     const size_t first = mesh.faceStart[f], end = mesh.faceStart[f + 1];
     const int face = object.addFace(mesh.points.data() + first, static_cast<int>(end - first));
-    object.materials[static_cast<size_t>(face)] = mesh.materials[f];
-    MQCoordinate* uvs = object.faceUvs(face);
+    object.editMaterials()[static_cast<size_t>(face)] = mesh.materials[f];
+    MQCoordinate* uvs = object.editFaceUvs(face);
     for (size_t c = first; c < end; ++c)
       uvs[c - first] = MQCoordinate{mesh.uvs[2 * c], mesh.uvs[2 * c + 1]};
   }
-  object.invalidateCaches();
 }
 
 void fillElement(sim::Object& element, const sim::Object& base,
                  const std::vector<float>& positions) {
+  // A clone of the base: every array shared with it but the positions, which are the element's.
   element.copyGeometry(base);
-  for (size_t v = 0; v < element.positions.size(); ++v)
-    element.positions[v] = MQPoint{positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]};
-  element.invalidateCaches();
+  std::vector<MQPoint> own(base.positions.size());
+  for (size_t v = 0; v < own.size(); ++v)
+    own[v] = MQPoint{positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]};
+  element.setPositions(std::move(own));
 }
 
 void continueUniqueIds(sim::Object& object, const sim::Object& after) {
@@ -62,7 +63,6 @@ void shareFaceIds(const sim::Object& source, sim::Object& destination) {
     destination.setFaceUniqueId(f, source.faceIds[static_cast<size_t>(it->second)]);
     it->second = -1; // each Source face lends its ID once
   }
-  destination.invalidateCaches();
 }
 
 PolygonArrays arraysOf(const sim::Object& object) {
@@ -130,7 +130,7 @@ quality::PolygonMesh polygonMeshOf(const sim::Object& object) {
 }
 
 void setPosition(sim::Object& object, int vertex, const quality::Vec3& position) {
-  object.positions[static_cast<size_t>(vertex)] = MQPoint{position.x, position.y, position.z};
+  object.editPositions()[static_cast<size_t>(vertex)] = MQPoint{position.x, position.y, position.z};
 }
 
 } // namespace runner

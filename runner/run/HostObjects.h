@@ -26,8 +26,9 @@ struct PolygonArrays {
 // Fills an empty object: vertices (weight 1) at the positions, faces with their corners' UVs and
 // materials; fresh unique IDs.
 void fillObject(sim::Object& object, const PolygonArrays& mesh);
-// Gives an element the faces and unique IDs of its base, and its own positions (three per
-// vertex, as many vertices as the base has).
+// Makes an element a clone of its base that shares the base's arrays (faces, unique IDs,
+// weights) until either is written, with positions of its own (three per vertex, as many
+// vertices as the base has).
 void fillElement(sim::Object& element, const sim::Object& base,
                  const std::vector<float>& positions);
 // Unique IDs after those of another object, so that nothing pairs by ID across the two.

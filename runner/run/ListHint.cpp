@@ -16,12 +16,12 @@ bool filterOn(const DialogChoices& choices, size_t option) {
 std::string reasonFor(const sim::Document& document, const sim::Object& source,
                       const sim::Object& destination, const std::string& name,
                       const DialogChoices& choices) {
-  if (name == source.name || name == destination.name)
-    return quoted(name) + " is the " + (name == source.name ? "Source" : "Destination") +
+  if (name == source.name() || name == destination.name())
+    return quoted(name) + " is the " + (name == source.name() ? "Source" : "Destination") +
            ", which the list never shows";
   const sim::Object* object = nullptr;
   for (const sim::Object* o : document.objects())
-    if (!object && o != &source && o != &destination && o->name == name)
+    if (!object && o != &source && o != &destination && o->name() == name)
       object = o;
   if (!object)
     return std::string(); // no filter would list it
@@ -33,7 +33,7 @@ std::string reasonFor(const sim::Document& document, const sim::Object& source,
             std::to_string(source.vertexCount());
     flags = std::string("--no-") + kDialogOptions[sameCountFilter].flag;
   }
-  const std::string base = naming::baseName(source.name);
+  const std::string base = naming::baseName(source.name());
   if (filterOn(choices, elementsFilter) && !naming::isElementOf(name, base)) {
     facts += (facts.empty() ? "" : ", and ") + std::string("its name is not elem:<morph>-") + base;
     flags +=

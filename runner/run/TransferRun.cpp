@@ -33,12 +33,12 @@ std::string listOf(const std::vector<std::string>& names) {
 sim::Object* objectNamed(const sim::Document& document, const std::string& name, const char* role) {
   std::vector<int> slots;
   for (int s = 0; s < document.slotCount(); ++s)
-    if (const sim::Object* object = document.objectAt(s); object && object->name == name)
+    if (const sim::Object* object = document.objectAt(s); object && object->name() == name)
       slots.push_back(s);
   if (slots.empty()) {
     std::vector<std::string> names;
     for (const sim::Object* object : document.objects())
-      names.push_back(object->name);
+      names.push_back(object->name());
     throw RunError(kExitBadInput, std::string("no object is named ") + quoted(name) + " (" + role +
                                       "); the document holds " + listOf(names));
   }
@@ -69,9 +69,10 @@ void selectByName(sim::Document& document, const std::optional<std::string>& sou
     throw RunError(kExitBadInput,
                    "the host takes the first selected object in the object list as the Source, "
                    "but " +
-                       quoted(destination->name) + " (slot " +
+                       quoted(destination->name()) + " (slot " +
                        std::to_string(document.indexOf(destination)) + ") comes before " +
-                       quoted(source->name) + " (slot " + std::to_string(document.indexOf(source)) +
+                       quoted(source->name()) + " (slot " +
+                       std::to_string(document.indexOf(source)) +
                        "): move the Source above the Destination in the document");
   for (sim::Object* object : document.objects())
     object->selected = 0;
@@ -150,48 +151,41 @@ std::string defaultPluginPath() {
   return loader::shippedModule(TOVALINDER_PLUGIN_FILE_NAME);
 }
 
-void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRequest& request,
+namespace {
+
+// The command run once in the document's host: strict mode on, the records cleared, the dialog
+// worked by the scripted user; the host's records go to the outcome. Answers the modal runs and
+// the script's failures.
+std::pair<std::vector<sim::ModalRun>, std::vector<std::string>>
+runCommandInHost(PluginModule& plugin, sim::Document& document, const TransferRequest& request,
                  TransferOutcome& outcome) {
-  if (request.dialog.rateText)
-    checkRateText(*request.dialog.rateText);
-  selectByName(document, request.sourceName, request.destinationName);
-  std::tie(outcome.source, outcome.destination) = selectedPair(document);
-  outcome.sourceName = outcome.source->name;
-  outcome.destinationName = outcome.destination->name;
-
-  const std::vector<sim::Object*> before = document.objects();
-  std::vector<const sim::Object*> beforeSlots;
-  for (int s = 0; s < document.slotCount(); ++s)
-    beforeSlots.push_back(document.objectAt(s));
-  std::vector<std::string> namesBefore;
-  for (const sim::Object* object : beforeSlots)
-    namesBefore.push_back(object ? std::string(object->name) : std::string());
-
-  const auto snapshotting = std::chrono::steady_clock::now();
-  const sim::DocumentSnapshot input = sim::snapshotDocument(document);
-  const double snapshotSeconds = secondsSince(snapshotting);
-
-  sim::setStrict(true);
-  sim::clearMisuses();
-  sim::clearWidgetRecords();
-  sim::clearModalRuns();
-  sim::setEventDocument(document.handle());
-  sim::queueModalScript(makeDialogScript(request.dialog, outcome.view));
-  sim::resetCallCounts();
+  sim::Host& host = document.host();
+  host.makeCurrent();
+  host.setStrict(true);
+  host.clearMisuses();
+  host.clearWidgetRecords();
+  host.setEventDocument(document.handle());
+  host.queueModalScript(makeDialogScript(host, request.dialog, outcome.view));
+  host.resetCallCounts();
   const auto started = std::chrono::steady_clock::now();
   plugin.runCommand(document.handle());
   outcome.dialogAndTransferSeconds = secondsSince(started);
-  outcome.hostCalls = sim::callCounts();
+  outcome.hostCalls = host.callCounts();
   if (request.afterCommand)
     request.afterCommand();
-  for (const sim::MessageBoxRecord& box : sim::messageBoxes())
+  for (const sim::MessageBoxRecord& box : host.messageBoxes())
     outcome.hostMessages.push_back(box.message);
-  outcome.hostMisuses = sim::misuses();
-  const std::vector<sim::ModalRun> runs = sim::modalRuns();
-  const std::vector<std::string> failures = sim::scriptFailures();
-  sim::clearModalRuns();
-  sim::setStrict(false);
+  outcome.hostMisuses = host.misuses();
+  auto runs = std::make_pair(host.modalRuns(), host.scriptFailures());
+  host.clearModalRuns();
+  host.setStrict(false);
+  return runs;
+}
 
+// Stops the run when the dialog did not do what was asked, or was cancelled.
+void checkDialogRun(const sim::Document& document, const TransferRequest& request,
+                    const TransferOutcome& outcome, const std::vector<sim::ModalRun>& runs,
+                    const std::vector<std::string>& failures) {
   if (runs.empty())
     throw RunError(kExitFailure, "the plug-in's command showed no options dialog");
   if (!outcome.view.notListed.empty())
@@ -209,18 +203,31 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
   if (runs.front().result != 1)
     throw RunError(kExitFailure, "the options dialog closed without OK (result " +
                                      std::to_string(runs.front().result) + ")");
+}
 
-  const auto checking = std::chrono::steady_clock::now();
-  outcome.settings = settingsFrom(outcome.view);
-  outcome.rate = rateFromText(outcome.view.rateText);
-  outcome.sourceNameAfter = outcome.source->name;
-  outcome.destinationNameAfter = outcome.destination->name;
-  outcome.correspondence =
-      analyseCorrespondence(*outcome.source, *outcome.destination, outcome.settings);
+// The document's slots and their names before the command.
+struct SlotsBefore {
+  std::vector<sim::Object*> objects;
+  std::vector<const sim::Object*> slots;
+  std::vector<std::string> names;
+};
 
+SlotsBefore slotsBefore(const sim::Document& document) {
+  SlotsBefore before;
+  before.objects = document.objects();
+  for (int s = 0; s < document.slotCount(); ++s)
+    before.slots.push_back(document.objectAt(s));
+  for (const sim::Object* object : before.slots)
+    before.names.push_back(object ? object->name().str() : std::string());
+  return before;
+}
+
+// Each new element, with the old element it was made for and what it moved.
+void collectElements(const sim::Document& document, const SlotsBefore& before,
+                     TransferOutcome& outcome) {
   // New objects were inserted among the old slots; taking them out leaves the old slot order,
   // so the old slot right before a new element is the element it was made for.
-  const std::set<const sim::Object*> old(before.begin(), before.end());
+  const std::set<const sim::Object*> old(before.objects.begin(), before.objects.end());
   int oldSlots = 0;
   for (int s = 0; s < document.slotCount(); ++s) {
     const sim::Object* object = document.objectAt(s);
@@ -230,15 +237,15 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
     }
     ElementOutcome element;
     element.newElement = object;
-    element.newName = object->name;
-    if (oldSlots > 0 && static_cast<size_t>(oldSlots) <= beforeSlots.size()) {
-      element.oldElement = beforeSlots[static_cast<size_t>(oldSlots - 1)];
-      element.picked = namesBefore[static_cast<size_t>(oldSlots - 1)];
+    element.newName = object->name();
+    if (oldSlots > 0 && static_cast<size_t>(oldSlots) <= before.slots.size()) {
+      element.oldElement = before.slots[static_cast<size_t>(oldSlots - 1)];
+      element.picked = before.names[static_cast<size_t>(oldSlots - 1)];
     }
     if (element.oldElement) {
       element.oldRemoved = document.indexOf(element.oldElement) < 0;
       if (!element.oldRemoved)
-        element.oldNameAfter = element.oldElement->name;
+        element.oldNameAfter = element.oldElement->name();
       // A removed element stays allocated by the document until it goes.
       element.faces = analyseFaces(*element.oldElement, *object, *outcome.destination,
                                    outcome.correspondence, outcome.settings);
@@ -246,6 +253,35 @@ void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRe
     element.motion = measureMotion(*object, *outcome.destination);
     outcome.elements.push_back(element);
   }
+}
+
+} // namespace
+
+void runTransfer(PluginModule& plugin, sim::Document& document, const TransferRequest& request,
+                 TransferOutcome& outcome) {
+  if (request.dialog.rateText)
+    checkRateText(*request.dialog.rateText);
+  selectByName(document, request.sourceName, request.destinationName);
+  std::tie(outcome.source, outcome.destination) = selectedPair(document);
+  outcome.sourceName = outcome.source->name();
+  outcome.destinationName = outcome.destination->name();
+  const SlotsBefore before = slotsBefore(document);
+
+  const auto snapshotting = std::chrono::steady_clock::now();
+  const sim::DocumentSnapshot input = sim::snapshotDocument(document);
+  const double snapshotSeconds = secondsSince(snapshotting);
+
+  const auto [runs, failures] = runCommandInHost(plugin, document, request, outcome);
+  checkDialogRun(document, request, outcome, runs, failures);
+
+  const auto checking = std::chrono::steady_clock::now();
+  outcome.settings = settingsFrom(outcome.view);
+  outcome.rate = rateFromText(outcome.view.rateText);
+  outcome.sourceNameAfter = outcome.source->name();
+  outcome.destinationNameAfter = outcome.destination->name();
+  outcome.correspondence =
+      analyseCorrespondence(*outcome.source, *outcome.destination, outcome.settings);
+  collectElements(document, before, outcome);
   checkResult(document, input, outcome);
   outcome.checkSeconds = snapshotSeconds + secondsSince(checking);
 }

@@ -107,9 +107,9 @@ const char* const kMorphNames[] = {"smile", "blink", "sneerL", "belly", "armsUp"
 int addFace(sim::Object& object, const std::vector<int>& points, const std::vector<float>& uvs,
             int material) {
   const int f = object.addFace(points);
-  object.materials[static_cast<size_t>(f)] = material;
+  object.editMaterials()[static_cast<size_t>(f)] = material;
   for (size_t i = 0; i < points.size(); ++i)
-    object.faceUvs(f)[i] = MQCoordinate{snap(uvs[i * 2]), snap(uvs[i * 2 + 1])};
+    object.editFaceUvs(f)[i] = MQCoordinate{snap(uvs[i * 2]), snap(uvs[i * 2 + 1])};
   return f;
 }
 
@@ -132,8 +132,8 @@ void appendFace(sim::Object& object, const FaceRecord& face) {
   const MQDWORD next = object.nextFaceUniqueId;
   const int f = object.addFace(face.points);
   object.nextFaceUniqueId = next;
-  object.faceIds[static_cast<size_t>(f)] = face.uniqueId;
-  object.materials[static_cast<size_t>(f)] = face.material;
+  object.editFaceIds()[static_cast<size_t>(f)] = face.uniqueId;
+  object.editMaterials()[static_cast<size_t>(f)] = face.material;
   object.setFaceUvs(f, face.uvs);
   object.setFaceCreases(f, face.creases);
 }
@@ -180,7 +180,7 @@ void addArm(sim::Object& body, const SampleOptions& o, float side) {
       addFace(body, {p0, p1, tip}, {0, 1, 1, 1, 0.5f, 1}, 2);
   }
   for (int v = first; v < body.vertexCount(); ++v)
-    body.weights[static_cast<size_t>(v)] = 0.75f;
+    body.editWeights()[static_cast<size_t>(v)] = 0.75f;
 }
 
 void buildBody(sim::Object& body, const SampleOptions& o) {
@@ -209,7 +209,7 @@ void buildBody(sim::Object& body, const SampleOptions& o) {
           {layout.at(r, j), layout.at(r, j + 1), layout.at(r + 1, j + 1), layout.at(r + 1, j)},
           {u0, v0, u1, v0, u1, v1, u0, v1}, material(r));
       if (r == neckRing)
-        body.faceCreases(f)[0] = 1.0f;
+        body.editFaceCreases(f)[0] = 1.0f;
     }
   for (int j = 0; j < o.segments; ++j) {
     const float u0 = static_cast<float>(j) / o.segments,
@@ -248,17 +248,17 @@ void editVertices(const sim::Object& source, sim::Object& edited, const SampleOp
         gauss2(position.x, position.y - 1.53, 0.025) > 0.3)
       position.z = snap(position.z + 0.02); // the nose pulled forward
     e.newIndex[static_cast<size_t>(v)] = static_cast<int>(edited.positions.size());
-    edited.positions.push_back(position);
-    edited.vertexIds.push_back(source.vertexIds[static_cast<size_t>(v)]);
-    edited.weights.push_back(source.weights[static_cast<size_t>(v)]);
+    edited.editPositions().push_back(position);
+    edited.editVertexIds().push_back(source.vertexIds[static_cast<size_t>(v)]);
+    edited.editWeights().push_back(source.weights[static_cast<size_t>(v)]);
     if (v != e.layout.at(e.loopRing, o.segments - 1))
       continue;
     const double t = (ringT(e.loopRing, o.rings) + ringT(e.loopRing + 1, o.rings)) / 2;
     for (int j = 0; j < o.segments; ++j) {
       e.loop[static_cast<size_t>(j)] = static_cast<int>(edited.positions.size());
-      edited.positions.push_back(bodyPoint(t, j, o.segments));
-      edited.vertexIds.push_back(e.nextVertexId++);
-      edited.weights.push_back(1.0f);
+      edited.editPositions().push_back(bodyPoint(t, j, o.segments));
+      edited.editVertexIds().push_back(e.nextVertexId++);
+      edited.editWeights().push_back(1.0f);
     }
   }
   edited.nextVertexUniqueId = e.nextVertexId;
@@ -347,7 +347,6 @@ void buildEdited(const sim::Object& source, sim::Object& edited, const SampleOpt
   editVertices(source, edited, o, edit);
   editFaces(source, edited, o, edit);
   selectHead(edited);
-  edited.invalidateCaches();
 }
 
 } // namespace
@@ -376,7 +375,7 @@ void buildSampleDocument(sim::Document& document, const SampleOptions& options) 
     sim::Object* element = document.addObject(naming::elementName(morph, "Body"));
     element->copyGeometry(*body);
     const double strength = 1.0 + 0.15 * round;
-    for (MQPoint& p : element->positions)
+    for (MQPoint& p : element->editPositions())
       p = morphOffset(kind, strength, p);
     element->depth = 1;
     element->visible = 0;

@@ -120,7 +120,7 @@ void addMesh(GltfAsset& asset, AccessorWriter& writer, const sim::Object& object
         {"material", p.material}};
     GltfJson targets = GltfJson::array();
     for (const sim::Object* e : elements) {
-      const std::string morph = naming::morphNameOf(e->name);
+      const std::string morph = naming::morphNameOf(e->name());
       const std::vector<float> moved = positionsOf(*e), turned = vertexNormals(*e);
       targets.push_back({{"POSITION", writer.addVec3(gather(p, moved, &positions), 0, n, morph,
                                                      true, sparse, isSparse)},
@@ -135,7 +135,7 @@ void addMesh(GltfAsset& asset, AccessorWriter& writer, const sim::Object& object
     mesh["weights"] = std::vector<double>(elements.size(), 0.0);
     GltfJson names = GltfJson::array();
     for (const sim::Object* e : elements)
-      names.push_back(naming::morphNameOf(e->name));
+      names.push_back(naming::morphNameOf(e->name()));
     mesh["extras"] = {{"targetNames", names}};
   }
   const size_t index = asset.json["meshes"].size();
@@ -172,14 +172,15 @@ GltfAsset emptyAsset(const std::string& path) {
 
 void writeSampleGltf(const SampleOptions& options, const std::string& sourcePath,
                      const std::string& editedPath, bool sparse) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   buildSampleDocument(document, options);
   addGltfSampleParts(document);
   const sim::Object* body = document.findObject("Body");
   const sim::Object* edited = document.findObject("BodyEdited");
   std::vector<const sim::Object*> elements;
   for (const sim::Object* object : document.objects())
-    if (naming::isElementOf(object->name, body->name))
+    if (naming::isElementOf(object->name(), body->name()))
       elements.push_back(object);
   GltfAsset source = emptyAsset(sourcePath);
   {

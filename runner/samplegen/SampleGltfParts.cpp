@@ -35,7 +35,7 @@ void addLip(sim::Object& object, bool upper, float lift) {
                {at(2, i), at(1, i), at(1, i + 1), at(2, i + 1)}};
     for (size_t q = 0; q < quads.size(); ++q) {
       const int f = object.addFace(quads[q]);
-      object.materials[static_cast<size_t>(f)] = 1;
+      object.editMaterials()[static_cast<size_t>(f)] = 1;
       const float v0 = v + 0.04f * static_cast<float>(q), v1 = v0 + 0.04f;
       object.setFaceUvs(f, {{u0, v0}, {u0, v1}, {u1, v1}, {u1, v0}});
     }
@@ -45,7 +45,6 @@ void addLip(sim::Object& object, bool upper, float lift) {
 void addLips(sim::Object& object, float upperLift, float lowerLift) {
   addLip(object, true, upperLift);
   addLip(object, false, lowerLift);
-  object.invalidateCaches();
 }
 
 // Faces round the vertices the edit added get their UVs moved to an island of their own.
@@ -57,7 +56,7 @@ void addUvIsland(sim::Object& edited, MQDWORD firstNewId) {
           aroundNew || edited.vertexIds[static_cast<size_t>(edited.facePoints(f)[c])] >= firstNewId;
     if (!aroundNew)
       continue;
-    MQCoordinate* uvs = edited.faceUvs(f);
+    MQCoordinate* uvs = edited.editFaceUvs(f);
     for (int c = 0; c < edited.facePointCount(f); ++c)
       uvs[c] = MQCoordinate{uvs[c].u * 0.5f + 1.25f, uvs[c].v * 0.5f + 1.25f};
   }
@@ -80,7 +79,6 @@ void flipSplitQuads(sim::Object& edited) {
     edited.setFaceUvs(f + 1, {tu[1], tu[2], su[2]});
     ++f;
   }
-  edited.invalidateCaches();
 }
 
 } // namespace
@@ -94,8 +92,8 @@ void addGltfSampleParts(sim::Document& document) {
   flipSplitQuads(*edited);
   for (sim::Object* object : document.objects()) {
     // The smile parts the lips a little; other morphs leave them.
-    const bool element = naming::isElementOf(object->name, body->name);
-    const bool smile = element && naming::morphNameOf(object->name) == "smile";
+    const bool element = naming::isElementOf(object->name(), body->name());
+    const bool smile = element && naming::morphNameOf(object->name()) == "smile";
     if (object == body || object == edited || element)
       addLips(*object, smile ? 0.004f : 0.0f, smile ? -0.004f : 0.0f);
   }

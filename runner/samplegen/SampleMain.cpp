@@ -103,7 +103,8 @@ void write(const Arguments& a) {
     runner::writeSampleGltf(options, a.output, a.edited, !a.dense);
     return;
   }
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   runner::buildSampleDocument(document, options);
   if (a.objFolder.empty())
     runner::writeDocument(a.output, document, a.layout);

@@ -23,7 +23,7 @@ void appendPoint(std::vector<float>& out, const MQPoint& p) {
 // A face with a point out of range keeps its slot (face indices stay the object's) but no points.
 ViewerMesh meshOf(const sim::Object& object) {
   ViewerMesh mesh;
-  mesh.name = object.name;
+  mesh.name = object.name();
   mesh.positions.reserve(object.positions.size() * 3);
   for (const MQPoint& p : object.positions)
     appendPoint(mesh.positions, p);

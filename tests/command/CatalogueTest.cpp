@@ -77,7 +77,7 @@ TEST_F(Catalogue, BaseNameComesFromTheSourcesCurrentName) {
   ASSERT_EQ(plugin.selectSourceAndDestination(), 1);
   plugin.rebuildCandidates(true, true);
   EXPECT_EQ(candidateNames(), (Names{"elem:a-Body"}));
-  body->name = "Head";
+  body->setName("Head");
   plugin.rebuildCandidates(true, true);
   EXPECT_EQ(candidateNames(), (Names{"elem:a-Head"}));
 }
@@ -97,7 +97,7 @@ TEST_F(Catalogue, LockedCandidatesStartUnselectedAndEmptyResultIsFalse) {
   plugin.rebuildCandidates(true, true);
   EXPECT_TRUE(transferSettings().candidates[1].selected) << "a rebuild starts from the lock rule";
 
-  document.objectAt(0)->name = "Nobody";
+  document.objectAt(0)->setName("Nobody");
   EXPECT_FALSE(plugin.rebuildCandidates(true, true));
   EXPECT_TRUE(transferSettings().candidates.empty());
 }

@@ -18,11 +18,11 @@ protected:
     blink = mesh("elem:blink-Body", 3);
     blink->depth = 2;
     body2 = mesh("Body2", 4, 1);
-    body2->positions[3] = {7, 8, 9};
+    body2->editPositions()[3] = {7, 8, 9};
     ASSERT_EQ(plugin.selectSourceAndDestination(), 1);
     plugin.elements = {handleOf(smile), handleOf(blink)};
   }
-  sim::Object* newElement(size_t k) { return sim::objectFromHandle(plugin.newElements[k].object); }
+  sim::Object* newElement(size_t k) { return host.objectFromHandle(plugin.newElements[k].object); }
 
   sim::Object* body = nullptr;
   sim::Object* smile = nullptr;
@@ -40,7 +40,7 @@ TEST_F(PickedElements, OldElementsBecomeBackupsAndClonesTakeTheirNames) {
   EXPECT_EQ(newElement(1), document.objectAt(4));
   EXPECT_EQ(plugin.elements[0].object, smile->handle());
   EXPECT_EQ(plugin.elements[1].object, blink->handle());
-  EXPECT_TRUE(sim::detachedObjects().empty());
+  EXPECT_TRUE(host.detachedObjects().empty());
 }
 
 TEST_F(PickedElements, ClonesCarryTheDestinationsGeometryAndTheOldDepthAndVisibility) {
@@ -56,7 +56,7 @@ TEST_F(PickedElements, ClonesCarryTheDestinationsGeometryAndTheOldDepthAndVisibi
   EXPECT_EQ(newElement(0)->visible, 0u);
   EXPECT_EQ(newElement(1)->depth, 2);
   EXPECT_EQ(newElement(1)->visible, 0xFFFFFFFFu);
-  EXPECT_EQ(body2->name, "Body2") << "the Destination itself is untouched";
+  EXPECT_EQ(body2->name(), "Body2") << "the Destination itself is untouched";
   EXPECT_EQ(body2->vertexCount(), 4);
 }
 
@@ -70,10 +70,10 @@ TEST_F(PickedElements, RenamedNewElementsLeaveTheOldNames) {
 
 TEST_F(PickedElements, NameWithoutDashGetsNewAtTheEnd) {
   transferSettings().renameNewElements = true;
-  smile->name = "smile";
+  smile->setName("smile");
   plugin.elements.pop_back();
   plugin.setUpElements();
-  EXPECT_EQ(newElement(0)->name, "smilenew1");
+  EXPECT_EQ(newElement(0)->name(), "smilenew1");
 }
 
 TEST_F(PickedElements, NothingPickedMakesNothing) {
@@ -88,8 +88,8 @@ TEST_F(PickedElements, NoCloneFromTheHostLeavesTheElementAlone) {
   // A Destination the host no longer knows: the host answers no clone.
   document.deleteObject(document.indexOf(body2));
   plugin.setUpElements();
-  const std::vector<std::string> misuses = sim::misuses();
-  sim::clearMisuses();
+  const std::vector<std::string> misuses = host.misuses();
+  host.clearMisuses();
   ASSERT_EQ(misuses.size(), 2u) << "only the two clone requests";
   EXPECT_NE(misuses[0].find("MQObj_Clone"), std::string::npos) << misuses[0];
   EXPECT_TRUE(plugin.elements.empty());
@@ -102,11 +102,11 @@ TEST_F(ElementSetUp, ExchangeGivesTheDestinationTheSourceName) {
   sim::Object* body = mesh("Body", 3, 1);
   sim::Object* body2 = mesh("Body2", 3, 1);
   ASSERT_EQ(plugin.selectSourceAndDestination(), 1);
-  body->name = "Renamed meanwhile";
-  document.objectAt(0)->name = "#Body";
+  body->setName("Renamed meanwhile");
+  document.objectAt(0)->setName("#Body");
   plugin.exchangeNames();
-  EXPECT_EQ(body->name, "#Body2") << "a free name made from the name taken at the start";
-  EXPECT_EQ(body2->name, "Body");
+  EXPECT_EQ(body->name(), "#Body2") << "a free name made from the name taken at the start";
+  EXPECT_EQ(body2->name(), "Body");
 }
 
 TEST_F(ElementSetUp, ExchangeIsSkippedWhenNamesAreKeptOrSourceIsDestination) {
@@ -155,10 +155,10 @@ TEST_F(ElementSetUp, OldElementsAreRemovedOnlyWithoutBackups) {
 TEST_F(ElementSetUp, AnOldElementOutsideTheDocumentIsFreed) {
   sim::Object* a = mesh("a", 3);
   cmq::CMQObject detached = handleOf(a).clone();
-  ASSERT_EQ(sim::detachedObjects().size(), 1u);
+  ASSERT_EQ(host.detachedObjects().size(), 1u);
   plugin.elements = {detached, handleOf(a)};
   plugin.removeOldElements();
-  EXPECT_TRUE(sim::detachedObjects().empty());
+  EXPECT_TRUE(host.detachedObjects().empty());
   EXPECT_TRUE(document.objects().empty());
 }
 

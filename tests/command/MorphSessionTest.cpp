@@ -15,11 +15,11 @@ protected:
   void scene() {
     addBody(document, "Body", 0, Look{0, 0xFFFFFFFFu, 0, 1});
     sim::Object* smile = addBody(document, "elem:smile-Body", 0, Look{1});
-    smile->positions[1].y += 0.5f;
-    smile->positions[5].z += 1.0f;
-    smile->weights[1] = 0.25f;
-    smile->materials[size_t(0)] = 5;
-    smile->faceUvs(int(1))[0] = {0.75f, 0.125f};
+    smile->editPositions()[1].y += 0.5f;
+    smile->editPositions()[5].z += 1.0f;
+    smile->editWeights()[1] = 0.25f;
+    smile->editMaterials()[size_t(0)] = 5;
+    smile->editFaceUvs(int(1))[0] = {0.75f, 0.125f};
     sim::Object* edited = addBody(document, "Body2", 0, Look{0, 0xFFFFFFFFu, 0, 1});
     edited->addVertex(3.0f, 0.5f, 1.0f);
     edited->addFace({2, 6, 5});
@@ -53,7 +53,7 @@ TEST_F(MorphSession, HalfTheMorphWithTheAddedVertexInterpolated) {
   EXPECT_EQ(smile.faceUvs(int(1))[0].u, 0.75f);
   EXPECT_EQ(smile.faceCreases(int(1))[2], 1.0f);
 
-  const std::vector<sim::MessageBoxRecord> boxes = sim::messageBoxes();
+  const std::vector<sim::MessageBoxRecord> boxes = host.messageBoxes();
   ASSERT_EQ(boxes.size(), 1u) << "the added triangle has no Source face";
   EXPECT_EQ(boxes[0].title, "Tovalinder");
   EXPECT_EQ(boxes[0].message, "Attributes of some faces were not copied.");
@@ -73,7 +73,7 @@ TEST_F(MorphSession, PairingByPositionGivesTheSameMorph) {
   EXPECT_EQ(smile.positions[1].y, 0.5f);
   EXPECT_EQ(smile.positions[5].z, 2.0f);
   EXPECT_EQ(smile.positions[6].z, 1.5f);
-  EXPECT_EQ(sim::messageBoxes().size(), 1u);
+  EXPECT_EQ(host.messageBoxes().size(), 1u);
 }
 
 TEST_F(MorphSession, OnlyCoordinatesLeavesTheOtherAttributesAndShowsNoMessage) {
@@ -88,7 +88,7 @@ TEST_F(MorphSession, OnlyCoordinatesLeavesTheOtherAttributesAndShowsNoMessage) {
   EXPECT_EQ(smile.positions[1].y, 0.5f);
   EXPECT_EQ(smile.weights[1], 1.0f);
   EXPECT_EQ(smile.materials[size_t(0)], 0) << "the Destination's own material stays";
-  EXPECT_TRUE(sim::messageBoxes().empty()) << "no face pass, nothing skipped";
+  EXPECT_TRUE(host.messageBoxes().empty()) << "no face pass, nothing skipped";
 }
 
 TEST_F(MorphSession, MirroredMorphSwapsSides) {
@@ -103,8 +103,8 @@ TEST_F(MorphSession, MirroredMorphSwapsSides) {
   body->selected = 1;
   sim::Object* morph = document.addObject("elem:raise-Wing");
   morph->copyGeometry(*body);
-  morph->positions[2].x += 0.5f;
-  morph->positions[2].z += 0.25f;
+  morph->editPositions()[2].x += 0.5f;
+  morph->editPositions()[2].z += 0.25f;
   sim::Object* copy = document.addObject("Wing2");
   copy->copyGeometry(*body);
   copy->selected = 1;

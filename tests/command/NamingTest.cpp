@@ -54,7 +54,7 @@ protected:
     StrictHost::SetUp();
     ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
   }
-  sim::Document document;
+  sim::Document& document = host.newDocument();
 };
 
 TEST_F(DocumentNames, BackupNameIsAFreeNameStartingWithHash) {

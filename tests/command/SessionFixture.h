@@ -1,7 +1,8 @@
 // End-to-end sessions: the real plug-in binary, loaded by file name and bound to the simulated
 // host, runs its command on a document built here while the scripted user works the dialog.
-// Strict mode is on; a test fails on any recorded misuse, on any script failure, on a widget
-// left alive after the command, and on any finding of the document checker after it.
+// Each test has a host of its own, in strict mode; a test fails on any recorded misuse, on any
+// script failure, on a widget left alive after the command, and on any finding of the document
+// checker after it.
 #pragma once
 
 #include "CommandCheck.h"
@@ -27,14 +28,14 @@ inline void buildBody(sim::Object* object, float lift = 0.0f) {
   for (int row = 0; row < 2; ++row)
     for (int column = 0; column < 3; ++column)
       object->addVertex(static_cast<float>(column), static_cast<float>(row), 1.0f);
-  object->positions[4].z += lift;
+  object->editPositions()[4].z += lift;
   object->addFace({0, 1, 4, 3});
   object->addFace({1, 2, 5, 4});
-  object->materials[size_t(0)] = 0;
-  object->materials[size_t(1)] = 1;
+  object->editMaterials()[size_t(0)] = 0;
+  object->editMaterials()[size_t(1)] = 1;
   object->setFaceUvs(int(0), {{0.f, 0.f}, {.5f, 0.f}, {.5f, 1.f}, {0.f, 1.f}});
   object->setFaceUvs(int(1), {{.5f, 0.f}, {1.f, 0.f}, {1.f, 1.f}, {.5f, 1.f}});
-  object->faceCreases(int(1))[2] = 1.0f;
+  object->editFaceCreases(int(1))[2] = 1.0f;
 }
 
 struct Look {
@@ -92,29 +93,23 @@ protected:
 
   void SetUp() override {
     ASSERT_TRUE(plugin && plugin->loaded());
-    sim::clearMisuses();
-    sim::setStrict(true);
-    sim::clearWidgetRecords();
-    sim::clearModalRuns();
-    sim::setEventDocument(document.handle());
+    host.makeCurrent();
+    host.setStrict(true);
+    host.setEventDocument(document.handle());
   }
   void TearDown() override {
-    for (const std::string& misuse : sim::misuses())
+    for (const std::string& misuse : host.misuses())
       ADD_FAILURE() << "host misuse: " << misuse;
-    for (const std::string& failure : sim::scriptFailures())
+    for (const std::string& failure : host.scriptFailures())
       ADD_FAILURE() << "script: " << failure;
-    EXPECT_EQ(sim::queuedModalScripts(), 0);
-    EXPECT_EQ(sim::liveWidgets(), std::vector<int>{sim::kMainWindowId}) << "widgets left behind";
-    EXPECT_TRUE(sim::detachedObjects().empty()) << "objects made but never placed";
-    sim::setStrict(false);
-    sim::clearModalRuns();
-    sim::freeDetachedObjects();
-    sim::setEventDocument(nullptr);
+    EXPECT_EQ(host.queuedModalScripts(), 0);
+    EXPECT_EQ(host.liveWidgets(), std::vector<int>{sim::kMainWindowId}) << "widgets left behind";
+    EXPECT_TRUE(host.detachedObjects().empty()) << "objects made but never placed";
   }
 
   // Chooses the command with this script queued for its dialog.
   void runCommand(const sim::UserScript& script) {
-    sim::queueModalScript(script);
+    host.queueModalScript(script);
     runCommandWithoutDialog();
   }
   void runCommandWithoutDialog() {
@@ -129,7 +124,8 @@ protected:
   }
 
   static std::unique_ptr<testing_support::PluginUnderTest> plugin;
-  sim::Document document;
+  sim::Host host; // each test's own, dropped with everything in it
+  sim::Document& document = host.newDocument();
 };
 
 inline std::unique_ptr<testing_support::PluginUnderTest> Session::plugin;

@@ -53,22 +53,22 @@ TEST_F(Command, NothingSelectedShowsNoDialogAndChangesNothing) {
   document.objectAt(5)->selected = 0;
   const std::string before = describe();
   runCommandWithoutDialog();
-  EXPECT_TRUE(sim::modalRuns().empty());
-  EXPECT_TRUE(sim::widgetMessages().empty()) << "not even the main window is asked for";
+  EXPECT_TRUE(host.modalRuns().empty());
+  EXPECT_TRUE(host.widgetMessages().empty()) << "not even the main window is asked for";
   EXPECT_EQ(describe(), before);
 }
 
 TEST_F(Command, OkWithTheDefaultsMakesNewElementsBesideTheOldOnesAndExchangesNames) {
   standardScene();
   runCommand(sim::UserScript()
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(nameFields(dialog), (Texts{u"Body", u"Body2"}));
-                   EXPECT_EQ(listItems(dialog),
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(nameFields(host, dialog), (Texts{u"Body", u"Body2"}));
+                   EXPECT_EQ(listItems(host, dialog),
                              (Items{"[elem:smile-Body]", "[elem:blink-Body]", "elem:angry-Body"}));
                  })
                  .clickButton(dialog::kOkCaption));
 
-  sim::Document expected;
+  sim::Document& expected = host.newDocument();
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
   addBody(expected, "#elem:smile-Body", 0, Look{1});
   expectNewElement(expected, "elem:smile-Body", Look{1});
@@ -78,21 +78,21 @@ TEST_F(Command, OkWithTheDefaultsMakesNewElementsBesideTheOldOnesAndExchangesNam
   addTriangle(expected, "Head");
   addBody(expected, "Body", 0.5f, Look{0, kShown, 0, 1});
   expectDocument(expected);
-  EXPECT_TRUE(sim::messageBoxes().empty()) << "every face was paired";
+  EXPECT_TRUE(host.messageBoxes().empty()) << "every face was paired";
 }
 
 TEST_F(Command, OneSelectedObjectIsSourceAndDestinationAndKeepsItsName) {
   standardScene();
   document.objectAt(5)->selected = 0;
   runCommand(sim::UserScript()
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(nameFields(dialog), (Texts{u"Body", u"Body"}));
-                   EXPECT_EQ(listItems(dialog),
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(nameFields(host, dialog), (Texts{u"Body", u"Body"}));
+                   EXPECT_EQ(listItems(host, dialog),
                              (Items{"[elem:smile-Body]", "[elem:blink-Body]", "elem:angry-Body"}));
                  })
                  .pressKey(sim::kKeyEnter));
 
-  sim::Document expected;
+  sim::Document& expected = host.newDocument();
   addBody(expected, "Body", 0, Look{0, kShown, 0, 1});
   addBody(expected, "#elem:smile-Body", 0, Look{1});
   expectNewElement(expected, "elem:smile-Body", Look{1}, 0);
@@ -108,16 +108,17 @@ TEST_F(Command, OnlyTheFirstTwoSelectedObjectsCount) {
   standardScene();
   addBody(document, "elem:wink-Body", 0, Look{1, kShown, 0, 1});
   runCommand(sim::UserScript()
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(nameFields(dialog), (Texts{u"Body", u"Body2"}));
-                   EXPECT_EQ(listItems(dialog), (Items{"[elem:smile-Body]", "[elem:blink-Body]",
-                                                       "elem:angry-Body", "[elem:wink-Body]"}));
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(nameFields(host, dialog), (Texts{u"Body", u"Body2"}));
+                   EXPECT_EQ(listItems(host, dialog),
+                             (Items{"[elem:smile-Body]", "[elem:blink-Body]", "elem:angry-Body",
+                                    "[elem:wink-Body]"}));
                  })
                  .deselectItem("elem:smile-Body")
                  .deselectItem("elem:blink-Body")
                  .clickButton(dialog::kOkCaption));
 
-  sim::Document expected;
+  sim::Document& expected = host.newDocument();
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
   addBody(expected, "elem:smile-Body", 0, Look{1});
   addBody(expected, "elem:blink-Body", 0, Look{1, 0});
@@ -144,8 +145,8 @@ TEST_F(Command, CancelAndClosingTheWindowChangeNothing) {
   EXPECT_EQ(describe(), before);
   runCommand(sim::UserScript().pressKey(sim::kKeyEscape));
   EXPECT_EQ(describe(), before);
-  ASSERT_EQ(sim::modalRuns().size(), 3u);
-  EXPECT_EQ(sim::modalRuns()[1].result, sim::kClosedResult);
+  ASSERT_EQ(host.modalRuns().size(), 3u);
+  EXPECT_EQ(host.modalRuns()[1].result, sim::kClosedResult);
 }
 
 TEST_F(Command, CancelAfterAnAcceptedRunChangesNothing) {
@@ -160,15 +161,15 @@ TEST_F(Command, OkWithNothingPickedOnlyExchangesTheNames) {
   standardScene();
   runCommand(sim::UserScript()
                  .clickButton(kInvert)
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(listItems(dialog),
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(listItems(host, dialog),
                              (Items{"elem:smile-Body", "elem:blink-Body", "[elem:angry-Body]"}));
                  })
                  .toggleItem(2)
                  .clickCheckBox(kBackup)
                  .clickButton(dialog::kOkCaption));
 
-  sim::Document expected;
+  sim::Document& expected = host.newDocument();
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
   addBody(expected, "elem:smile-Body", 0, Look{1});
   addBody(expected, "elem:blink-Body", 0, Look{1, 0});
@@ -195,7 +196,7 @@ TEST_F(Command, WithoutBackupsOnlyTheNewElementsRemain) {
   standardScene();
   runCommand(sim::UserScript().pressKey('X', sim::kAlt).clickButton(dialog::kOkCaption));
 
-  sim::Document expected;
+  sim::Document& expected = host.newDocument();
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
   expected.addEmptySlot();
   expectNewElement(expected, "elem:smile-Body", Look{1});
@@ -211,15 +212,15 @@ TEST_F(Command, RenamedNewElementsSkipATakenName) {
   standardScene();
   addTriangle(document, "elem:smilenew1-Body");
   runCommand(sim::UserScript()
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(listItems(dialog),
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(listItems(host, dialog),
                              (Items{"[elem:smile-Body]", "[elem:blink-Body]", "elem:angry-Body"}))
                        << "a different vertex count keeps the taken name off the list";
                  })
                  .pressKey('N', sim::kAlt)
                  .clickButton(dialog::kOkCaption));
 
-  sim::Document expected;
+  sim::Document& expected = host.newDocument();
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
   addBody(expected, "elem:smile-Body", 0, Look{1});
   expectNewElement(expected, "elem:smilenew2-Body", Look{1});
@@ -242,19 +243,20 @@ TEST_F(Command, FilterChangesRebuildTheListAndForgetTheSelection) {
   runCommand(sim::UserScript()
                  .deselectItem("elem:smile-Body")
                  .clickCheckBox(kSameCount)
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(listItems(dialog), (Items{"[elem:smile-Body]", "[elem:blink-Body]",
-                                                       "elem:angry-Body", "[elem:wide-Body]"}));
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(listItems(host, dialog),
+                             (Items{"[elem:smile-Body]", "[elem:blink-Body]", "elem:angry-Body",
+                                    "[elem:wide-Body]"}));
                  })
                  .pressKey('E', sim::kAlt)
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(listItems(dialog),
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(listItems(host, dialog),
                              (Items{"[elem:smile-Body]", "[elem:blink-Body]", "elem:angry-Body",
                                     "[Head]", "[elem:wide-Body]"}));
                  })
                  .pressKey('V', sim::kAlt)
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(listItems(dialog),
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(listItems(host, dialog),
                              (Items{"[elem:smile-Body]", "[elem:blink-Body]", "elem:angry-Body"}));
                  })
                  .clickCheckBox(kElementsOnly)
@@ -263,7 +265,7 @@ TEST_F(Command, FilterChangesRebuildTheListAndForgetTheSelection) {
                  .deselectItem("elem:blink-Body")
                  .clickButton(dialog::kOkCaption));
 
-  sim::Document expected;
+  sim::Document& expected = host.newDocument();
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
   addBody(expected, "elem:smile-Body", 0, Look{1});
   addBody(expected, "elem:blink-Body", 0, Look{1, 0});
@@ -279,27 +281,28 @@ TEST_F(Command, SelectAllAndInvertActOnEveryItem) {
   standardScene();
   runCommand(sim::UserScript()
                  .clickButton(kSelectAll)
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(listItems(dialog), (Items{"[elem:smile-Body]", "[elem:blink-Body]",
-                                                       "[elem:angry-Body]"}));
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(
+                       listItems(host, dialog),
+                       (Items{"[elem:smile-Body]", "[elem:blink-Body]", "[elem:angry-Body]"}));
                  })
                  .clickButton(kInvert)
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(listItems(dialog),
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(listItems(host, dialog),
                              (Items{"elem:smile-Body", "elem:blink-Body", "elem:angry-Body"}));
                  })
                  .selectItem(1)
                  .pressKey('C', sim::kAlt)
                  .pressKey('C', sim::kAlt)
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(listItems(dialog),
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(listItems(host, dialog),
                              (Items{"elem:smile-Body", "[elem:blink-Body]", "elem:angry-Body"}))
                        << "invert twice restores";
                  })
                  .pressKey('Z', sim::kAlt)
                  .clickButton(dialog::kOkCaption));
 
-  sim::Document expected;
+  sim::Document& expected = host.newDocument();
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
   addBody(expected, "#elem:smile-Body", 0, Look{1});
   expectNewElement(expected, "elem:smile-Body", Look{1});
@@ -318,8 +321,8 @@ TEST_F(Command, KeysWithoutAltOrOutsideTheTableDoNothing) {
   int focusBefore = 0;
   runCommand(sim::UserScript()
                  .inspect([&](int dialog) {
-                   messagesBefore = sim::widgetMessages().size();
-                   focusBefore = sim::focusedWidget(dialog);
+                   messagesBefore = host.widgetMessages().size();
+                   focusBefore = host.focusedWidget(dialog);
                  })
                  .pressKey('Q')
                  .pressKey('X', sim::kShift | sim::kCtrl)
@@ -328,20 +331,20 @@ TEST_F(Command, KeysWithoutAltOrOutsideTheTableDoNothing) {
                  .pressKey('4')
                  .pressKey('q', sim::kAlt)
                  .inspect([&](int dialog) {
-                   EXPECT_EQ(sim::widgetMessages().size(), messagesBefore)
+                   EXPECT_EQ(host.widgetMessages().size(), messagesBefore)
                        << "no key above made the dialog send anything";
-                   EXPECT_EQ(sim::focusedWidget(dialog), focusBefore);
+                   EXPECT_EQ(host.focusedWidget(dialog), focusBefore);
                  })
                  .pressKey('4', sim::kAlt)
                  .inspect([&](int dialog) {
-                   std::optional<sim::Widget> edit = sim::findWidget(sim::focusedWidget(dialog));
+                   std::optional<sim::Widget> edit = host.findWidget(host.focusedWidget(dialog));
                    ASSERT_TRUE(edit.has_value());
                    EXPECT_EQ(edit->type, "edit");
                    EXPECT_EQ(edit->text, "100");
                  })
                  .clickButton(dialog::kOkCaption));
 
-  sim::Document expected;
+  sim::Document& expected = host.newDocument();
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
   addBody(expected, "#elem:smile-Body", 0, Look{1});
   expectNewElement(expected, "elem:smile-Body", Look{1});
@@ -362,24 +365,25 @@ TEST_F(Command, TwoRunsInARowStartFromTheFixedStatesAndOwnLists) {
                  .pressKey('G', sim::kAlt)
                  .deselectItem("elem:blink-Body")
                  .clickButton(dialog::kOkCaption));
-  runCommand(sim::UserScript()
-                 .inspect([](int dialog) {
-                   for (const sim::Widget& box : session::widgetsOfType(dialog, "checkbox")) {
-                     const bool startsClear =
-                         box.text == kKeepNames ||
-                         box.text == session::caption(&TransferSettings::selectedVerticesOnly) ||
-                         box.text == session::caption(&TransferSettings::mirrorMorph) ||
-                         box.text == session::caption(&TransferSettings::renameNewElements);
-                     EXPECT_EQ(box.checked, !startsClear) << box.text;
-                   }
-                   EXPECT_EQ(listItems(dialog), (Items{"[elem:smilenew1-Body]", "[elem:blink-Body]",
-                                                       "elem:angry-Body"}));
-                   EXPECT_EQ(session::widgetWithText(dialog, "edit", "100").numeric, "double");
-                 })
-                 .deselectItem(0)
-                 .clickButton(dialog::kOkCaption));
+  runCommand(
+      sim::UserScript()
+          .inspect([this](int dialog) {
+            for (const sim::Widget& box : session::widgetsOfType(host, dialog, "checkbox")) {
+              const bool startsClear =
+                  box.text == kKeepNames ||
+                  box.text == session::caption(&TransferSettings::selectedVerticesOnly) ||
+                  box.text == session::caption(&TransferSettings::mirrorMorph) ||
+                  box.text == session::caption(&TransferSettings::renameNewElements);
+              EXPECT_EQ(box.checked, !startsClear) << box.text;
+            }
+            EXPECT_EQ(listItems(host, dialog),
+                      (Items{"[elem:smilenew1-Body]", "[elem:blink-Body]", "elem:angry-Body"}));
+            EXPECT_EQ(session::widgetWithText(host, dialog, "edit", "100").numeric, "double");
+          })
+          .deselectItem(0)
+          .clickButton(dialog::kOkCaption));
 
-  sim::Document expected;
+  sim::Document& expected = host.newDocument();
   addBody(expected, "#Body", 0, Look{0, kShown, 0, 1});
   expected.addEmptySlot();
   expectNewElement(expected, "elem:smilenew1-Body", Look{1});
@@ -389,7 +393,7 @@ TEST_F(Command, TwoRunsInARowStartFromTheFixedStatesAndOwnLists) {
   addTriangle(expected, "Head");
   addBody(expected, "Body", 0.5f, Look{0, kShown, 0, 1});
   expectDocument(expected);
-  EXPECT_TRUE(sim::messageBoxes().empty());
+  EXPECT_TRUE(host.messageBoxes().empty());
 }
 
 TEST_F(Command, ANameTheLocaleCannotConvertShowsAsInvalid) {
@@ -404,8 +408,8 @@ TEST_F(Command, ANameTheLocaleCannotConvertShowsAsInvalid) {
   addBody(document, "Body2", 0, Look{0, kShown, 0, 1});
   const std::string before = describe();
   runCommand(sim::UserScript()
-                 .inspect([](int dialog) {
-                   EXPECT_EQ(nameFields(dialog), (Texts{u"invalid", u"Body2"}));
+                 .inspect([this](int dialog) {
+                   EXPECT_EQ(nameFields(host, dialog), (Texts{u"invalid", u"Body2"}));
                  })
                  .clickButton(dialog::kCancelCaption));
   EXPECT_EQ(describe(), before);

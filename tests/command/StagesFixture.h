@@ -45,14 +45,14 @@ protected:
   std::vector<std::string> names() const {
     std::vector<std::string> result;
     for (sim::Object* object : document.objects())
-      result.push_back(object->name);
+      result.push_back(object->name());
     return result;
   }
 
   std::vector<std::string> candidateNames() const {
     std::vector<std::string> result;
     for (const CandidateEntry& entry : transferSettings().candidates)
-      result.push_back(sim::objectFromHandle(entry.object.object)->name);
+      result.push_back(host.objectFromHandle(entry.object.object)->name());
     return result;
   }
 
@@ -60,6 +60,6 @@ protected:
     return cmq::CMQObject(object->handle(), document.handle());
   }
 
-  sim::Document document;
+  sim::Document& document = host.newDocument();
   Tovalinder plugin;
 };

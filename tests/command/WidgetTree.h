@@ -13,24 +13,27 @@
 namespace session {
 
 // Finds widgets below root (root included) in tree order.
-inline void collect(int root, const std::string& type, std::vector<sim::Widget>& found) {
-  std::optional<sim::Widget> widget = sim::findWidget(root);
+inline void collect(const sim::Host& host, int root, const std::string& type,
+                    std::vector<sim::Widget>& found) {
+  std::optional<sim::Widget> widget = host.findWidget(root);
   if (!widget || !widget->alive)
     return;
   if (type.empty() || widget->type == type)
     found.push_back(*widget);
   for (int child : widget->children)
-    collect(child, type, found);
+    collect(host, child, type, found);
 }
 
-inline std::vector<sim::Widget> widgetsOfType(int root, const std::string& type) {
+inline std::vector<sim::Widget> widgetsOfType(const sim::Host& host, int root,
+                                              const std::string& type) {
   std::vector<sim::Widget> found;
-  collect(root, type, found);
+  collect(host, root, type, found);
   return found;
 }
 
-inline sim::Widget widgetWithText(int root, const std::string& type, const std::string& text) {
-  for (const sim::Widget& widget : widgetsOfType(root, type))
+inline sim::Widget widgetWithText(const sim::Host& host, int root, const std::string& type,
+                                  const std::string& text) {
+  for (const sim::Widget& widget : widgetsOfType(host, root, type))
     if (widget.text == text)
       return widget;
   ADD_FAILURE() << "no " << type << " \"" << text << "\"";
@@ -38,9 +41,9 @@ inline sim::Widget widgetWithText(int root, const std::string& type, const std::
 }
 
 // The list box's items as "text" or "[text]" when selected.
-inline std::vector<std::string> listItems(int dialog) {
+inline std::vector<std::string> listItems(const sim::Host& host, int dialog) {
   std::vector<std::string> items;
-  std::vector<sim::Widget> lists = widgetsOfType(dialog, "listbox");
+  std::vector<sim::Widget> lists = widgetsOfType(host, dialog, "listbox");
   if (lists.size() != 1) {
     ADD_FAILURE() << lists.size() << " list boxes";
     return items;
@@ -51,9 +54,9 @@ inline std::vector<std::string> listItems(int dialog) {
 }
 
 // The read-only edits' texts (Source, Destination).
-inline std::vector<std::u16string> nameFields(int dialog) {
+inline std::vector<std::u16string> nameFields(const sim::Host& host, int dialog) {
   std::vector<std::u16string> texts;
-  for (const sim::Widget& edit : widgetsOfType(dialog, "edit"))
+  for (const sim::Widget& edit : widgetsOfType(host, dialog, "edit"))
     if (edit.readOnly)
       texts.push_back(edit.text16);
   return texts;

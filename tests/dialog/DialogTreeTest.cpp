@@ -51,8 +51,8 @@ const char kDialogTree[] = R"tree(dialog title="Tovalinder" resizable on:keydown
 )tree";
 
 // Every widget below root, root included, in tree order.
-std::vector<sim::Widget> treeBelow(int root) {
-  return session::widgetsOfType(root, "");
+std::vector<sim::Widget> treeBelow(const sim::Host& host, int root) {
+  return session::widgetsOfType(host, root, "");
 }
 
 class DialogTree : public session::Session {
@@ -68,7 +68,7 @@ protected:
 TEST_F(DialogTree, CaptionsLayoutAndInitialStates) {
   std::string tree;
   runCommand(sim::UserScript()
-                 .inspect([&](int dialog) { tree = sim::describeWidgetTree(dialog); })
+                 .inspect([&](int dialog) { tree = host.describeWidgetTree(dialog); })
                  .clickButton("Cancel"));
   EXPECT_EQ(tree, kDialogTree);
 }
@@ -78,7 +78,7 @@ TEST_F(DialogTree, CaptionsLayoutAndInitialStates) {
 TEST_F(DialogTree, EachContainerCreatedBeforeItsWidgetsAndThoseInScreenOrder) {
   std::vector<sim::Widget> widgets;
   runCommand(sim::UserScript()
-                 .inspect([&](int dialog) { widgets = treeBelow(dialog); })
+                 .inspect([&](int dialog) { widgets = treeBelow(host, dialog); })
                  .clickButton("Cancel"));
   ASSERT_EQ(widgets.size(), 37u);
   for (const sim::Widget& widget : widgets) {
@@ -95,11 +95,11 @@ TEST_F(DialogTree, EachContainerCreatedBeforeItsWidgetsAndThoseInScreenOrder) {
 TEST_F(DialogTree, EveryWidgetDeletedOnceDialogLast) {
   std::vector<sim::Widget> widgets;
   runCommand(sim::UserScript()
-                 .inspect([&](int dialog) { widgets = treeBelow(dialog); })
+                 .inspect([&](int dialog) { widgets = treeBelow(host, dialog); })
                  .clickButton("OK"));
   ASSERT_FALSE(widgets.empty());
   std::vector<int> deleted;
-  for (const sim::WidgetMessage& message : sim::widgetMessages())
+  for (const sim::WidgetMessage& message : host.widgetMessages())
     if (message.message == MQWIDGET_MSG_DELETE)
       deleted.push_back(message.id);
   ASSERT_EQ(deleted.size(), widgets.size());
@@ -121,7 +121,7 @@ TEST_F(DialogPicture, PictureOfTheDialog) {
   session::addBody(document, "Body2", 0.5f, session::Look{0, 0xFFFFFFFFu, 0, 1});
   std::string page;
   runCommand(sim::UserScript()
-                 .inspect([&](int dialog) { page = sim::dialogPictureHtml(dialog); })
+                 .inspect([&](int dialog) { page = host.dialogPictureHtml(dialog); })
                  .clickButton("Cancel"));
   for (const char* text : {"Tovalinder", "elem:smile-Body", "Rate(", "全て選択", "UV", "Body2"})
     EXPECT_NE(page.find(text), std::string::npos) << text;

@@ -24,11 +24,9 @@ class OptionsDialog : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
-    sim::clearMisuses();
-    sim::setStrict(true);
-    sim::clearWidgetRecords();
-    sim::clearModalRuns();
-    sim::setEventDocument(document.handle());
+    host.makeCurrent();
+    host.setStrict(true);
+    host.setEventDocument(document.handle());
     transferSettings() = TransferSettings();
     plugin.document = document.handle();
     source = mesh("Body", 4, 1);
@@ -40,14 +38,11 @@ protected:
     plugin.rebuildCandidates(true, true);
   }
   void TearDown() override {
-    for (const std::string& misuse : sim::misuses())
+    for (const std::string& misuse : host.misuses())
       ADD_FAILURE() << "host misuse: " << misuse;
-    for (const std::string& failure : sim::scriptFailures())
+    for (const std::string& failure : host.scriptFailures())
       ADD_FAILURE() << "script: " << failure;
-    EXPECT_EQ(sim::liveWidgets(), std::vector<int>{sim::kMainWindowId});
-    sim::setStrict(false);
-    sim::clearModalRuns();
-    sim::setEventDocument(nullptr);
+    EXPECT_EQ(host.liveWidgets(), std::vector<int>{sim::kMainWindowId});
     transferSettings() = TransferSettings();
   }
 
@@ -60,7 +55,7 @@ protected:
   }
 
   bool run(const sim::UserScript& script) {
-    sim::queueModalScript(script);
+    host.queueModalScript(script);
     return RunOptionsDialog(&plugin);
   }
 
@@ -71,7 +66,8 @@ protected:
     return flags;
   }
 
-  sim::Document document;
+  sim::Host host; // each test's own
+  sim::Document& document = host.newDocument();
   Tovalinder plugin;
   sim::Object* source = nullptr;
 };
@@ -170,12 +166,13 @@ TEST_F(OptionsDialog, ListSelectionIsWrittenBackInListOrder) {
 }
 
 TEST_F(OptionsDialog, AnEmptyListStillScrollsToTheFirstItemAndWritesNoSelection) {
-  source->name = "Nobody";
+  source->setName("Nobody");
   plugin.rebuildCandidates(true, true);
   ASSERT_TRUE(transferSettings().candidates.empty());
   EXPECT_TRUE(run(sim::UserScript()
-                      .inspect([](int dialog) {
-                        std::vector<sim::Widget> lists = session::widgetsOfType(dialog, "listbox");
+                      .inspect([this](int dialog) {
+                        std::vector<sim::Widget> lists =
+                            session::widgetsOfType(host, dialog, "listbox");
                         ASSERT_EQ(lists.size(), 1u);
                         EXPECT_TRUE(lists[0].items.empty());
                         EXPECT_EQ(lists[0].visibleItem, 0);
@@ -194,7 +191,7 @@ TEST_F(OptionsDialog, EachRunStartsFromAResetAndEndsWithItsOwnLists) {
   plugin.vertexMap.insert(1, 2);
   transferSettings().accepted = true;
 
-  sim::queueModalScript(sim::UserScript().clickButton(dialog::kCancelCaption));
+  host.queueModalScript(sim::UserScript().clickButton(dialog::kCancelCaption));
   EXPECT_EQ(plugin.runCommand(), 1);
   EXPECT_TRUE(plugin.elements.empty());
   EXPECT_TRUE(plugin.newElements.empty());
@@ -202,37 +199,35 @@ TEST_F(OptionsDialog, EachRunStartsFromAResetAndEndsWithItsOwnLists) {
   EXPECT_FALSE(plugin.faceAttributesSkipped);
   EXPECT_FALSE(transferSettings().accepted);
   EXPECT_EQ(transferSettings().candidates.size(), 2u) << "a cancelled run keeps its list";
-  EXPECT_TRUE(sim::messageBoxes().empty());
+  EXPECT_TRUE(host.messageBoxes().empty());
 
-  sim::queueModalScript(sim::UserScript().clickButton(dialog::kOkCaption));
+  host.queueModalScript(sim::UserScript().clickButton(dialog::kOkCaption));
   EXPECT_EQ(plugin.runCommand(), 1);
   EXPECT_TRUE(transferSettings().accepted);
   EXPECT_TRUE(transferSettings().candidates.empty()) << "consumed by the collection";
   ASSERT_EQ(plugin.elements.size(), 1u);
-  EXPECT_EQ(sim::objectFromHandle(plugin.elements[0].object)->name, "#elem:a-Body");
-  EXPECT_TRUE(sim::messageBoxes().empty());
-  sim::freeDetachedObjects();
+  EXPECT_EQ(host.objectFromHandle(plugin.elements[0].object)->name(), "#elem:a-Body");
+  EXPECT_TRUE(host.messageBoxes().empty());
+  host.freeDetachedObjects();
 }
 
 TEST(ClosingMessage, ShownOnlyWhenFacesWereSkipped) {
   ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
-  sim::clearWidgetRecords();
-  sim::clearMisuses();
-  sim::setStrict(true);
+  sim::Host host;
+  host.setStrict(true);
   Tovalinder plugin;
   plugin.reportSkippedFaces();
-  EXPECT_TRUE(sim::messageBoxes().empty());
+  EXPECT_TRUE(host.messageBoxes().empty());
   plugin.faceAttributesSkipped = true;
   plugin.reportSkippedFaces();
-  ASSERT_EQ(sim::messageBoxes().size(), 1u);
-  const sim::MessageBoxRecord box = sim::messageBoxes()[0];
+  ASSERT_EQ(host.messageBoxes().size(), 1u);
+  const sim::MessageBoxRecord box = host.messageBoxes()[0];
   EXPECT_EQ(box.messageType, "information");
   EXPECT_EQ(box.parent, sim::kMainWindowId);
   EXPECT_EQ(box.title, "Tovalinder");
   EXPECT_EQ(box.message, "Attributes of some faces were not copied.");
-  EXPECT_TRUE(sim::misuses().empty());
-  EXPECT_EQ(sim::liveWidgets(), std::vector<int>{sim::kMainWindowId});
-  sim::setStrict(false);
+  EXPECT_TRUE(host.misuses().empty());
+  EXPECT_EQ(host.liveWidgets(), std::vector<int>{sim::kMainWindowId});
 }
 
 } // namespace

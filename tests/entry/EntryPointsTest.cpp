@@ -56,29 +56,32 @@ TEST_F(EntryPoints, ObjectPluginWithOneMenuEntry) {
 }
 
 TEST_F(EntryPoints, FileOperationsAreRefused) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   EXPECT_EQ(plugin.entry.MQImportFile(0, "x.obj", document.handle()), 0);
   EXPECT_EQ(plugin.entry.MQExportFile(0, "x.obj", document.handle()), 0);
 }
 
 TEST_F(EntryPoints, CommandIndexOtherThanZeroIsRefusedWithoutTouchingTheDocument) {
   ASSERT_TRUE(plugin.initWithSimHost());
-  sim::clearMisuses();
-  sim::setStrict(true);
-  sim::Document document;
+  sim::Host host;
+  host.clearMisuses();
+  host.setStrict(true);
+  sim::Document& document = host.newDocument();
   document.addObject("Body")->addVertex(1, 2, 3);
   const std::string before = sim::describe(document);
   EXPECT_EQ(plugin.entry.MQModifyObject(1, document.handle()), 0);
   EXPECT_EQ(plugin.entry.MQCreate(-1, document.handle()), 0);
   EXPECT_EQ(plugin.entry.MQModifySelect(7, document.handle()), 0);
   EXPECT_EQ(sim::describe(document), before);
-  EXPECT_TRUE(sim::misuses().empty());
-  sim::setStrict(false);
+  EXPECT_TRUE(host.misuses().empty());
+  host.setStrict(false);
 }
 
 TEST_F(EntryPoints, CommandRunsForIndexZeroThroughAllThreeEntries) {
   ASSERT_TRUE(plugin.initWithSimHost());
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   // Nothing selected: the command ends at once and answers TRUE.
   EXPECT_EQ(plugin.entry.MQModifyObject(0, document.handle()), 1);
   EXPECT_EQ(plugin.entry.MQCreate(0, document.handle()), 1);
@@ -87,7 +90,8 @@ TEST_F(EntryPoints, CommandRunsForIndexZeroThroughAllThreeEntries) {
 
 TEST_F(EntryPoints, OnEventDeclinesEveryEventWithoutReadingTheList) {
   ASSERT_TRUE(plugin.initWithSimHost());
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   int value = 5;
   // A list whose value pointers would fault if read: the plug-in must not look at it.
   void* hostile[] = {const_cast<char*>("index"), reinterpret_cast<void*>(0x10), nullptr, nullptr};
@@ -112,7 +116,8 @@ TEST(EntryPointsLoad, OnEventAsFirstCallAfterInitThenUnloadAndReload) {
 TEST(EntryPointsLoad, CommandBeforeInitIsRefusedNotCrashed) {
   PluginUnderTest plugin;
   ASSERT_TRUE(plugin.complete());
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   EXPECT_EQ(plugin.entry.MQModifyObject(0, document.handle()), 0);
 }
 

@@ -45,7 +45,8 @@ TEST(HostBinding, FailedBindingKeepsTheEarlierTable) {
   ASSERT_EQ(plugin.entry.MQInit(testing_support::simHostFile().c_str()), 1);
   ASSERT_EQ(plugin.entry.MQInit(stubHostFile(0).c_str()), 0);
   // The command still reaches the simulated host, not a released stub module.
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   EXPECT_EQ(plugin.entry.MQModifyObject(0, document.handle()), 1);
 }
 

@@ -16,7 +16,7 @@ protected:
     StrictHost::SetUp();
     ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
   }
-  sim::Document document;
+  sim::Document& document = host.newDocument();
 };
 
 TEST_F(ObjectHandle, ValidityFollowsTheDocument) {
@@ -64,7 +64,7 @@ TEST_F(ObjectHandle, FindByNameIsExactAndTakesTheLowerSlot) {
   document.deleteObject(1);
   EXPECT_EQ(cmq::findObjectByName(document.handle(), "Body").object,
             document.objectAt(2)->handle());
-  sim::Document empty;
+  sim::Document& empty = host.newDocument();
   EXPECT_EQ(cmq::findObjectByName(empty.handle(), "Body").object, nullptr);
 }
 

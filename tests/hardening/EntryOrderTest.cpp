@@ -108,12 +108,13 @@ constexpr bool kFreshLoadAfterInit = true;
 
 TEST(EntryOrders, EveryOrderOfThreeBeforeAndAfterInit) {
   ASSERT_EQ(calls().size(), 14u);
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   document.addObject("Body")->addVertex(1, 2, 3);
   document.addObject("Arm");
   const std::string before = sim::describe(document);
-  sim::clearMisuses();
-  sim::setStrict(true);
+  host.clearMisuses();
+  host.setStrict(true);
   int sequences = 0;
   const size_t n = calls().size();
   auto play = [&](PluginUnderTest& plugin, bool initFirst, size_t a, size_t b, size_t c) {
@@ -148,8 +149,8 @@ TEST(EntryOrders, EveryOrderOfThreeBeforeAndAfterInit) {
       }
   EXPECT_EQ(sequences, 2 * 14 * 14 * 14);
   EXPECT_EQ(sim::describe(document), before);
-  const std::vector<std::string> lines = sim::misuses();
-  sim::setStrict(false);
+  const std::vector<std::string> lines = host.misuses();
+  host.setStrict(false);
   EXPECT_TRUE(lines.empty()) << lines.front();
   std::printf("entry point sequences run: %d (14^3 before and after MQInit)\n", sequences);
 }

@@ -61,52 +61,47 @@ protected:
   void SetUp() override {
     ASSERT_TRUE(plugin.complete());
     ASSERT_TRUE(plugin.initWithSimHost());
-    sim::clearWidgetRecords();
-    sim::clearMisuses();
-    sim::setStrict(true);
-  }
-  void TearDown() override {
-    sim::setHostile(sim::Hostile::None);
-    sim::setStrict(false);
-    sim::clearWidgetRecords();
-    sim::freeDetachedObjects();
+    host.makeCurrent();
+    host.setStrict(true);
   }
 
   // Runs the command on a fresh scene (shaped by `shape`) and answers its final text; fails the
   // test on a misuse, a clone left outside the document or a script that did not play out.
   std::string run(const std::string& label, const sim::UserScript& script, bool dialogExpected,
                   const std::function<void(sim::Document&)>& shape = {}) {
-    sim::Document document;
+    sim::Document& document = host.newDocument();
     hardening::buildMorphScene(document);
     if (shape)
       shape(document);
-    sim::setEventDocument(document.handle());
-    sim::queueModalScript(script);
+    host.setEventDocument(document.handle());
+    host.queueModalScript(script);
     const testing_support::CommandCheck check(document);
     EXPECT_EQ(plugin.entry.MQModifyObject(0, document.handle()), 1) << label;
-    sim::setEventDocument(nullptr);
+    host.setEventDocument(nullptr);
     for (const std::string& finding : check.findings())
       ADD_FAILURE() << label << ": document check: " << finding;
-    const std::vector<std::string> misuses = sim::misuses();
+    const std::vector<std::string> misuses = host.misuses();
     EXPECT_TRUE(misuses.empty()) << label << ": " << misuses.front() << " (" << misuses.size()
                                  << " misuses)";
-    EXPECT_TRUE(sim::detachedObjects().empty()) << label << ": a clone was left outside";
-    EXPECT_EQ(sim::modalRuns().size(), dialogExpected ? 1u : 0u) << label;
-    const std::vector<std::string> failures = sim::scriptFailures();
+    EXPECT_TRUE(host.detachedObjects().empty()) << label << ": a clone was left outside";
+    EXPECT_EQ(host.modalRuns().size(), dialogExpected ? 1u : 0u) << label;
+    const std::vector<std::string> failures = host.scriptFailures();
     EXPECT_TRUE(failures.empty()) << label << ": " << failures.front();
     if (!dialogExpected) {
-      EXPECT_EQ(sim::queuedModalScripts(), 1) << label << ": the script was not played";
+      EXPECT_EQ(host.queuedModalScripts(), 1) << label << ": the script was not played";
     }
-    sim::clearWidgetRecords();
-    sim::clearMisuses();
+    host.clearWidgetRecords();
+    host.clearMisuses();
     return sim::describe(document);
   }
 
+  sim::Host host; // each test's own
   PluginUnderTest plugin;
 };
 
 std::string ordinaryScene() {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   hardening::buildMorphScene(document);
   return sim::describe(document);
 }
@@ -135,9 +130,9 @@ TEST_F(HostileCommand, EveryModeEveryChoiceCompletesWithinTheAnswers) {
       // Without objects or with a count of none the command finds no selection: no dialog.
       const bool dialog = mode != sim::Hostile::NegativeCounts &&
                           mode != sim::Hostile::ZeroCounts && mode != sim::Hostile::NullObjects;
-      sim::setHostile(mode);
+      host.setHostile(mode);
       const std::string result = run(label, scriptFor(choice), dialog);
-      sim::setHostile(sim::Hostile::None);
+      host.setHostile(sim::Hostile::None);
       if (!dialog) {
         EXPECT_EQ(result, ordinaryScene()) << label << ": nothing changes";
       }
@@ -277,29 +272,29 @@ private:
 
 TEST_F(HostileCommand, FailedAllocationEndsTheCommandCleanly) {
 #if defined(__linux__) && !defined(HARDENING_SANITIZED)
-  sim::setHugeCount(INT_MAX);
-  sim::Document document;
+  host.setHugeCount(INT_MAX);
+  sim::Document& document = host.newDocument();
   hardening::buildMorphScene(document);
-  sim::setEventDocument(document.handle());
-  sim::queueModalScript(scriptFor(choices()[1]));
+  host.setEventDocument(document.handle());
+  host.queueModalScript(scriptFor(choices()[1]));
   const testing_support::CommandCheck check(document);
   MQBOOL result = 1;
   {
     AddressSpaceLimit limit(size_t(1) << 30);
     ASSERT_TRUE(limit.active());
-    sim::setHostile(sim::Hostile::HugeArrayCounts);
+    host.setHostile(sim::Hostile::HugeArrayCounts);
     result = plugin.entry.MQModifyObject(0, document.handle());
-    sim::setHostile(sim::Hostile::None);
+    host.setHostile(sim::Hostile::None);
   }
-  sim::setHugeCount(65536);
+  host.setHugeCount(65536);
   EXPECT_EQ(result, 0) << "the barrier answers the refusal";
   for (const std::string& finding : check.findings())
     ADD_FAILURE() << "document check after the failure: " << finding;
-  EXPECT_TRUE(sim::misuses().empty()) << sim::misuses().front();
-  EXPECT_TRUE(sim::detachedObjects().empty());
-  EXPECT_EQ(sim::liveWidgets().size(), 1u) << "the dialog is gone";
-  EXPECT_EQ(sim::modalRuns().size(), 1u);
-  sim::clearWidgetRecords();
+  EXPECT_TRUE(host.misuses().empty()) << host.misuses().front();
+  EXPECT_TRUE(host.detachedObjects().empty());
+  EXPECT_EQ(host.liveWidgets().size(), 1u) << "the dialog is gone";
+  EXPECT_EQ(host.modalRuns().size(), 1u);
+  host.clearWidgetRecords();
   // The plug-in is still sound: the same run on a fresh scene gives the ordinary result.
   const std::string ordinary = run("after the failure", scriptFor(choices()[1]), true);
   EXPECT_NE(ordinary, ordinaryScene());

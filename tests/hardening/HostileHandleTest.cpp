@@ -16,8 +16,8 @@ class HostileHandle : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
-    sim::clearMisuses();
-    sim::setStrict(true);
+    host.makeCurrent();
+    host.setStrict(true);
     body = document.addObject("Body");
     for (int i = 0; i < 5; ++i)
       body->addVertex(float(i), 0, 0);
@@ -29,12 +29,11 @@ protected:
     handle = cmq::objectAt(document.handle(), 0);
   }
   void TearDown() override {
-    sim::setHostile(sim::Hostile::None);
-    EXPECT_TRUE(sim::misuses().empty()) << sim::misuses().front();
-    sim::setStrict(false);
-    sim::freeDetachedObjects();
+    host.setHostile(sim::Hostile::None);
+    EXPECT_TRUE(host.misuses().empty()) << host.misuses().front();
   }
-  sim::Document document;
+  sim::Host host; // each test's own
+  sim::Document& document = host.newDocument();
   sim::Object* body = nullptr;
   cmq::CMQObject handle;
 };
@@ -43,7 +42,7 @@ using Ints = std::vector<int>;
 
 TEST_F(HostileHandle, CountsOfZeroOrLessGiveEmptyAnswersWithoutAFill) {
   for (sim::Hostile mode : {sim::Hostile::NegativeCounts, sim::Hostile::ZeroCounts}) {
-    sim::HostileScope scope(mode);
+    sim::HostileScope scope(host, mode);
     EXPECT_TRUE(handle.relatedFaces(1).empty()) << sim::hostileName(mode);
     EXPECT_TRUE(handle.facePoints(0).empty());
     EXPECT_TRUE(handle.readCornerUvs(0).empty());
@@ -54,7 +53,7 @@ TEST_F(HostileHandle, CountsOfZeroOrLessGiveEmptyAnswersWithoutAFill) {
 }
 
 TEST_F(HostileHandle, HugeArrayCountsYieldOnlyTheFilledEntries) {
-  sim::HostileScope scope(sim::Hostile::HugeArrayCounts);
+  sim::HostileScope scope(host, sim::Hostile::HugeArrayCounts);
   EXPECT_EQ(handle.relatedFaces(1), (Ints{0, 1}));
   EXPECT_EQ(handle.facePoints(0), (Ints{0, 1, 2, 3}));
   const std::vector<cmq::CornerUv> corners = handle.readCornerUvs(0);
@@ -67,7 +66,7 @@ TEST_F(HostileHandle, HugeArrayCountsYieldOnlyTheFilledEntries) {
 }
 
 TEST_F(HostileHandle, ShrinkingElementsYieldWhatTheFillDelivered) {
-  sim::HostileScope scope(sim::Hostile::CountShrinksBeforeFill);
+  sim::HostileScope scope(host, sim::Hostile::CountShrinksBeforeFill);
   EXPECT_EQ(handle.relatedFaces(2), (Ints{0, 1}));
   EXPECT_EQ(handle.relatedFaces(0), (Ints{0}));
   EXPECT_EQ(handle.facePoints(1), (Ints{1, 4, 2}));
@@ -75,7 +74,7 @@ TEST_F(HostileHandle, ShrinkingElementsYieldWhatTheFillDelivered) {
 }
 
 TEST_F(HostileHandle, GrowingElementsYieldNoMoreThanTheSizingAnswer) {
-  sim::HostileScope scope(sim::Hostile::CountGrowsBeforeFill);
+  sim::HostileScope scope(host, sim::Hostile::CountGrowsBeforeFill);
   EXPECT_EQ(handle.relatedFaces(2), (Ints{0})) << "the fill answers 2 for a buffer of 1";
   EXPECT_TRUE(handle.relatedFaces(0).empty());
   EXPECT_EQ(handle.facePoints(0), (Ints{0, 1, 2}));
@@ -99,14 +98,14 @@ TEST_F(HostileHandle, UvWriteHoldsEveryPointOfTheFaceEvenWithFewerRecords) {
 }
 
 TEST_F(HostileHandle, HugeObjectCountIsWalkedToItsEndWithEmptySlots) {
-  sim::HostileScope scope(sim::Hostile::HugeCounts);
+  sim::HostileScope scope(host, sim::Hostile::HugeCounts);
   EXPECT_TRUE(cmq::findObjectByName(document.handle(), "Arm").isValid());
   EXPECT_FALSE(cmq::findObjectByName(document.handle(), "Leg").isValid());
   EXPECT_EQ(cmq::objectAt(document.handle(), 1000).object, nullptr);
 }
 
 TEST_F(HostileHandle, NullObjectsAreNeverValid) {
-  sim::HostileScope scope(sim::Hostile::NullObjects);
+  sim::HostileScope scope(host, sim::Hostile::NullObjects);
   EXPECT_FALSE(cmq::objectAt(document.handle(), 0).isValid());
   EXPECT_FALSE(cmq::findObjectByName(document.handle(), "Body").isValid());
   const cmq::CMQObject clone = handle.clone();
@@ -115,7 +114,7 @@ TEST_F(HostileHandle, NullObjectsAreNeverValid) {
 }
 
 TEST_F(HostileHandle, UnterminatedNamesStopAtTheBuffer) {
-  sim::HostileScope scope(sim::Hostile::UnterminatedNames);
+  sim::HostileScope scope(host, sim::Hostile::UnterminatedNames);
   const std::string name = handle.name();
   ASSERT_EQ(name.size(), size_t(cmq::kNameBufferSize));
   EXPECT_EQ(name.substr(0, 8), "BodyBody");
@@ -136,14 +135,15 @@ TEST_F(HostileHandle, DegenerateFacesAreAnsweredAsTheyAre) {
 // The host's side of the bargain: a reader that goes past an answer is caught.
 TEST(HostileStrict, GoingPastAnAnswerIsRecorded) {
   ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   sim::Object* body = document.addObject("Body");
   body->addVertex(1, 2, 3);
   body->addFace({0, 0, 0});
-  sim::clearMisuses();
-  sim::setStrict(true);
+  host.clearMisuses();
+  host.setStrict(true);
   {
-    sim::HostileScope scope(sim::Hostile::ZeroCounts);
+    sim::HostileScope scope(host, sim::Hostile::ZeroCounts);
     EXPECT_EQ(MQObj_GetVertexCount(body->handle()), 0);
     MQPoint p{7, 7, 7};
     MQObj_GetVertex(body->handle(), 0, &p);
@@ -154,16 +154,16 @@ TEST(HostileStrict, GoingPastAnAnswerIsRecorded) {
     EXPECT_EQ(points[0], -1);
   }
   {
-    sim::HostileScope scope(sim::Hostile::HugeCounts);
-    EXPECT_EQ(MQObj_GetVertexCount(body->handle()), sim::hugeCount());
+    sim::HostileScope scope(host, sim::Hostile::HugeCounts);
+    EXPECT_EQ(MQObj_GetVertexCount(body->handle()), host.hugeCount());
     MQPoint p{7, 7, 7};
     MQObj_GetVertex(body->handle(), 500, &p); // inside the answer: an unused vertex, no misuse
     EXPECT_EQ(p.x, 0.0f);
     EXPECT_EQ(MQObj_GetVertexRefCount(body->handle(), 500), 0);
-    MQObj_GetVertex(body->handle(), sim::hugeCount(), &p);
+    MQObj_GetVertex(body->handle(), host.hugeCount(), &p);
   }
-  const std::vector<std::string> lines = sim::misuses();
-  sim::setStrict(false);
+  const std::vector<std::string> lines = host.misuses();
+  host.setStrict(false);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "MQObj_GetVertex: vertex 0 past the host's answer 0");
   EXPECT_EQ(lines[1], "MQObj_GetFacePointArray: point fill past the host's answer 0");

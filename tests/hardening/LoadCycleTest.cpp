@@ -21,50 +21,52 @@ constexpr int kCycles = 1000;
 
 // One command run as a modeler does it: the dialog confirmed with OK.
 MQBOOL runCommand(PluginUnderTest& plugin, sim::Document& document) {
-  sim::setEventDocument(document.handle());
-  sim::queueModalScript(sim::UserScript().clickButton("OK"));
+  sim::Host& host = document.host();
+  host.setEventDocument(document.handle());
+  host.queueModalScript(sim::UserScript().clickButton("OK"));
   const testing_support::CommandCheck check(document);
   const MQBOOL result = plugin.entry.MQModifyObject(0, document.handle());
-  sim::setEventDocument(nullptr);
+  host.setEventDocument(nullptr);
   for (const std::string& finding : check.findings())
     ADD_FAILURE() << "document check: " << finding;
   return result;
 }
 
 TEST(LoadCycles, LoadInitRunUnload) {
-  sim::clearWidgetRecords();
-  sim::Document reference;
+  sim::Host host;
+  sim::Document& reference = host.newDocument();
   hardening::buildMorphScene(reference);
   const std::string scene = sim::describe(reference);
   PluginUnderTest first;
   ASSERT_TRUE(first.initWithSimHost());
   ASSERT_EQ(runCommand(first, reference), 1);
   first.unload();
-  ASSERT_EQ(sim::modalRuns().size(), 1u);
-  ASSERT_TRUE(sim::scriptFailures().empty()) << sim::scriptFailures().front();
+  ASSERT_EQ(host.modalRuns().size(), 1u);
+  ASSERT_TRUE(host.scriptFailures().empty()) << host.scriptFailures().front();
   ASSERT_NE(sim::describe(reference), scene) << "the command changes the scene";
   const std::string expected = sim::describe(reference);
-  sim::freeDetachedObjects();
+  host.freeDetachedObjects();
 
-  sim::clearMisuses();
-  sim::setStrict(true);
+  host.clearMisuses();
+  host.setStrict(true);
   for (int cycle = 0; cycle < kCycles; ++cycle) {
-    sim::Document document;
+    sim::Document& document = host.newDocument();
     hardening::buildMorphScene(document);
     PluginUnderTest plugin;
     ASSERT_TRUE(plugin.complete()) << "cycle " << cycle;
     ASSERT_TRUE(plugin.initWithSimHost()) << "cycle " << cycle;
-    sim::clearWidgetRecords();
+    host.clearWidgetRecords();
     ASSERT_EQ(runCommand(plugin, document), 1) << "cycle " << cycle;
     plugin.unload();
-    ASSERT_EQ(sim::modalRuns().size(), 1u) << "cycle " << cycle;
-    ASSERT_TRUE(sim::scriptFailures().empty()) << "cycle " << cycle;
-    ASSERT_EQ(sim::liveWidgets().size(), 1u) << "cycle " << cycle << ": only the main window";
+    ASSERT_EQ(host.modalRuns().size(), 1u) << "cycle " << cycle;
+    ASSERT_TRUE(host.scriptFailures().empty()) << "cycle " << cycle;
+    ASSERT_EQ(host.liveWidgets().size(), 1u) << "cycle " << cycle << ": only the main window";
     ASSERT_EQ(sim::describe(document), expected) << "cycle " << cycle;
-    ASSERT_TRUE(sim::detachedObjects().empty()) << "cycle " << cycle << ": a clone was left";
+    ASSERT_TRUE(host.detachedObjects().empty()) << "cycle " << cycle << ": a clone was left";
+    host.closeDocument(document);
   }
-  const std::vector<std::string> lines = sim::misuses();
-  sim::setStrict(false);
+  const std::vector<std::string> lines = host.misuses();
+  host.setStrict(false);
   EXPECT_TRUE(lines.empty()) << lines.front();
   std::printf("load cycles run: %d\n", kCycles);
 }

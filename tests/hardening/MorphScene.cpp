@@ -13,12 +13,12 @@ sim::Object* addGrid(sim::Document& document, const char* name, float lift) {
     for (int x = 0; x < 2; ++x) {
       const int a = y * 3 + x;
       const int face = object->addFace({a, a + 1, a + 4, a + 3});
-      object->materials[size_t(face)] = x + y;
+      object->editMaterials()[size_t(face)] = x + y;
       for (int c = 0; c < 4; ++c) {
         const MQPoint p = object->positions[size_t(object->facePoints(face)[c])];
-        object->faceUvs(face)[c] = MQCoordinate{p.x * 0.5f + 0.5f, p.y * 0.5f};
+        object->editFaceUvs(face)[c] = MQCoordinate{p.x * 0.5f + 0.5f, p.y * 0.5f};
       }
-      object->faceCreases(face)[0] = 0.5f;
+      object->editFaceCreases(face)[0] = 0.5f;
     }
   return object;
 }
@@ -30,7 +30,7 @@ void buildMorphScene(sim::Document& document) {
   body->selected = 1;
   addGrid(document, "elem:Smile-Body", 0.5f);
   sim::Object* edited = addGrid(document, "Body2", 0.0f);
-  edited->positions[0].x = -1.5f;
+  edited->editPositions()[0].x = -1.5f;
   // Split the last quad with a vertex in its middle: the added vertex gets a propagated offset.
   const int middle = edited->addVertex(0.5f, 1.5f, 0.0f);
   edited->truncateFaces(edited->faceCount() - 1);

@@ -121,7 +121,8 @@ TEST(HostileRunner, NamesThatOnceSharedTheInputsSideFileNowWriteBesideIt) {
     const std::string out = dir.file(c[1]);
     EXPECT_EQ(changesBesides(before, snapshot(dir), {c[1], sideOf(out)}), "") << c[1];
     for (const std::string& document : {dir.file("scene.json"), out}) {
-      sim::Document back;
+      sim::Host host;
+      sim::Document& back = host.newDocument();
       EXPECT_NO_THROW(runner::readDocument(document, back)) << document;
     }
   }

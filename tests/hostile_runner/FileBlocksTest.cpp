@@ -59,7 +59,8 @@ TEST(FileBlocks, TemporaryNamesStayBesideTheTargetAndWithinAFileNamesLength) {
 
 TEST(FileBlocks, ADocumentsPartsAreItsFileAndTheSideFileItNames) {
   ScratchFolder dir;
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   sim::Object* a = document.addObject("A");
   a->addVertex(0, 0, 0);
   writeDocument(dir.file("blocks.json"), document, DataLayout::SideFile);

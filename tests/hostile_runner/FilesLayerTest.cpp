@@ -29,7 +29,8 @@ namespace fs = std::filesystem;
 // The sample as a document with its numbers in a side file, "doc/scene.json".
 void makeDocument(const ScratchFolder& dir) {
   fs::create_directory(dir.file("doc"));
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   runner::readDocument(runner_test::samplePath(), document);
   runner::writeDocument(dir.file("doc/scene.json"), document, runner::DataLayout::SideFile);
 }
@@ -54,7 +55,8 @@ void makeGltf(const ScratchFolder& dir) {
 
 // The sample as an OBJ set: "obj/Body.obj", "obj/shapes/*.obj", "obj/BodyEdited.obj".
 void makeObj(const ScratchFolder& dir) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   runner::buildSampleDocument(document, runner::sampleOptionsForVertices(300, 2));
   runner::obj::writeMorphSet(document, dir.file("obj"));
 }

@@ -199,8 +199,8 @@ runner::FileArguments objSetArguments(const std::vector<std::string>& set,
 ReadOutcome readAsARun(const runner::FileArguments& arguments) {
   try {
     const std::unique_ptr<runner::RunFiles> files = runner::openRunFiles(arguments);
-    sim::Document document;
-    files->read(document, {});
+    sim::Host host;
+    files->read(host.newDocument(), {});
     return {};
   } catch (const runner::FileError& e) {
     return {runner::kExitBadInput, e.what()};

@@ -99,7 +99,8 @@ TEST(HostileRunner, TemporariesAreCreatedExclusivelyUnderUnpredictableNames) {
   ScratchFolder dir, logs;
   setUpPrevious(dir);
   // A previous result in the binary layout whose numbers only their owner may read.
-  sim::Document previous;
+  sim::Host host;
+  sim::Document& previous = host.newDocument();
   runner::readDocument(dir.file("in.json"), previous);
   runner::writeDocument(dir.file("out.json"), previous, runner::DataLayout::SideFile);
   chmod(runner::referencedSideFile(dir.file("out.json")).c_str(), 0600);

@@ -461,7 +461,8 @@ Frame frameOf(const Mesh& mesh, const Point& focusNear) {
 }
 
 void writeDocumentFile(const std::string& path, Field field, Edit edit) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   buildDocument(document, field, edit);
   runner::writeDocument(path, document, runner::DataLayout::Readable);
 }

@@ -14,7 +14,7 @@ void buildVariant(sim::Document& document, float shift) {
   small.segments = 8, small.rings = 12, small.armSegments = 6, small.armRings = 4;
   small.morphs = 2;
   runner::buildSampleDocument(document, small);
-  document.objectAt(0)->positions[0].x += shift;
+  document.objectAt(0)->editPositions()[0].x += shift;
 }
 
 // One of the document's own side files or markers: "<name>.<16 hex digits>.bin|pending".
@@ -33,7 +33,7 @@ bool ours(const std::string& file, const std::string& documentName) {
 
 } // namespace
 
-Variants::Variants() {
+Variants::Variants() : a(host.newDocument()), b(host.newDocument()), c(host.newDocument()) {
   buildVariant(a, 0.0f);
   buildVariant(b, 0.25f);
   buildVariant(c, 0.5f);
@@ -43,7 +43,8 @@ Variants::Variants() {
 }
 
 std::string loaded(const std::string& path) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   try {
     runner::readDocument(path, document);
   } catch (const runner::FileError& e) {

@@ -13,7 +13,8 @@ namespace runner_test {
 // Small characters that differ in one vertex, with their canonical texts.
 struct Variants {
   Variants();
-  sim::Document a, b, c;
+  sim::Host host;
+  sim::Document &a, &b, &c;
   std::string describedA, describedB, describedC;
 };
 

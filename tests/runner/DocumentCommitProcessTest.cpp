@@ -79,10 +79,12 @@ TEST(DocumentCommitProcesses, AKillAtAnyStepLeavesTheOldOrTheNewDocument) {
 }
 
 TEST(DocumentCommitProcesses, SigkillAtRandomMomentsOfALargeWrite) {
-  sim::Document a, b;
+  sim::Host host;
+  sim::Document& a = host.newDocument();
+  sim::Document& b = host.newDocument();
   buildSampleDocument(a, sampleOptionsForVertices(20000, 4));
   buildSampleDocument(b, sampleOptionsForVertices(20000, 4));
-  b.objectAt(0)->positions[0].y += 1.0f;
+  b.objectAt(0)->editPositions()[0].y += 1.0f;
   const std::string digestA = digest(a), digestB = digest(b);
   const Variants v;
   for (double seconds : {0.0, 0.002, 0.01, 0.03, 0.08, 0.2}) {
@@ -96,7 +98,7 @@ TEST(DocumentCommitProcesses, SigkillAtRandomMomentsOfALargeWrite) {
           return kFinished;
         },
         seconds);
-    sim::Document now;
+    sim::Document& now = host.newDocument();
     ASSERT_NO_THROW(readDocument(out, now));
     EXPECT_TRUE(digest(now) == digestA || digest(now) == digestB);
     writeDocument(out, v.c, DataLayout::SideFile);
@@ -106,7 +108,8 @@ TEST(DocumentCommitProcesses, SigkillAtRandomMomentsOfALargeWrite) {
 
 TEST(DocumentCommitProcesses, AFullDiskFailsTheWriteAndKeepsTheOldDocument) {
   const Variants v;
-  sim::Document large;
+  sim::Host host;
+  sim::Document& large = host.newDocument();
   buildSampleDocument(large, sampleOptionsForVertices(20000, 3));
   struct Disk {
     const char* options;

@@ -38,15 +38,15 @@ void buildAwkward(sim::Document& document) {
                           1.0f / 3.0f,   -2.5e-8f,    123456.789f};
   for (size_t i = 0; i + 2 < std::size(values); ++i)
     a->addVertex(values[i], values[i + 1], values[i + 2]);
-  a->weights[1] = 0.3f;
+  a->editWeights()[1] = 0.3f;
   a->setVertexUniqueId(2, 4000000000u);
   a->addFace({0, 1, 2});
   a->addFace({});
   a->addFace({3, 4});
   a->addFace({2, 3, 4, 5, 6});
-  a->faceUvs(int(0))[1] = MQCoordinate{0.7f, -0.0f};
-  a->faceCreases(int(3))[4] = 0.25f;
-  a->materials[size_t(0)] = 7;
+  a->editFaceUvs(int(0))[1] = MQCoordinate{0.7f, -0.0f};
+  a->editFaceCreases(int(3))[4] = 0.25f;
+  a->editMaterials()[size_t(0)] = 7;
   a->setFaceUniqueId(3, 99);
   a->selectedVertices = {0, 6};
   a->selectedFaces = {3};
@@ -65,9 +65,10 @@ std::string roundTrip(const sim::Document& document, DataLayout layout, const Sc
 } // namespace
 
 TEST(DocumentFiles, EveryLayoutRoundTripsBitForBit) {
-  sim::Document original;
+  sim::Host host;
+  sim::Document& original = host.newDocument();
   buildAwkward(original);
-  sim::Document sample;
+  sim::Document& sample = host.newDocument();
   SampleOptions small;
   small.segments = 8, small.rings = 12, small.armSegments = 6, small.armRings = 4, small.morphs = 2;
   buildSampleDocument(sample, small);
@@ -75,7 +76,7 @@ TEST(DocumentFiles, EveryLayoutRoundTripsBitForBit) {
        {DataLayout::Readable, DataLayout::Base64, DataLayout::SideFile, DataLayout::Automatic}) {
     for (const sim::Document* document : {&original, &sample}) {
       ScratchFolder dir;
-      sim::Document back;
+      sim::Document& back = host.newDocument();
       roundTrip(*document, layout, dir, back);
       EXPECT_EQ(sim::describe(back), sim::describe(*document))
           << "layout " << static_cast<int>(layout);
@@ -93,24 +94,26 @@ TEST(DocumentFiles, EveryLayoutRoundTripsBitForBit) {
 }
 
 TEST(DocumentFiles, ValuesJsonCannotHoldStillRoundTripInTheReadableLayout) {
-  sim::Document original;
+  sim::Host host;
+  sim::Document& original = host.newDocument();
   sim::Object* a = original.addObject("A");
   a->addVertex(std::numeric_limits<float>::infinity(), fromBits(0x7FC01234u), 1.0f);
-  a->weights[0] = -std::numeric_limits<float>::infinity();
+  a->editWeights()[0] = -std::numeric_limits<float>::infinity();
   ScratchFolder dir;
-  sim::Document back;
+  sim::Document& back = host.newDocument();
   const std::string path = roundTrip(original, DataLayout::Readable, dir, back);
   EXPECT_EQ(sim::describe(back), sim::describe(original));
   EXPECT_NE(readFile(path).find("\"base64\""), std::string::npos);
 }
 
 TEST(DocumentFiles, ReadableLayoutIsShortAndPlain) {
-  sim::Document original;
+  sim::Host host;
+  sim::Document& original = host.newDocument();
   sim::Object* a = original.addObject("A");
   a->addVertex(0.1f, 2.0f, -0.0f);
   a->addFace({0, 0, 0});
   ScratchFolder dir;
-  sim::Document back;
+  sim::Document& back = host.newDocument();
   const std::string text = readFile(roundTrip(original, DataLayout::Readable, dir, back));
   EXPECT_NE(text.find("[0.1, 2, -0.0]"), std::string::npos) << text;
   EXPECT_NE(text.find("[0, 0, 0]"), std::string::npos) << text;
@@ -160,7 +163,8 @@ TEST(DocumentFiles, NumbersAreWrittenAsTheyAlwaysWere) {
 }
 
 TEST(DocumentFiles, ReadingAndWritingTellHowFarTheyHaveCome) {
-  sim::Document sample;
+  sim::Host host;
+  sim::Document& sample = host.newDocument();
   SampleOptions small;
   small.segments = 8, small.rings = 12, small.armSegments = 6, small.armRings = 4, small.morphs = 2;
   buildSampleDocument(sample, small);
@@ -181,7 +185,7 @@ TEST(DocumentFiles, ReadingAndWritingTellHowFarTheyHaveCome) {
       }
       EXPECT_EQ(calls.back().first, calls.back().second) << "layout " << int(layout);
       calls.clear();
-      sim::Document back;
+      sim::Document& back = host.newDocument();
       if (pass == 0)
         readDocument(dir.file("doc.json"), back, record);
     }
@@ -193,12 +197,13 @@ TEST(DocumentFiles, LeftOutValuesTakeTheirDefaults) {
   writeFile(dir.file("d.json"), R"({"format": "tovalinder-document", "version": 1, "objects": [
     null, {"vertices": {"positions": [0,0,0, 1,0,0, 0,1,0]},
            "faces": {"sizes": [3], "points": [0,1,2]}}, {"name": "Empty"}]})");
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   readDocument(dir.file("d.json"), document);
   ASSERT_EQ(document.slotCount(), 3);
   EXPECT_EQ(document.objectAt(0), nullptr);
   const sim::Object* a = document.objectAt(1);
-  EXPECT_EQ(a->name, "");
+  EXPECT_EQ(a->name(), "");
   EXPECT_EQ(a->depth, 0);
   EXPECT_EQ(a->locked, 0);
   EXPECT_EQ(a->selected, 0);
@@ -301,7 +306,8 @@ TEST(DocumentFiles, FaultsAreNamedPrecisely) {
     ScratchFolder dir;
     const std::string path = dir.file("bad.json");
     writeFile(path, c.text);
-    sim::Document document;
+    sim::Host host;
+    sim::Document& document = host.newDocument();
     try {
       readDocument(path, document);
       ADD_FAILURE() << "accepted: " << c.text;
@@ -314,7 +320,8 @@ TEST(DocumentFiles, FaultsAreNamedPrecisely) {
 }
 
 TEST(DocumentFiles, SideFileFaultsAreNamed) {
-  sim::Document original;
+  sim::Host host;
+  sim::Document& original = host.newDocument();
   buildAwkward(original);
   ScratchFolder dir;
   const std::string path = dir.file("doc.json");
@@ -323,7 +330,7 @@ TEST(DocumentFiles, SideFileFaultsAreNamed) {
   const std::string sidePath = referencedSideFile(path);
   const std::string bytes = readFile(sidePath);
   writeFile(sidePath, bytes.substr(0, bytes.size() - 4));
-  sim::Document back;
+  sim::Document& back = host.newDocument();
   try {
     readDocument(path, back);
     ADD_FAILURE() << "accepted a short side file";
@@ -337,7 +344,8 @@ TEST(DocumentFiles, SideFileFaultsAreNamed) {
 
 TEST(DocumentFiles, MissingFileIsNamed) {
   ScratchFolder dir;
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   try {
     readDocument(dir.file("none.json"), document);
     ADD_FAILURE();
@@ -348,7 +356,8 @@ TEST(DocumentFiles, MissingFileIsNamed) {
 }
 
 TEST(DocumentFiles, AFailedWriteLeavesNothingAndAnOldFileUntouched) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   buildAwkward(document);
   ScratchFolder dir;
   EXPECT_THROW(writeDocument(dir.file("no/such/folder/x.json"), document, DataLayout::Readable),
@@ -358,23 +367,24 @@ TEST(DocumentFiles, AFailedWriteLeavesNothingAndAnOldFileUntouched) {
   writeFile(dir.file("x.json"), "old");
   writeDocument(dir.file("x.json"), document, DataLayout::Base64);
   EXPECT_EQ(dir.listing(), "x.json");
-  sim::Document back;
+  sim::Document& back = host.newDocument();
   readDocument(dir.file("x.json"), back);
   EXPECT_EQ(sim::describe(back), sim::describe(document));
 }
 
 TEST(DocumentFiles, TheBundledSampleIsReadableAndSelectsSourceAndDestination) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   readDocument(samplePath(), document);
   std::vector<std::string> selected;
   for (const sim::Object* object : document.objects())
     if (object->selected)
-      selected.push_back(object->name);
+      selected.push_back(object->name());
   EXPECT_EQ(selected, (std::vector<std::string>{"Body", "BodyEdited"}));
   EXPECT_GE(document.findObject("Body")->vertexCount(), 2000);
   int elements = 0;
   for (const sim::Object* object : document.objects())
-    elements += object->name.rfind("elem:", 0) == 0 && object->name.size() > 5 &&
-                object->name.substr(object->name.size() - 5) == "-Body";
+    elements += object->name().str().rfind("elem:", 0) == 0 && object->name().size() > 5 &&
+                object->name().substr(object->name().size() - 5) == "-Body";
   EXPECT_EQ(elements, 5);
 }

@@ -31,7 +31,8 @@ std::string refusal(const ScratchFolder& dir, const std::string& text,
                     const std::string& name = "bad.json") {
   const std::string path = dir.file(name);
   writeFile(path, text);
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   try {
     readDocument(path, document);
   } catch (const FileError& e) {
@@ -125,7 +126,8 @@ TEST(HostileDocuments, AFolderIsNeitherADocumentNorASideFile) {
   std::filesystem::create_directory(dir.file("folder.bin"));
   expectRefused(dir, kHead + R"("binary": {"file": "folder.bin", "bytes": 0}, "objects": []})",
                 "folder.bin: is a folder, not a file");
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   try {
     readDocument(dir.file("folder.bin"), document);
     ADD_FAILURE() << "read a folder";
@@ -184,7 +186,8 @@ std::string readInChild(const std::string& path, long* peakMegabytes = nullptr) 
     alarm(20); // a reader that blocks dies here and the test fails
     std::string message = "read";
     try {
-      sim::Document document;
+      sim::Host host;
+      sim::Document& document = host.newDocument();
       readDocument(path, document);
     } catch (const FileError& e) {
       message = e.what();

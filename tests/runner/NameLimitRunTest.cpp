@@ -53,17 +53,18 @@ protected:
   // the names of the document read back.
   std::vector<std::string> runAndReadBack(const std::string& text, TransferRequest request = {}) {
     writeFile(dir_.file("in.json"), text);
-    sim::Document input;
+    sim::Host host;
+    sim::Document& input = host.newDocument();
     readDocument(dir_.file("in.json"), input);
     TransferOutcome outcome;
     runTransfer(plugin_, input, request, outcome);
     EXPECT_TRUE(outcome.hostMisuses.empty()) << outcome.hostMisuses.front();
     writeDocument(dir_.file("out.json"), input, DataLayout::Readable);
-    sim::Document output;
+    sim::Document& output = host.newDocument();
     readDocument(dir_.file("out.json"), output);
     std::vector<std::string> names;
     for (const sim::Object* object : output.objects())
-      names.push_back(object->name);
+      names.push_back(object->name());
     EXPECT_EQ(describe(input), describe(output)) << "the document reads back as written";
     return names;
   }
@@ -108,7 +109,8 @@ TEST_F(NameLimitRun, ANameTheCheckerFindsSharedStopsTheRunBeforeAnythingIsWritte
   const std::string taken = ("elem:" + std::string(242, 'm') + "new1-A").substr(0, 249);
   writeFile(dir_.file("in.json"), document({quad("A", 0, true), quad(element, 0.5f, false),
                                             quad(taken, 0, false), quad("B", 0, true)}));
-  sim::Document input;
+  sim::Host host;
+  sim::Document& input = host.newDocument();
   readDocument(dir_.file("in.json"), input);
   TransferRequest request;
   request.dialog.options[dialog::optionIndex(&TransferSettings::renameNewElements)] = true;

@@ -23,14 +23,15 @@ void buildRig(sim::Document& document, int elements) {
     base->addVertex(float(i % 3), float(i / 3), 0.5f);
   base->addFace({0, 1, 4, 3});
   base->addFace({1, 2, 5, 4});
-  base->faceUvs(int(0))[2] = MQCoordinate{0.25f, 0.75f};
-  base->faceCreases(int(1))[0] = 0.5f;
-  base->materials[size_t(1)] = 3;
+  base->editFaceUvs(0)[2] = MQCoordinate{0.25f, 0.75f};
+  base->editFaceCreases(1)[0] = 0.5f;
+  base->editMaterials()[1] = 3;
   for (int e = 0; e < elements; ++e) {
-    sim::Object* element = document.addObject("elem:m" + std::to_string(e) + "-Face");
+    const std::string name = "elem:m" + std::to_string(e) + "-Face";
+    sim::Object* element = document.addObject(name);
     *element = *base;
-    element->name = "elem:m" + std::to_string(e) + "-Face";
-    element->positions[size_t(e % 6)].z += 1.0f + float(e);
+    element->setName(name);
+    element->editPositions()[size_t(e % 6)].z += 1.0f + float(e);
   }
 }
 
@@ -62,13 +63,14 @@ void unshare(const std::string& path, const std::string& outPath) {
 
 TEST(SharedBlocks, AnElementCostsItsPositionsOnly) {
   ScratchFolder dir;
-  sim::Document alone, rig;
+  sim::Host host;
+  sim::Document &alone = host.newDocument(), &rig = host.newDocument();
   buildRig(alone, 0);
   buildRig(rig, 3);
   writeDocument(dir.file("alone.json"), alone, DataLayout::SideFile);
   writeDocument(dir.file("rig.json"), rig, DataLayout::SideFile);
   EXPECT_EQ(sideBytes(dir.file("rig.json")), sideBytes(dir.file("alone.json")) + 3 * 6 * 12);
-  sim::Document back;
+  sim::Document& back = host.newDocument();
   readDocument(dir.file("rig.json"), back);
   EXPECT_EQ(digest(back), digest(rig));
   // Written again from what was read: the same files.
@@ -78,13 +80,14 @@ TEST(SharedBlocks, AnElementCostsItsPositionsOnly) {
 }
 
 TEST(SharedBlocks, BlocksOfEqualSizeButOtherValuesAreNotShared) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   buildRig(document, 2);
   // The second element's UVs differ from its base's in one bit of one value.
-  document.objectAt(2)->faceUvs(int(1))[3].u = 1e-45f;
+  document.objectAt(2)->editFaceUvs(1)[3].u = 1e-45f;
   ScratchFolder dir;
   writeDocument(dir.file("doc.json"), document, DataLayout::SideFile);
-  sim::Document back;
+  sim::Document& back = host.newDocument();
   readDocument(dir.file("doc.json"), back);
   EXPECT_EQ(digest(back), digest(document));
   EXPECT_EQ(back.objectAt(2)->faceUvs(int(1))[3].u, 1e-45f);
@@ -93,12 +96,13 @@ TEST(SharedBlocks, BlocksOfEqualSizeButOtherValuesAreNotShared) {
 
 TEST(SharedBlocks, FilesWithEveryBlockWrittenOutReadTheSame) {
   ScratchFolder dir;
-  sim::Document rig;
+  sim::Host host;
+  sim::Document& rig = host.newDocument();
   buildRig(rig, 4);
   writeDocument(dir.file("rig.json"), rig, DataLayout::SideFile);
   unshare(dir.file("rig.json"), dir.file("old.json"));
   EXPECT_GT(std::filesystem::file_size(dir.file("old.json.bin")), sideBytes(dir.file("rig.json")));
-  sim::Document back;
+  sim::Document& back = host.newDocument();
   readDocument(dir.file("old.json"), back);
   EXPECT_EQ(digest(back), digest(rig));
 }

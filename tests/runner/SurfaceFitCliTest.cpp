@@ -21,7 +21,7 @@ namespace {
 
 const sim::Object* objectNamed(const sim::Document& document, const std::string& name) {
   for (const sim::Object* object : document.objects())
-    if (std::string(object->name) == name)
+    if (std::string(object->name()) == name)
       return object;
   return nullptr;
 }
@@ -54,7 +54,10 @@ TEST(SurfaceModeCli, WritesAddedVerticesCloserToTheMorphThanTheBlend) {
         {"sheet.json", "-o", std::string(mode) + ".json", "--added-vertices", mode}, dir);
     ASSERT_EQ(r.status, 0) << r.err;
   }
-  sim::Document input, plain, surface;
+  sim::Host host;
+  sim::Document& input = host.newDocument();
+  sim::Document& plain = host.newDocument();
+  sim::Document& surface = host.newDocument();
   runner::readDocument(dir.file("sheet.json"), input);
   runner::readDocument(dir.file("plugin.json"), plain);
   runner::readDocument(dir.file("surface.json"), surface);

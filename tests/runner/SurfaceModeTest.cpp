@@ -34,7 +34,8 @@ using analytic::Field;
 namespace {
 
 struct RunState {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   TransferOutcome outcome;
 };
 

@@ -22,7 +22,8 @@ using namespace runner_test;
 namespace {
 
 struct RunState {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   TransferOutcome outcome;
   std::string before;
 };

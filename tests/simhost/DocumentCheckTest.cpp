@@ -31,7 +31,8 @@ std::string joined(const std::vector<std::string>& lines) {
 }
 
 TEST(DocumentCheck, ASoundDocumentHasNoFinding) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   addMesh(document, "Body");
   document.addEmptySlot();
   addMesh(document, "Head")->selectedVertices = {0, 4};
@@ -46,37 +47,38 @@ TEST(DocumentCheck, EachRuleBrokenAloneIsOneFindingNamingObjectAndPlace) {
     const char* finding;
   };
   const std::vector<Case> cases = {
-      {"point out of range", [](sim::Object& o) { o.points[5] = 9; },
+      {"point out of range", [](sim::Object& o) { o.editPoints()[5] = 9; },
        "object \"Body\" (slot 1): face 1 corner 1: point 9 out of range 0..4"},
-      {"negative point", [](sim::Object& o) { o.points[0] = -1; },
+      {"negative point", [](sim::Object& o) { o.editPoints()[0] = -1; },
        "object \"Body\" (slot 1): face 0 corner 0: point -1 out of range 0..4"},
-      {"UVs short of the corners", [](sim::Object& o) { o.uvs.pop_back(); },
+      {"UVs short of the corners", [](sim::Object& o) { o.editUvs().pop_back(); },
        "object \"Body\" (slot 1): 9 UVs for 10 corners"},
-      {"creases long", [](sim::Object& o) { o.creases.push_back(0); },
+      {"creases long", [](sim::Object& o) { o.editCreases().push_back(0); },
        "object \"Body\" (slot 1): 11 creases for 10 corners"},
-      {"face starts past the corners", [](sim::Object& o) { o.faceStart.back() = 12; },
+      {"face starts past the corners", [](sim::Object& o) { o.editFaceStart().back() = 12; },
        "object \"Body\" (slot 1): the faces end at corner 12 but 10 points are held"},
-      {"a face ending before it starts", [](sim::Object& o) { o.faceStart[1] = 8; },
+      {"a face ending before it starts", [](sim::Object& o) { o.editFaceStart()[1] = 8; },
        "object \"Body\" (slot 1): face 1 ends at corner 7 before it starts at 8"},
-      {"a face start missing", [](sim::Object& o) { o.faceStart.pop_back(); },
+      {"a face start missing", [](sim::Object& o) { o.editFaceStart().pop_back(); },
        "object \"Body\" (slot 1): 3 face starts for 3 faces"},
-      {"weights short", [](sim::Object& o) { o.weights.pop_back(); },
+      {"weights short", [](sim::Object& o) { o.editWeights().pop_back(); },
        "object \"Body\" (slot 1): vertex arrays differ: 5 positions, 5 unique IDs, 4 weights"},
-      {"materials short", [](sim::Object& o) { o.materials.pop_back(); },
+      {"materials short", [](sim::Object& o) { o.editMaterials().pop_back(); },
        "object \"Body\" (slot 1): face arrays differ: 3 unique IDs, 2 materials"},
-      {"a vertex ID twice", [](sim::Object& o) { o.vertexIds[3] = o.vertexIds[1]; },
+      {"a vertex ID twice", [](sim::Object& o) { o.editVertexIds()[3] = o.editVertexIds()[1]; },
        "object \"Body\" (slot 1): vertex 3: unique ID 2 also borne by vertex 1"},
-      {"a face ID of 0", [](sim::Object& o) { o.faceIds[2] = 0; },
+      {"a face ID of 0", [](sim::Object& o) { o.editFaceIds()[2] = 0; },
        "object \"Body\" (slot 1): face 2: unique ID 0"},
-      {"an ID a new vertex would take", [](sim::Object& o) { o.vertexIds[0] = 6; },
+      {"an ID a new vertex would take", [](sim::Object& o) { o.editVertexIds()[0] = 6; },
        "object \"Body\" (slot 1): vertex 0: unique ID 6 not below the next ID 6"},
       {"a selected face out of range", [](sim::Object& o) { o.selectedFaces = {3}; },
        "object \"Body\" (slot 1): selected face 3 out of range 0..2"},
-      {"a name longer than a host keeps", [](sim::Object& o) { o.name = std::string(250, 'x'); },
+      {"a name longer than a host keeps", [](sim::Object& o) { o.setName(std::string(250, 'x')); },
        "\" (slot 1): name of 250 bytes, over the 249 a host keeps"},
   };
   for (const Case& c : cases) {
-    sim::Document document;
+    sim::Host host;
+    sim::Document& document = host.newDocument();
     addMesh(document, "Head");
     c.breakIt(*addMesh(document, "Body"));
     const std::vector<std::string> findings = sim::checkDocument(document);
@@ -84,11 +86,12 @@ TEST(DocumentCheck, EachRuleBrokenAloneIsOneFindingNamingObjectAndPlace) {
     EXPECT_NE(findings[0].find(c.finding), std::string::npos) << c.rule << ": " << findings[0];
   }
   // Non-finite values are a fault only where the input had none.
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   sim::Object* body = addMesh(document, "Body");
   const sim::DocumentSnapshot before = sim::snapshotDocument(document);
-  body->uvs[4].v = nan;
-  body->weights[1] = std::numeric_limits<float>::infinity();
+  body->editUvs()[4].v = nan;
+  body->editWeights()[1] = std::numeric_limits<float>::infinity();
   EXPECT_EQ(sim::checkDocument(document), std::vector<std::string>()) << "no snapshot, no rule";
   EXPECT_EQ(joined(sim::checkDocument(document, sim::CheckExpectations{&before, {}})),
             "object \"Body\" (slot 0): vertex weight 1: infinity (2 values not finite), where "
@@ -96,15 +99,16 @@ TEST(DocumentCheck, EachRuleBrokenAloneIsOneFindingNamingObjectAndPlace) {
 }
 
 TEST(DocumentCheck, ABrokenArrayIsReportedBrieflyAndNeverReadPast) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   sim::Object* body = addMesh(document, "Body");
   for (int i = 0; i < 100; ++i)
     body->addFace({7, 8});
-  body->faceStart[1] = 1000; // the corners can no longer be walked face by face
+  body->editFaceStart()[1] = 1000; // the corners can no longer be walked face by face
   const std::vector<std::string> findings = sim::checkDocument(document);
   EXPECT_EQ(joined(findings),
             "object \"Body\" (slot 0): face 1 ends at corner 7 before it starts at 1000\n");
-  body->faceStart[1] = 4;
+  body->editFaceStart()[1] = 4;
   const std::vector<std::string> many = sim::checkDocument(document);
   ASSERT_EQ(many.size(), 21u) << joined(many);
   EXPECT_EQ(many.back(), "object \"Body\" (slot 0): and 180 more of: face points");
@@ -119,18 +123,18 @@ protected:
     destination->addVertex(5, 5, 5);
     destination->selected = 1;
   }
-  void TearDown() override { sim::freeDetachedObjects(); }
   // A new element made the host's way: a clone of the Destination placed after slot 1.
   sim::Object* addElement(const std::string& name) {
     MQObject clone = MQObj_Clone(destination->handle());
     MQObj_SetName(clone, name.c_str());
     MQDoc_InsertObject(document.handle(), clone, document.objectAt(1)->handle());
-    return sim::objectFromHandle(clone);
+    return host.objectFromHandle(clone);
   }
   std::vector<std::string> check() {
     return sim::checkDocument(document, sim::commandExpectations(document, before, destination));
   }
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   sim::Object* destination = nullptr;
   sim::DocumentSnapshot before;
 };
@@ -157,14 +161,14 @@ TEST_F(CommandCheck, NamesSharedOnlyAfterTheCommandAreFound) {
 }
 
 TEST_F(CommandCheck, TheInputsOwnFaultsAreNotTheCommands) {
-  destination->points[0] = 40; // a Destination that a host would not hold
-  destination->positions[0].x = std::numeric_limits<float>::quiet_NaN();
+  destination->editPoints()[0] = 40; // a Destination that a host would not hold
+  destination->editPositions()[0].x = std::numeric_limits<float>::quiet_NaN();
   before = sim::snapshotDocument(document);
   addElement("elem:smile-Body");
   MQObj_SetName(document.objectAt(1)->handle(), "#elem:smile-Body");
   EXPECT_EQ(joined(check()), "") << "the new element inherits them from its Destination";
-  document.objectAt(0)->points[1] = 41;
-  document.objectAt(0)->positions[1].y = -std::numeric_limits<float>::infinity();
+  document.objectAt(0)->editPoints()[1] = 41;
+  document.objectAt(0)->editPositions()[1].y = -std::numeric_limits<float>::infinity();
   EXPECT_EQ(joined(check()),
             "object \"Body\" (slot 0): face 0 corner 1: point 41 out of range 0..4\n"
             "object \"Body\" (slot 0): vertex 1: infinity, where the input had none\n");

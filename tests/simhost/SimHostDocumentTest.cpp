@@ -12,7 +12,7 @@ namespace {
 
 class SimHostDocument : public testing_support::StrictHost {
 protected:
-  sim::Document document;
+  sim::Document& document = host.newDocument();
 };
 
 TEST_F(SimHostDocument, DeletingLeavesAnEmptySlotAndAStaleHandle) {
@@ -37,7 +37,7 @@ TEST_F(SimHostDocument, InsertPlacesRightAfterTheReference) {
   EXPECT_EQ(MQDoc_GetObjectIndex(document.handle(), clone), -1) << "a clone is in no document";
   EXPECT_EQ(MQDoc_InsertObject(document.handle(), clone, a), 1);
   EXPECT_EQ(document.objectAt(1)->handle(), clone);
-  EXPECT_EQ(document.objectAt(2)->name, "B");
+  EXPECT_EQ(document.objectAt(2)->name(), "B");
   EXPECT_EQ(MQDoc_InsertObject(document.handle(), clone, a), -1);
   EXPECT_EQ(takeMisuses().size(), 1u) << "inserting twice";
   MQObject tail = MQObj_Clone(a);
@@ -89,19 +89,19 @@ TEST_F(SimHostDocument, CloneKeepsContentAndIdsButNotSelection) {
   body->addVertex(0, 0, 0);
   body->addVertex(1, 0, 0);
   body->addVertex(0, 1, 0);
-  body->weights[1] = 0.25f;
+  body->editWeights()[1] = 0.25f;
   body->addFace({0, 1, 2});
-  body->materials[size_t(0)] = 3;
-  body->faceCreases(int(0))[1] = 0.5f;
+  body->editMaterials()[size_t(0)] = 3;
+  body->editFaceCreases(int(0))[1] = 0.5f;
   body->depth = 2;
   body->locked = 1;
   body->selected = 1;
   body->visible = 0;
   body->selectedVertices.insert(0);
   body->selectedFaces.insert(0);
-  sim::Object* clone = sim::objectFromHandle(MQObj_Clone(body->handle()));
+  sim::Object* clone = host.objectFromHandle(MQObj_Clone(body->handle()));
   ASSERT_NE(clone, nullptr);
-  EXPECT_EQ(clone->name, "Body");
+  EXPECT_EQ(clone->name(), "Body");
   EXPECT_EQ(clone->vertexIds[1], body->vertexIds[1]);
   EXPECT_EQ(clone->faceIds[size_t(0)], body->faceIds[size_t(0)]);
   EXPECT_EQ(clone->weights[1], 0.25f);
@@ -118,7 +118,7 @@ TEST_F(SimHostDocument, CloneKeepsContentAndIdsButNotSelection) {
   const int added = clone->addVertex(2, 2, 2);
   EXPECT_GT(clone->vertexIds[static_cast<size_t>(added)], body->vertexIds[2]);
   MQObj_Delete(clone->handle());
-  EXPECT_TRUE(sim::detachedObjects().empty());
+  EXPECT_TRUE(host.detachedObjects().empty());
   MQObj_Delete(body->handle());
   EXPECT_EQ(takeMisuses().size(), 1u) << "an object in a document is deleted through it";
 }
@@ -127,7 +127,7 @@ TEST_F(SimHostDocument, DescribeSeesEveryChange) {
   sim::Object* body = document.addObject("Body");
   body->addVertex(0, 0, 0);
   const std::string before = sim::describe(document);
-  body->positions[0].x = -0.0f;
+  body->editPositions()[0].x = -0.0f;
   EXPECT_NE(sim::describe(document), before) << "negative zero differs in its bits";
 }
 

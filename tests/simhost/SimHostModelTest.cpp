@@ -16,7 +16,7 @@ sim::Object strip(int faces) {
     const int face = object.addFace({f, f + 1, f + 2});
     object.setFaceUvs(face, {{float(f), 0}, {float(f), 1}, {float(f), 2}});
     object.setFaceCreases(face, {float(f), 0.5f, 0.25f});
-    object.materials[size_t(face)] = f;
+    object.editMaterials()[size_t(face)] = f;
   }
   return object;
 }
@@ -50,9 +50,9 @@ TEST(SimHostModel, CopiedGeometryIsIndependentAndKeepsTheIdCounters) {
   sim::Object from = strip(2);
   sim::Object to("Copy");
   to.copyGeometry(from);
-  from.positions[0].x = 9.0f;
+  from.editPositions()[0].x = 9.0f;
   EXPECT_EQ(to.positions[0].x, 0.0f);
-  EXPECT_EQ(to.name, "Copy");
+  EXPECT_EQ(to.name(), "Copy");
   EXPECT_EQ(to.relatedFaces(2), (std::vector<int>{0, 1}));
   EXPECT_EQ(to.addVertex(0, 0, 0), 4);
   EXPECT_EQ(to.vertexIds.back(), 5u) << "new vertices continue after the copied IDs";
@@ -61,7 +61,8 @@ TEST(SimHostModel, CopiedGeometryIsIndependentAndKeepsTheIdCounters) {
 TEST(SimHostModel, AFaceOfManyDistinctPointsCostsItsCorners) {
   // One face through 200,000 distinct vertices: every vertex is in that one face once. A search
   // of the face per corner would take minutes here.
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   sim::Object* object = document.addObject("Fan");
   std::vector<int> points;
   for (int i = 0; i < 200000; ++i)
@@ -74,20 +75,21 @@ TEST(SimHostModel, AFaceOfManyDistinctPointsCostsItsCorners) {
 }
 
 TEST(SimHostModel, CountsEveryCallByFunction) {
-  sim::Document document;
+  sim::Host host;
+  sim::Document& document = host.newDocument();
   sim::Object* object = document.addObject("Counted");
   object->addVertex(1, 2, 3);
-  sim::resetCallCounts();
+  host.resetCallCounts();
   MQPoint p{};
   MQObj_GetVertex(object->handle(), 0, &p);
   MQObj_GetVertex(object->handle(), 0, &p);
   MQObj_GetVertexCount(object->handle());
-  const auto counts = sim::callCounts();
+  const auto counts = host.callCounts();
   EXPECT_EQ(counts.at("MQObj_GetVertex"), 2u);
   EXPECT_EQ(counts.at("MQObj_GetVertexCount"), 1u);
   EXPECT_EQ(counts.count("MQObj_SetVertex"), 0u) << "functions never called are left out";
-  sim::resetCallCounts();
-  EXPECT_TRUE(sim::callCounts().empty());
+  host.resetCallCounts();
+  EXPECT_TRUE(host.callCounts().empty());
 }
 
 } // namespace

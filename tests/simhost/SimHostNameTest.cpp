@@ -22,14 +22,14 @@ protected:
   std::string kept(const std::string& name) {
     sim::Object* object = document.addObject("x");
     EXPECT_EQ(MQObj_SetName(object->handle(), name.c_str()), 1);
-    return object->name;
+    return object->name();
   }
   std::string unused(const std::string& proposal) {
     char buffer[250];
     MQDoc_GetUnusedObjectName(document.handle(), buffer, sizeof buffer, proposal.c_str());
     return buffer;
   }
-  sim::Document document;
+  sim::Document& document = host.newDocument();
 };
 
 TEST_F(SimHostNames, LongNamesAreCutAt249Bytes) {
@@ -37,9 +37,9 @@ TEST_F(SimHostNames, LongNamesAreCutAt249Bytes) {
     const std::string name(length, 'n');
     EXPECT_EQ(kept(name), name.substr(0, 249)) << length;
   }
-  sim::Object* detached = sim::objectFromHandle(MQObj_Clone(document.objectAt(0)->handle()));
+  sim::Object* detached = host.objectFromHandle(MQObj_Clone(document.objectAt(0)->handle()));
   MQObj_SetName(detached->handle(), std::string(300, 'd').c_str());
-  EXPECT_EQ(detached->name.size(), 249u) << "an object in no document keeps names alike";
+  EXPECT_EQ(detached->name().size(), 249u) << "an object in no document keeps names alike";
 }
 
 TEST_F(SimHostNames, TheCutNeverSplitsACharacter) {
@@ -97,7 +97,7 @@ TEST_F(SimHostNames, ABackupWhoseCutFormIsTakenGetsANumber) {
 TEST_F(SimHostNames, NamesGivenThroughTheApiAreKeptAsGiven) {
   // A test or a file reader may build any document; the checker tells what a host would not hold.
   sim::Object* object = document.addObject(std::string(300, 'l'));
-  EXPECT_EQ(object->name.size(), 300u);
+  EXPECT_EQ(object->name().size(), 300u);
   EXPECT_EQ(document.findObject(std::string(300, 'l')), object);
   EXPECT_EQ(unused(std::string(300, 'l')), std::string(249, 'l')) << "no object bears the cut";
 }
@@ -107,7 +107,7 @@ struct PlainScan {
   const sim::Document& document;
   sim::Object* find(const std::string& name) const {
     for (int s = 0; s < document.slotCount(); ++s)
-      if (sim::Object* object = document.objectAt(s); object && object->name == name)
+      if (sim::Object* object = document.objectAt(s); object && object->name() == name)
         return object;
     return nullptr;
   }
@@ -128,11 +128,11 @@ TEST_F(SimHostNames, IndexesAnswerAsAPlainScanThroughEveryKindOfChange) {
   for (int step = 0; step < 4000; ++step) {
     const size_t kind = pick(10);
     sim::Object* some = everAdded.empty() ? nullptr : everAdded[pick(everAdded.size())];
-    const bool live = some && sim::objectFromHandle(some->handle()) && some->document();
+    const bool live = some && host.objectFromHandle(some->handle()) && some->document();
     if (kind < 3 || !live) {
       everAdded.push_back(document.addObject(nameFor()));
     } else if (kind < 6) { // a clone placed after another object, as the command places it
-      sim::Object* clone = sim::objectFromHandle(MQObj_Clone(some->handle()));
+      sim::Object* clone = host.objectFromHandle(MQObj_Clone(some->handle()));
       MQObj_SetName(clone->handle(), nameFor().c_str());
       ASSERT_EQ(MQDoc_InsertObject(document.handle(), clone->handle(), some->handle()),
                 scan.indexOf(some) + 1);
@@ -140,7 +140,7 @@ TEST_F(SimHostNames, IndexesAnswerAsAPlainScanThroughEveryKindOfChange) {
     } else if (kind == 6) {
       document.deleteObject(scan.indexOf(some));
     } else if (kind == 7) {
-      some->name = nameFor(); // directly, as a test or a reader does
+      some->setName(nameFor()); // directly, as a test or a reader does
     } else if (kind == 8) {
       MQObj_SetName(some->handle(), nameFor().c_str());
     } else {

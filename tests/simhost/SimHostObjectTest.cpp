@@ -21,7 +21,7 @@ protected:
     quad->addFace({});
   }
   size_t misuseCount() { return takeMisuses().size(); }
-  sim::Document document;
+  sim::Document& document = host.newDocument();
   sim::Object* quad = nullptr;
 };
 
@@ -99,7 +99,7 @@ TEST_F(SimHostObject, StrictModeRecordsWhatAPluginMustNeverDo) {
 }
 
 TEST_F(SimHostObject, NamesAreCutToTheBufferAndTerminated) {
-  quad->name = "a-very-long-object-name";
+  quad->setName("a-very-long-object-name");
   char name[8];
   MQObj_GetName(quad->handle(), name, 8);
   EXPECT_STREQ(name, "a-very-");

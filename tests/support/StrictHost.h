@@ -1,6 +1,7 @@
-// The fixture for every test against the simulated host in strict mode: each misuse the host
-// records fails the test unless the test took it with takeMisuses(); after each test the objects
-// made but never placed are freed and strict mode is off again, so no test depends on another.
+// The fixture for every test against the simulated host in strict mode: each test has a host of
+// its own (made current before the test, dropped after it with everything it holds), and each
+// misuse the host records fails the test unless the test took it with takeMisuses(), so no test
+// depends on another.
 // Relies on the simulated host (SimHost.h); a test program using it links SimHost.
 #pragma once
 
@@ -16,23 +17,23 @@ namespace testing_support {
 class StrictHost : public ::testing::Test {
 protected:
   void SetUp() override {
-    sim::clearMisuses();
-    sim::setStrict(true);
+    host.makeCurrent();
+    host.setStrict(true);
   }
   void TearDown() override {
-    for (const std::string& misuse : sim::misuses())
+    for (const std::string& misuse : host.misuses())
       ADD_FAILURE() << "host misuse: " << misuse;
-    sim::clearMisuses();
-    sim::setStrict(false);
-    sim::freeDetachedObjects();
+    host.clearMisuses();
   }
 
   // The misuses recorded so far, for a test that provokes them; they no longer fail it.
-  static std::vector<std::string> takeMisuses() {
-    std::vector<std::string> recorded = sim::misuses();
-    sim::clearMisuses();
+  std::vector<std::string> takeMisuses() {
+    std::vector<std::string> recorded = host.misuses();
+    host.clearMisuses();
     return recorded;
   }
+
+  sim::Host host;
 };
 
 } // namespace testing_support

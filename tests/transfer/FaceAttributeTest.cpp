@@ -133,7 +133,7 @@ TEST_F(FaceAttributes, ValuesTheNewElementHoldsAreNotSetAgainAndBitsDecide) {
   const scenes::Instance instance = scenes::instantiate(scene, document_);
   for (sim::Object* object :
        {instance.destination, instance.newElements[0], instance.newElements[1]}) {
-    object->materials = {2, 4};
+    object->editMaterials() = {2, 4};
     object->setFaceUvs(0, {{0.5f, 0.5f}, {0.25f, 0.25f}, {0.0f, 0.0f}});
     object->setFaceUvs(1, {{0.0f, 0.0f}, {0.5f, 0.5f}, {0.5f, 0.5f}});
     object->setFaceCreases(0, {1, nan, 0.0f});
@@ -142,7 +142,7 @@ TEST_F(FaceAttributes, ValuesTheNewElementHoldsAreNotSetAgainAndBitsDecide) {
   scenes::bind(pluginObject(), document_, instance);
   pluginObject().buildMirrorMap();
   pluginObject().buildVertexMap();
-  sim::resetCallCounts();
+  host.resetCallCounts();
   pluginObject().transferMorphs();
 
   const sim::Object& made = *instance.newElements[1];
@@ -154,7 +154,7 @@ TEST_F(FaceAttributes, ValuesTheNewElementHoldsAreNotSetAgainAndBitsDecide) {
       EXPECT_EQ(bitsOf(made.faceCreases(f)[c]), bitsOf(element.faceCreases(f)[c])) << f << c;
     }
   }
-  std::map<std::string, unsigned long long> calls = sim::callCounts();
+  std::map<std::string, unsigned long long> calls = host.callCounts();
   // Face 1 of both new elements.
   EXPECT_EQ(calls["MQObj_SetFaceMaterial"], 2u);
   EXPECT_EQ(calls["MQObj_SetFaceCoordinateArray"], 2u);
@@ -233,13 +233,13 @@ TEST_F(FaceAttributes, TheHostsAnswersFindTheFaceAsTheSnapshotWould) {
   };
   EXPECT_EQ(find({3, 0, 1}), -1);
   object->setFacePoints(1, {0, 1, 2});
-  object->invalidateCaches();
+
   EXPECT_EQ(find({3, 0, 1}), -1);
   EXPECT_EQ(find({2, 0, 1}), 0);
   EXPECT_EQ(find({0, 1, 9}), -1) << "not in the object, and not asked about";
   // Only the smallest candidate is tested.
   object->setFacePoints(0, {0, 1, 2, 3});
-  object->invalidateCaches();
+
   EXPECT_EQ(find({0, 1, 2}), -1);
 }
 

@@ -55,14 +55,14 @@ TEST_F(MorphTransfer, OnlyValuesThatChangeAreSetAndBitsDecide) {
   scene.elements[0].positions[0] = at(-0.0f);
   scene.elements[0].weights = {-0.0f, 0.25f, 1};
   scene.elements.push_back(scene.elements[0]);
-  sim::resetCallCounts();
+  host.resetCallCounts();
   const scenes::Instance instance = run(scene);
   const sim::Object& moved = *instance.newElements[1];
   EXPECT_FALSE(std::signbit(moved.positions[0].x));
   EXPECT_TRUE(std::signbit(moved.weights[0]));
   expectPoint(moved.positions[1], at(1.5f, 0.25f, -1));
   EXPECT_EQ(moved.weights[1], 0.25f);
-  std::map<std::string, unsigned long long> calls = sim::callCounts();
+  std::map<std::string, unsigned long long> calls = host.callCounts();
   // Vertices 0 and 1 of both new elements.
   EXPECT_EQ(calls["MQObj_SetVertex"], 4u);
   EXPECT_EQ(calls["MQObj_SetVertexWeight"], 4u);

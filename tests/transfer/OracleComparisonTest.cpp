@@ -27,7 +27,7 @@ TEST_F(FastAgainstOracle, SameTablesAndDocumentsOnGeneratedScenes) {
     const scenes::Scene scene = scenes::randomScene(seed);
     transferSettings() = scene.settings;
 
-    sim::Document fastDocument;
+    sim::Document& fastDocument = host.newDocument();
     const scenes::Instance fast = scenes::instantiate(scene, fastDocument);
     Tovalinder& plugin = pluginObject();
     scenes::bind(plugin, fastDocument, fast);
@@ -35,7 +35,7 @@ TEST_F(FastAgainstOracle, SameTablesAndDocumentsOnGeneratedScenes) {
     plugin.buildVertexMap();
     plugin.transferMorphs();
 
-    sim::Document oracleDocument;
+    sim::Document& oracleDocument = host.newDocument();
     const scenes::Instance slow = scenes::instantiate(scene, oracleDocument);
     oracle::Run reference;
     scenes::bind(reference, oracleDocument, slow);
@@ -57,7 +57,7 @@ TEST_F(FastAgainstOracle, SameTablesAndDocumentsOnGeneratedScenes) {
     withSkippedFaces += reference.faceAttributesSkipped;
     ASSERT_EQ(plugin.faceAttributesSkipped, reference.faceAttributesSkipped) << "seed " << seed;
     ASSERT_EQ(sim::describe(fastDocument), sim::describe(oracleDocument)) << "seed " << seed;
-    ASSERT_TRUE(sim::misuses().empty()) << "seed " << seed << ": " << sim::misuses().front();
+    ASSERT_TRUE(host.misuses().empty()) << "seed " << seed << ": " << host.misuses().front();
     plugin.elements.clear();
     plugin.newElements.clear();
   }

@@ -1,5 +1,6 @@
-// Shared set-up of the transfer tests: the host table bound to the simulated host in strict
-// mode (any misuse fails the test), fresh settings, and a plug-in object bound to a scene.
+// Shared set-up of the transfer tests: the host table bound to a simulated host of the test's
+// own in strict mode (any misuse fails the test), fresh settings, and a plug-in object bound to a
+// scene.
 #pragma once
 
 #include "Scenes.h"
@@ -11,15 +12,13 @@ class TransferTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
-    sim::clearMisuses();
-    sim::setStrict(true);
+    host.makeCurrent();
+    host.setStrict(true);
     transferSettings() = TransferSettings{};
   }
   void TearDown() override {
-    const std::vector<std::string> misuses = sim::misuses();
+    const std::vector<std::string> misuses = host.misuses();
     EXPECT_TRUE(misuses.empty()) << misuses.front();
-    sim::setStrict(false);
-    sim::freeDetachedObjects();
     Tovalinder& plugin = pluginObject();
     plugin.elements.clear();
     plugin.newElements.clear();
@@ -41,7 +40,8 @@ protected:
     return instance;
   }
 
-  sim::Document document_;
+  sim::Host host; // each test's own
+  sim::Document& document_ = host.newDocument();
 };
 
 // Settings with every copy option on, as the dialog opens (unique IDs off: position diff).

@@ -173,7 +173,8 @@ protected:
   }
 
   PluginModule plugin_;
-  sim::Document document_;
+  sim::Host host;
+  sim::Document& document_ = host.newDocument();
   TransferOutcome outcome_;
 };
 

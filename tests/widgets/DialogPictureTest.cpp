@@ -21,14 +21,14 @@ TEST_F(DialogPicture, ThePageShowsTheTreeWithItsStateAndLayout) {
   std::string page;
   {
     TestDialog dialog(window);
-    sim::queueModalScript(sim::UserScript()
+    host.queueModalScript(sim::UserScript()
                               .clickCheckBox("モーフ左右反転(T)")
                               .selectItem("smile")
                               .typeText("Rate(R)", "50")
-                              .inspect([&](int) { page = sim::dialogPictureHtml(0); })
+                              .inspect([&](int) { page = host.dialogPictureHtml(0); })
                               .clickButton("Cancel"));
     EXPECT_EQ(dialog.RunModal(), 2);
-    EXPECT_NE(sim::dialogPictureHtml(dialog.GetID()), "") << "a closed dialog can be drawn too";
+    EXPECT_NE(host.dialogPictureHtml(dialog.GetID()), "") << "a closed dialog can be drawn too";
   }
   ASSERT_FALSE(page.empty());
   std::ofstream("widgets-test-dialog.html", std::ios::binary) << page;
@@ -88,7 +88,7 @@ TEST_F(DialogPicture, TheTreeTextListsEveryWidgetWithItsState) {
   MQWindow window;
   TestDialog dialog(window);
   dialog.rateEdit->SetBoolProperty("enabled", false);
-  EXPECT_EQ(sim::describeWidgetTree(dialog.GetID()),
+  EXPECT_EQ(host.describeWidgetTree(dialog.GetID()),
             "dialog title=\"Widget test\" resizable on:keydown\n"
             "  frame vert vert=fill\n"
             "    frame horz columns=2 horz=fill\n"

@@ -21,14 +21,14 @@ protected:
   }
 
   int run(const sim::UserScript& script) {
-    sim::queueModalScript(script);
+    host.queueModalScript(script);
     return dialog->RunModal();
   }
   // The failure of the last run, which the test then expects; clears it.
   std::string takeFailure() {
-    std::vector<sim::ModalRun> runs = sim::modalRuns();
+    std::vector<sim::ModalRun> runs = host.modalRuns();
     std::string failure = runs.empty() ? std::string("no run") : runs.back().failure;
-    sim::clearModalRuns();
+    host.clearModalRuns();
     return failure;
   }
   std::vector<std::string> handlerNames() const {
@@ -61,22 +61,22 @@ TEST_F(ScriptedDialog, EveryActionReachesItsHandlerWithItsRecord) {
                        .inspect([&](int dialogId) {
                          looked = true;
                          EXPECT_EQ(dialogId, dialog->GetID());
-                         EXPECT_EQ(sim::openDialog(), dialog->GetID());
-                         auto box = sim::findWidget(dialog->check->GetID());
+                         EXPECT_EQ(host.openDialog(), dialog->GetID());
+                         auto box = host.findWidget(dialog->check->GetID());
                          ASSERT_TRUE(box);
                          EXPECT_FALSE(box->checked) << "clicked on, then Alt+T off";
-                         auto list = sim::findWidget(dialog->list->GetID());
+                         auto list = host.findWidget(dialog->list->GetID());
                          ASSERT_EQ(list->items.size(), 3u);
                          EXPECT_TRUE(list->items[0].selected);
                          EXPECT_FALSE(list->items[1].selected);
                          EXPECT_TRUE(list->items[2].selected);
-                         EXPECT_EQ(sim::focusedWidget(dialogId), dialog->rateEdit->GetID());
+                         EXPECT_EQ(host.focusedWidget(dialogId), dialog->rateEdit->GetID());
                        })
                        .clickButton("全て選択(&Z)")
                        .clickButton("OK"));
   EXPECT_EQ(result, 1);
   EXPECT_TRUE(looked);
-  EXPECT_EQ(sim::openDialog(), 0);
+  EXPECT_EQ(host.openDialog(), 0);
 
   ASSERT_EQ(handlerNames(),
             (std::vector<std::string>{"OnCheck", "OnKeyDown", "OnKeyDown", "OnSelectAll"}));
@@ -98,10 +98,10 @@ TEST_F(ScriptedDialog, EveryActionReachesItsHandlerWithItsRecord) {
   EXPECT_FALSE(dialog->check->GetChecked());
   EXPECT_EQ(selection(), (std::vector<bool>{true, true, true}));
 
-  for (const sim::SentEvent& event : sim::sentEvents())
+  for (const sim::SentEvent& event : host.sentEvents())
     EXPECT_FALSE(event.finished) << event.type << ": no handler finished anything";
-  ASSERT_EQ(sim::modalRuns().size(), 1u);
-  EXPECT_EQ(sim::modalRuns()[0].actionsPlayed, 10);
+  ASSERT_EQ(host.modalRuns().size(), 1u);
+  EXPECT_EQ(host.modalRuns()[0].actionsPlayed, 10);
 }
 
 TEST_F(ScriptedDialog, ButtonsAndKeysEndTheRunWithTheirResults) {
@@ -109,7 +109,7 @@ TEST_F(ScriptedDialog, ButtonsAndKeysEndTheRunWithTheirResults) {
   EXPECT_EQ(run(sim::UserScript().closeWindow()), sim::kClosedResult);
   EXPECT_EQ(run(sim::UserScript().pressKey(sim::kKeyEnter)), 1) << "Enter: the default button";
   EXPECT_EQ(run(sim::UserScript().pressKey(sim::kKeyEscape)), 2) << "Escape: the cancel button";
-  EXPECT_EQ(sim::modalRuns().size(), 4u);
+  EXPECT_EQ(host.modalRuns().size(), 4u);
   EXPECT_EQ(handlerNames(), (std::vector<std::string>{"OnKeyDown", "OnKeyDown"}))
       << "OK and Cancel have no handler; the keys still reach the dialog";
 }
@@ -133,7 +133,7 @@ TEST_F(ScriptedDialog, KeyRecordsCarryModifiersRepeatAndFinished) {
   EXPECT_EQ(dialog->calls[0].senderId, dialog->GetID()) << "no focus: the dialog sends";
 
   std::vector<sim::SentEvent> keys;
-  for (const sim::SentEvent& event : sim::sentEvents())
+  for (const sim::SentEvent& event : host.sentEvents())
     if (event.type == "keydown")
       keys.push_back(event);
   ASSERT_EQ(keys.size(), 3u);
@@ -148,7 +148,7 @@ TEST_F(ScriptedDialog, AltFourMovesTheFocusAndTypingNeedsANumber) {
   int result = run(sim::UserScript()
                        .pressKey('4', sim::kAlt)
                        .inspect([&](int dialogId) {
-                         EXPECT_EQ(sim::focusedWidget(dialogId), dialog->rateEdit->GetID());
+                         EXPECT_EQ(host.focusedWidget(dialogId), dialog->rateEdit->GetID());
                        })
                        .typeText("Rate(&R)", "-1e2")
                        .typeText("Rate(R)", "")
@@ -216,7 +216,7 @@ TEST_F(ScriptedDialog, DisabledControlsCannotBeUsed) {
   dialog->check->SetBoolProperty("enabled", true);
 
   // A list inside a disabled container is disabled too.
-  sim::Widget list = *sim::findWidget(dialog->list->GetID());
+  sim::Widget list = *host.findWidget(dialog->list->GetID());
   int container = list.parent;
   bool off = false;
   void* values[] = {const_cast<char*>("enabled"), &off, nullptr};
@@ -229,10 +229,10 @@ TEST_F(ScriptedDialog, DisabledControlsCannotBeUsed) {
 
 TEST_F(ScriptedDialog, WithoutAScriptTheRunIsDismissedAndRecorded) {
   EXPECT_EQ(dialog->RunModal(), 0);
-  std::vector<std::string> failures = sim::scriptFailures();
+  std::vector<std::string> failures = host.scriptFailures();
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_NE(failures[0].find("no scripted user"), std::string::npos);
-  sim::clearModalRuns();
+  host.clearModalRuns();
 }
 
 TEST_F(ScriptedDialog, MouseEventsReachOnlyTheirHandlers) {
@@ -240,7 +240,7 @@ TEST_F(ScriptedDialog, MouseEventsReachOnlyTheirHandlers) {
   sim::UserScript::Mouse state;
   state.clientX = 5;
   EXPECT_EQ(run(sim::UserScript().mouse("leftdown", state).clickButton("Cancel")), 2);
-  for (const sim::SentEvent& event : sim::sentEvents())
+  for (const sim::SentEvent& event : host.sentEvents())
     EXPECT_NE(event.type, "leftdown");
 }
 
@@ -249,7 +249,7 @@ TEST_F(ScriptedDialog, DestroyingTheDialogDeletesControlsFirst) {
   for (MQWidgetBase* widget : dialog->CreatedWidgets())
     controls.push_back(widget->GetID());
   int dialogId = dialog->GetID();
-  sim::clearWidgetMessages();
+  host.clearWidgetMessages();
   delete dialog;
   dialog = nullptr;
   std::vector<sim::WidgetMessage> deletes = messagesOf(MQWIDGET_MSG_DELETE);
@@ -261,7 +261,7 @@ TEST_F(ScriptedDialog, DestroyingTheDialogDeletesControlsFirst) {
   std::sort(deleted.begin(), deleted.end());
   std::sort(controls.begin(), controls.end());
   EXPECT_EQ(deleted, controls);
-  EXPECT_EQ(sim::widgetMessages().size(), deletes.size()) << "nothing but deletes";
+  EXPECT_EQ(host.widgetMessages().size(), deletes.size()) << "nothing but deletes";
 }
 
 } // namespace

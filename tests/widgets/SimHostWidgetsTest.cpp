@@ -61,13 +61,13 @@ protected:
     g_calls.clear();
     g_finishPointer = nullptr;
     g_deleteOnCall = 0;
-    sim::clearWidgetRecords();
+    host.clearWidgetRecords();
   }
   void TearDown() override {
-    for (int id : sim::liveWidgets())
+    for (int id : host.liveWidgets())
       if (id != sim::kMainWindowId)
         remove(id);
-    sim::clearWidgetRecords();
+    host.clearWidgetRecords();
     StrictHost::TearDown();
   }
 
@@ -119,7 +119,7 @@ TEST_F(HostWidgets, IdsAreNeverReusedAndTheMainWindowIsKnown) {
   remove(first);
   int second = create("button");
   EXPECT_GT(second, first);
-  EXPECT_FALSE(sim::findWidget(first)->alive);
+  EXPECT_FALSE(host.findWidget(first)->alive);
   EXPECT_EQ(create("slider"), 0) << "an unknown type makes nothing";
   EXPECT_EQ(takeMisuses().size(), 1u);
   EXPECT_TRUE(takeMisuses().empty());
@@ -132,8 +132,8 @@ TEST_F(HostWidgets, DeletingAContainerTakesItsChildrenAlong) {
   EXPECT_EQ(addChild(dialog, frame), 0);
   EXPECT_EQ(addChild(frame, button), 0);
   remove(frame);
-  EXPECT_FALSE(sim::findWidget(button)->alive);
-  EXPECT_TRUE(sim::findWidget(dialog)->children.empty());
+  EXPECT_FALSE(host.findWidget(button)->alive);
+  EXPECT_TRUE(host.findWidget(dialog)->children.empty());
   remove(button);
   EXPECT_TRUE(takeMisuses().empty()) << "the child's own delete after its container's is fine";
   remove(button);
@@ -190,7 +190,7 @@ TEST_F(HostWidgets, ASingleSelectListKeepsOneItem) {
   int first = 0, last = 2;
   send(list, MQWIDGET_MSG_SET, {key("index"), &first, key("item.selected"), &on});
   send(list, MQWIDGET_MSG_SET, {key("index"), &last, key("item.selected"), &on});
-  std::vector<sim::WidgetItem> items = sim::findWidget(list)->items;
+  std::vector<sim::WidgetItem> items = host.findWidget(list)->items;
   EXPECT_FALSE(items[0].selected);
   EXPECT_TRUE(items[2].selected);
   int outOfRange = 3;
@@ -207,7 +207,7 @@ TEST_F(HostWidgets, HandlersRunPriorFirstThenInRegistrationOrder) {
   hook(button, "execute", &a);
   hook(button, "execute", &b, true);
   hook(button, "keydown", &c);
-  sim::queueModalScript(sim::UserScript().clickButton("").closeWindow());
+  host.queueModalScript(sim::UserScript().clickButton("").closeWindow());
   EXPECT_EQ(runModal(dialog), sim::kClosedResult);
   ASSERT_EQ(g_calls.size(), 2u);
   EXPECT_EQ(g_calls[0].pointer, &b);
@@ -215,7 +215,7 @@ TEST_F(HostWidgets, HandlersRunPriorFirstThenInRegistrationOrder) {
   EXPECT_EQ(g_calls[0].target, button);
   EXPECT_EQ(g_calls[0].sender, button);
   EXPECT_EQ(g_calls[0].type, "execute");
-  EXPECT_TRUE(sim::scriptFailures().empty());
+  EXPECT_TRUE(host.scriptFailures().empty());
 }
 
 TEST_F(HostWidgets, KeysBubbleFromTheFocusUntilFinished) {
@@ -228,7 +228,7 @@ TEST_F(HostWidgets, KeysBubbleFromTheFocusUntilFinished) {
   hook(frame, "keydown", &onFrame);
   hook(dialog, "keydown", &onDialog);
   setBool(edit, "focus", true);
-  sim::queueModalScript(sim::UserScript()
+  host.queueModalScript(sim::UserScript()
                             .pressKey('K', sim::kCtrl)
                             .inspect([](int) { g_finishPointer = nullptr; })
                             .closeWindow());
@@ -238,12 +238,12 @@ TEST_F(HostWidgets, KeysBubbleFromTheFocusUntilFinished) {
   EXPECT_EQ(g_calls[0].target, frame);
   EXPECT_EQ(g_calls[0].sender, edit);
   EXPECT_EQ(g_calls[0].key, 'K');
-  std::vector<sim::SentEvent> events = sim::sentEvents();
+  std::vector<sim::SentEvent> events = host.sentEvents();
   ASSERT_EQ(events.size(), 1u);
   EXPECT_TRUE(events[0].finished);
 
   g_calls.clear();
-  sim::queueModalScript(sim::UserScript().pressKey('K').closeWindow());
+  host.queueModalScript(sim::UserScript().pressKey('K').closeWindow());
   runModal(dialog);
   ASSERT_EQ(g_calls.size(), 2u);
   EXPECT_EQ(g_calls[1].target, dialog);
@@ -259,10 +259,10 @@ TEST_F(HostWidgets, ARemovedWidgetGetsNoMoreOfTheEvent) {
   hook(button, "execute", &a);
   hook(button, "execute", &b);
   g_deleteOnCall = dialog; // the first handler closes everything
-  sim::queueModalScript(sim::UserScript().clickButton("Go").closeWindow());
+  host.queueModalScript(sim::UserScript().clickButton("Go").closeWindow());
   EXPECT_EQ(runModal(dialog), 0);
   EXPECT_EQ(g_calls.size(), 1u);
-  std::vector<std::string> failures = sim::scriptFailures();
+  std::vector<std::string> failures = host.scriptFailures();
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_NE(failures[0].find("deleted during its modal run"), std::string::npos);
 }
@@ -275,13 +275,13 @@ TEST_F(HostWidgets, RunsAndMessageBoxesAreRecorded) {
         &parent, key("message"), const_cast<char16_t*>(message), key("title"),
         const_cast<char16_t*>(u"T"), key("result"), &result});
   EXPECT_EQ(result, 1);
-  ASSERT_EQ(sim::messageBoxes().size(), 1u);
-  EXPECT_EQ(sim::messageBoxes()[0].message, "完了");
+  ASSERT_EQ(host.messageBoxes().size(), 1u);
+  EXPECT_EQ(host.messageBoxes()[0].message, "完了");
   int label = create("label");
   EXPECT_EQ(runModal(label), 0);
   EXPECT_EQ(takeMisuses().size(), 1u) << "only a dialog runs modally";
-  EXPECT_EQ(sim::dialogPictureHtml(label), "");
-  EXPECT_EQ(sim::dialogPictureHtml(0), "") << "no dialog is open";
+  EXPECT_EQ(host.dialogPictureHtml(label), "");
+  EXPECT_EQ(host.dialogPictureHtml(0), "") << "no dialog is open";
 }
 
 } // namespace

@@ -119,7 +119,7 @@ TEST_F(EventRouting, RegistrationTellsTheHostOneCallbackAndTheClosure) {
           {"type", "execute"}, {"proc", "pointer"}, {"pointer", "pointer"}, {"prior", "false"}}));
   EXPECT_EQ(hooks[3].id, receiver->GetID());
   EXPECT_EQ(hooks[3].pairs[0], (std::pair<std::string, std::string>{"type", "keydown"}));
-  EXPECT_EQ(sim::findWidget(button->GetID())->handlers,
+  EXPECT_EQ(host.findWidget(button->GetID())->handlers,
             (std::vector<std::string>{"execute", "leftdown", "paint"}));
   EXPECT_EQ(button->Handlers().size(), 3u);
   EXPECT_EQ(receiver->Handlers().front().use_count(), 1) << "the widget holds the only handle";

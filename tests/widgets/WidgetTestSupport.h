@@ -1,5 +1,6 @@
 // Shared set-up of the widget tests: the plug-in's host table bound to the simulated host module,
-// strict mode on, records cleared; afterwards no misuse, no script failure, no widget left over.
+// a host of its own for each test, strict mode on; afterwards no misuse, no script failure, no
+// widget left over.
 #pragma once
 
 #include "SimHost.h"
@@ -15,27 +16,25 @@ class WidgetTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(host::bindHostTable(sim::moduleFileName()));
-    sim::clearMisuses();
-    sim::clearWidgetRecords();
-    sim::setStrict(true);
+    host.makeCurrent();
+    host.setStrict(true);
   }
   void TearDown() override {
-    for (const std::string& misuse : sim::misuses())
+    for (const std::string& misuse : host.misuses())
       ADD_FAILURE() << "misuse: " << misuse;
-    for (const std::string& failure : sim::scriptFailures())
+    for (const std::string& failure : host.scriptFailures())
       ADD_FAILURE() << "script: " << failure;
-    EXPECT_EQ(sim::liveWidgets(), std::vector<int>{sim::kMainWindowId}) << "widgets left over";
-    sim::setStrict(false);
-    sim::clearMisuses();
-    sim::clearWidgetRecords();
+    EXPECT_EQ(host.liveWidgets(), std::vector<int>{sim::kMainWindowId}) << "widgets left over";
   }
 
   // Messages of one number, in order.
-  static std::vector<sim::WidgetMessage> messagesOf(int message) {
+  std::vector<sim::WidgetMessage> messagesOf(int message) const {
     std::vector<sim::WidgetMessage> found;
-    for (const sim::WidgetMessage& sent : sim::widgetMessages())
+    for (const sim::WidgetMessage& sent : host.widgetMessages())
       if (sent.message == message)
         found.push_back(sent);
     return found;
   }
+
+  sim::Host host; // a host of its own for each test
 };

@@ -27,7 +27,7 @@ sim::Object* hostClone(sim::Document& document, sim::Object* of, const std::stri
   const MQObject clone = MQObj_Clone(of->handle());
   MQObj_SetName(clone, name.c_str());
   MQDoc_InsertObject(document.handle(), clone, nullptr);
-  return sim::objectFromHandle(clone);
+  return document.host().objectFromHandle(clone);
 }
 
 // Removes the faces that use a vertex at or past the limit (an element shorter than its base).
@@ -38,8 +38,8 @@ void dropFacesBeyond(sim::Object& object, int limit) {
     if (std::any_of(points.begin(), points.end(), [&](int p) { return p >= limit; }))
       continue;
     const int g = kept.addFace(points);
-    kept.faceIds[size_t(g)] = object.faceIds[size_t(f)];
-    kept.materials[size_t(g)] = object.materials[size_t(f)];
+    kept.editFaceIds()[size_t(g)] = object.editFaceIds()[size_t(f)];
+    kept.editMaterials()[size_t(g)] = object.editMaterials()[size_t(f)];
     kept.setFaceUvs(g, object.faceUvList(f));
     kept.setFaceCreases(g, object.faceCreaseList(f));
   }
@@ -49,7 +49,6 @@ void dropFacesBeyond(sim::Object& object, int limit) {
   object.points = kept.points;
   object.uvs = kept.uvs;
   object.creases = kept.creases;
-  object.invalidateCaches();
 }
 
 } // namespace
@@ -64,15 +63,15 @@ Instance instantiate(const Scene& scene, sim::Document& document) {
     const ElementPlan& plan = scene.elements[k];
     sim::Object* e = hostClone(document, instance.source, "elem:m" + std::to_string(k) + "-Body");
     for (size_t v = 0; v < e->positions.size() && v < plan.positions.size(); ++v) {
-      e->positions[v] = plan.positions[v];
+      e->editPositions()[v] = plan.positions[v];
       if (v < plan.weights.size())
-        e->weights[v] = plan.weights[v];
+        e->editWeights()[v] = plan.weights[v];
     }
     for (int f = 0; f < e->faceCount(); ++f) {
       const size_t face = static_cast<size_t>(f);
       const size_t corners = static_cast<size_t>(e->facePointCount(f));
       if (face < plan.materials.size())
-        e->materials[face] = plan.materials[face];
+        e->editMaterials()[face] = plan.materials[face];
       if (face < plan.uvs.size() && plan.uvs[face].size() == corners)
         e->setFaceUvs(f, plan.uvs[face]);
       if (face < plan.creases.size() && plan.creases[face].size() == corners)
@@ -82,7 +81,7 @@ Instance instantiate(const Scene& scene, sim::Document& document) {
       e->truncateVertices(plan.vertexCount);
       dropFacesBeyond(*e, plan.vertexCount);
     }
-    e->invalidateCaches();
+
     instance.elements.push_back(e);
   }
   for (size_t k = 0; k < scene.elements.size(); ++k)
