@@ -62,11 +62,12 @@ bool nonFiniteIsNew(const Object* object, const DocumentSnapshot& before) {
 
 DocumentSnapshot snapshotDocument(const Document& document) {
   DocumentSnapshot snapshot;
+  ObjectChecks checks;
   for (const Object* object : document.objects()) {
     snapshot.objects.insert(object);
-    if (!nonFiniteValues(*object).empty())
+    if (!checks.nonFiniteValues(*object).empty())
       snapshot.nonFinite.insert(object);
-    const std::vector<std::string> faults = objectFaults(*object);
+    const std::vector<std::string> faults = checks.faults(*object);
     if (!faults.empty())
       snapshot.faults[object] = std::set<std::string>(faults.begin(), faults.end());
   }
@@ -78,6 +79,7 @@ DocumentSnapshot snapshotDocument(const Document& document) {
 std::vector<std::string> checkDocument(const Document& document,
                                        const CheckExpectations& expected) {
   std::vector<std::string> findings;
+  ObjectChecks checks;
   std::unordered_map<const Object*, const Object*> destinations;
   for (const NewElement& made : expected.newElements)
     destinations.emplace(made.element, made.destination);
@@ -87,11 +89,11 @@ std::vector<std::string> checkDocument(const Document& document,
       continue;
     const std::string place = objectPlace(*object, s);
     const std::set<std::string>* inherited = inheritedFaults(object, expected, destinations);
-    for (const std::string& fault : objectFaults(*object))
+    for (const std::string& fault : checks.faults(*object))
       if (!inherited || !inherited->count(fault))
         findings.push_back(place + fault);
     if (expected.before && nonFiniteIsNew(object, *expected.before)) {
-      const std::string values = nonFiniteValues(*object);
+      const std::string values = checks.nonFiniteValues(*object);
       if (!values.empty())
         findings.push_back(place + values + ", where the input had none");
     }

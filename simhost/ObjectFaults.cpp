@@ -149,17 +149,55 @@ void checkIds(const char* what, const std::vector<MQDWORD>& ids, MQDWORD next, F
 
 } // namespace
 
-std::vector<std::string> objectFaults(const Object& object) {
+namespace {
+
+// The rules on the arrays alone: they depend on the positions only through their count.
+Faults arrayFaults(const Object& object) {
   Faults faults;
   checkArrays(object, faults);
   const bool facesSound = checkFaceStarts(object, faults);
   checkIndices(object, facesSound, faults);
   checkIds("vertex", object.vertexIds, object.nextVertexUniqueId, faults);
   checkIds("face", object.faceIds, object.nextFaceUniqueId, faults);
+  return faults;
+}
+
+std::vector<std::string> withName(const Object& object, Faults faults) {
   if (object.name().size() > kNameBytes)
     faults.add("name", "name of " + std::to_string(object.name().size()) + " bytes, over the " +
                            std::to_string(kNameBytes) + " a host keeps");
   return faults.take();
+}
+
+} // namespace
+
+std::vector<std::string> objectFaults(const Object& object) {
+  return withName(object, arrayFaults(object));
+}
+
+struct ObjectChecks::Found {
+  Faults faults;
+};
+
+ObjectChecks::ObjectChecks() = default;
+ObjectChecks::~ObjectChecks() = default;
+
+std::vector<std::string> ObjectChecks::faults(const Object& object) {
+  const auto at = [](const auto& array) { return reinterpret_cast<std::uintptr_t>(array.data()); };
+  const Key key = {at(object.vertexIds),    object.vertexIds.size(),
+                   at(object.weights),      object.weights.size(),
+                   at(object.faceIds),      object.faceIds.size(),
+                   at(object.materials),    object.materials.size(),
+                   at(object.faceStart),    object.faceStart.size(),
+                   at(object.points),       object.points.size(),
+                   at(object.uvs),          object.uvs.size(),
+                   at(object.creases),      object.creases.size(),
+                   object.positions.size(), object.nextVertexUniqueId,
+                   object.nextFaceUniqueId, 0};
+  auto found = faults_.find(key);
+  if (found == faults_.end())
+    found = faults_.emplace(key, std::make_unique<Found>(Found{arrayFaults(object)})).first;
+  return withName(object, found->second->faults);
 }
 
 namespace {
@@ -213,6 +251,21 @@ std::string nonFiniteValues(const Object& object) {
   for (size_t c = 0; c < object.creases.size(); ++c)
     note(object.creases[c], "corner crease", c);
   return first + (count > 1 ? " (" + std::to_string(count) + " values not finite)" : "");
+}
+
+std::string ObjectChecks::nonFiniteValues(const Object& object) {
+  bool any = anyNonFinite(object.positions.values());
+  const auto shared = [&](const auto& array) {
+    if (any || finite_.count(array.data()))
+      return;
+    any = anyNonFinite(array.values());
+    if (!any)
+      finite_.insert(array.data());
+  };
+  shared(object.weights);
+  shared(object.uvs);
+  shared(object.creases);
+  return any ? sim::nonFiniteValues(object) : std::string();
 }
 
 } // namespace sim

@@ -4,6 +4,11 @@
 
 #include "SimHost.h"
 
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,5 +18,22 @@ namespace sim {
 std::vector<std::string> objectFaults(const Object& object);
 // The first NaN or infinity the object holds, and how many it holds; empty when none.
 std::string nonFiniteValues(const Object& object);
+
+// The same answers over one pass through a document whose objects share arrays (a morph's
+// elements share all but their positions with their base): arrays shared by several objects are
+// checked once. Valid while no object of the pass changes.
+class ObjectChecks {
+public:
+  ObjectChecks();
+  ~ObjectChecks();
+  std::vector<std::string> faults(const Object& object);
+  std::string nonFiniteValues(const Object& object);
+
+private:
+  using Key = std::array<std::uintptr_t, 20>;
+  struct Found;
+  std::map<Key, std::unique_ptr<Found>> faults_;
+  std::set<const void*> finite_; // shared arrays found to hold finite values only
+};
 
 } // namespace sim
