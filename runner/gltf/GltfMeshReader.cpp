@@ -277,7 +277,7 @@ MeshGeometry readMesh(const GltfAsset& asset, const MeshSummary& summary, bool k
 }
 
 std::vector<MeshSummary> readEveryMesh(const GltfAsset& asset) {
-  const std::vector<MeshSummary> meshes = listMeshes(asset);
+  std::vector<MeshSummary> meshes = listMeshes(asset);
   for (const MeshSummary& mesh : meshes)
     readMesh(asset, mesh, false);
   return meshes;
