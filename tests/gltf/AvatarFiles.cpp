@@ -129,11 +129,13 @@ void addBrows(GlbBuilder& b, bool withTarget) {
   GltfJson primitive = {{"attributes", {{"POSITION", b.vec3(p.positions)}}},
                         {"indices", b.indices(p.indices)}};
   GltfJson mesh = {{"name", "Brows"}};
+  // Arrays of one element spelt out: braces around one value would be read as the value itself.
   if (withTarget) {
-    primitive["targets"] = {{{"POSITION", b.vec3(deltasOf("raise", p, false))}}};
-    mesh["extras"] = {{"targetNames", {"raise"}}};
+    primitive["targets"] =
+        GltfJson::array({GltfJson::object({{"POSITION", b.vec3(deltasOf("raise", p, false))}})});
+    mesh["extras"] = GltfJson::object({{"targetNames", GltfJson::array({"raise"})}});
   }
-  mesh["primitives"] = {primitive};
+  mesh["primitives"] = GltfJson::array({primitive});
   b.json["meshes"].push_back(mesh);
   b.json["nodes"].push_back({{"name", "Brows"}, {"mesh", 1}});
   b.json["scenes"][0]["nodes"].push_back(b.json["nodes"].size() - 1);

@@ -324,8 +324,8 @@ TEST(GltfRuns, ADestinationPlacedOtherwiseThanItsSourceIsNamed) {
            withTarget ? std::vector<std::string>{"up"} : std::vector<std::string>{});
     GltfJson& node = b.json["nodes"][0];
     if (underParent) {
-      b.json["nodes"].push_back({{"name", "Armature"}, {"children", {0}}});
-      b.json["scenes"][0]["nodes"] = {1};
+      b.json["nodes"].push_back({{"name", "Armature"}, {"children", GltfJson::array({0})}});
+      b.json["scenes"][0]["nodes"] = GltfJson::array({1});
     }
     GltfJson& placed = underParent ? b.json["nodes"][1] : node;
     for (auto it = place.begin(); it != place.end(); ++it)
