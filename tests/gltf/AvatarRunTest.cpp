@@ -80,14 +80,6 @@ void writeAvatars(const ScratchFolder& dir) {
   edited.write(dir.file("edited.glb"));
 }
 
-runner::MeshGeometry meshNamed(const runner::GltfAsset& asset, const std::string& name) {
-  for (const runner::MeshSummary& m : runner::listMeshes(asset))
-    if (m.name == name)
-      return runner::readMesh(asset, m);
-  ADD_FAILURE() << "no mesh " << name;
-  return runner::MeshGeometry();
-}
-
 Result runTool(const std::vector<std::string>& args, const ScratchFolder& dir) {
   return runner_test::runProgram(TOVALINDER_RUNNER_FILE, args, dir);
 }

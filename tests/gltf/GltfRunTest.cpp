@@ -27,14 +27,6 @@ Result runTool(const std::vector<std::string>& args, const ScratchFolder& dir) {
   return runProgram(TOVALINDER_RUNNER_FILE, args, dir);
 }
 
-runner::MeshGeometry meshNamed(const runner::GltfAsset& asset, const std::string& name) {
-  for (const runner::MeshSummary& m : runner::listMeshes(asset))
-    if (m.name == name)
-      return runner::readMesh(asset, m);
-  ADD_FAILURE() << "no mesh " << name;
-  return runner::MeshGeometry();
-}
-
 std::array<float, 3> at(const std::vector<float>& values, size_t v) {
   return {values[v * 3], values[v * 3 + 1], values[v * 3 + 2]};
 }

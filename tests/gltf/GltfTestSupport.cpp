@@ -1,5 +1,7 @@
 #include "GltfTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -116,6 +118,14 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
 
 std::string assimpModel(const std::string& relative) {
   return "/usr/share/assimp/models/glTF2/" + relative;
+}
+
+runner::MeshGeometry meshNamed(const runner::GltfAsset& asset, const std::string& name) {
+  for (const runner::MeshSummary& m : runner::listMeshes(asset))
+    if (m.name == name)
+      return runner::readMesh(asset, m);
+  ADD_FAILURE() << "no mesh " << name;
+  return runner::MeshGeometry();
 }
 
 } // namespace gltf_test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "GltfAsset.h"
+#include "GltfMesh.h"
 
 #include <cstdint>
 #include <cstring>
@@ -41,6 +42,9 @@ template <typename T> std::vector<std::uint8_t> bytesOf(const std::vector<T>& va
 }
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b);
+
+// The mesh of that name (as MeshSummary names it), read whole; a test failure when there is none.
+runner::MeshGeometry meshNamed(const runner::GltfAsset& asset, const std::string& name);
 
 std::string assimpModel(const std::string& relative);
 
