@@ -112,7 +112,7 @@ Document* Host::documentFromHandle(MQDocument handle) const {
 
 Object* Host::objectFromHandle(MQObject handle) const {
   auto* object = reinterpret_cast<Object*>(handle);
-  return state_->objects.count(object) ? object : nullptr;
+  return state_->objects.contains(object) ? object : nullptr;
 }
 
 std::vector<Object*> Host::detachedObjects() const {

@@ -49,6 +49,34 @@ struct PointerHash {
 };
 using PointerSet = tsl::robin_set<const void*, PointerHash>;
 
+// The live objects. A plug-in asks about the same one or two objects many times in a row (a
+// Source element and the element it fills), so the last two handles found are remembered: asking
+// again costs a comparison, not a hash probe. Taking an object out forgets it at once, so a
+// stale handle is never answered as live.
+class LiveObjects {
+public:
+  bool contains(const void* object) const {
+    if (object && (object == recent_[0] || object == recent_[1]))
+      return true;
+    if (!set_.count(object))
+      return false;
+    recent_[1] = recent_[0];
+    recent_[0] = object;
+    return true;
+  }
+  void insert(const void* object) { set_.insert(object); }
+  void erase(const void* object) {
+    for (const void*& remembered : recent_)
+      if (remembered == object)
+        remembered = nullptr;
+    set_.erase(object);
+  }
+
+private:
+  PointerSet set_;
+  mutable const void* recent_[2] = {nullptr, nullptr};
+};
+
 // One counter per host function, in binding order.
 enum HostFunction : int {
 #define SIMHOST_FUNCTION_ID(name, called) kHostFunction_##name,
@@ -67,7 +95,7 @@ struct HostState {
 
   std::vector<std::unique_ptr<Document>> ownedDocuments;
   PointerSet documents;
-  PointerSet objects; // every live object, in a document or detached
+  LiveObjects objects; // every live object, in a document or detached
   std::unordered_set<Object*> detached;
   bool strict = false;
   std::vector<std::string> misuses;
@@ -92,7 +120,7 @@ inline Document* liveDocument(MQDocument handle) {
 }
 inline Object* liveObject(MQObject handle) {
   auto* object = reinterpret_cast<Object*>(handle);
-  return hostState().objects.count(object) ? object : nullptr;
+  return hostState().objects.contains(object) ? object : nullptr;
 }
 
 // The misuse records of the checks below (nothing is built when strict mode is off).

@@ -28,22 +28,29 @@ void appendFloats(std::vector<std::uint8_t>& out, const float* values, size_t co
   std::memcpy(out.data() + at, values, count * 4); // little-endian on every supported target
 }
 
-GltfJson bounds(const float* values, size_t elements, size_t components, bool max) {
-  GltfJson out = GltfJson::array();
-  for (size_t c = 0; c < components; ++c) {
-    float best = 0.0f;
-    bool any = false;
-    for (size_t i = 0; i < elements; ++i) {
+// The least and the greatest value of each component in one pass, NaNs left out (0 where every
+// value is one); of equal values the first stands, so -0 and 0 keep their order.
+void addBounds(GltfJson& accessor, const float* values, size_t elements, size_t components) {
+  std::vector<float> low(components, 0.0f), high(components, 0.0f);
+  std::vector<char> any(components, 0);
+  for (size_t i = 0; i < elements; ++i)
+    for (size_t c = 0; c < components; ++c) {
       const float v = values[i * components + c];
       if (std::isnan(v))
         continue;
-      if (!any || (max ? v > best : v < best))
-        best = v;
-      any = true;
+      if (!any[c] || v < low[c])
+        low[c] = v;
+      if (!any[c] || v > high[c])
+        high[c] = v;
+      any[c] = 1;
     }
-    out.push_back(static_cast<double>(best));
+  GltfJson min = GltfJson::array(), max = GltfJson::array();
+  for (size_t c = 0; c < components; ++c) {
+    min.push_back(static_cast<double>(low[c]));
+    max.push_back(static_cast<double>(high[c]));
   }
-  return out;
+  accessor["min"] = std::move(min);
+  accessor["max"] = std::move(max);
 }
 
 } // namespace
@@ -108,18 +115,14 @@ size_t AccessorWriter::addFloats(const std::vector<float>& values, size_t compon
       moved.push_back(static_cast<std::uint32_t>(i));
   sparse = allowSparse && !moved.empty() && moved.size() * 2 < count;
   GltfJson accessor = GltfJson::object();
-  if (!sparse && !moved.empty()) {
-    std::vector<std::uint8_t> bytes;
-    appendFloats(bytes, data, count * components);
-    accessor["bufferView"] = addView(bytes.data(), bytes.size());
-  }
+  if (!sparse && !moved.empty()) // little-endian on every supported target, as appendFloats
+    accessor["bufferView"] =
+        addView(reinterpret_cast<const std::uint8_t*>(data), count * components * 4);
   accessor["componentType"] = kFloat;
   accessor["count"] = count;
   accessor["type"] = components == 1 ? std::string("SCALAR") : "VEC" + std::to_string(components);
-  if (withBounds) {
-    accessor["min"] = bounds(data, count, components, false);
-    accessor["max"] = bounds(data, count, components, true);
-  }
+  if (withBounds)
+    addBounds(accessor, data, count, components);
   if (!name.empty())
     accessor["name"] = name;
   if (sparse) {
@@ -168,10 +171,8 @@ size_t AccessorWriter::addScalars(const std::vector<float>& values, bool withBou
   accessor["componentType"] = kFloat;
   accessor["count"] = values.size();
   accessor["type"] = "SCALAR";
-  if (withBounds) {
-    accessor["min"] = bounds(values.data(), values.size(), 1, false);
-    accessor["max"] = bounds(values.data(), values.size(), 1, true);
-  }
+  if (withBounds)
+    addBounds(accessor, values.data(), values.size(), 1);
   return addAccessor(std::move(accessor));
 }
 

@@ -279,10 +279,14 @@ std::vector<float> readFloats(const GltfAsset& asset, size_t accessor, int compo
     const ByteRange bytes = viewRange(asset, static_cast<size_t>(view),
                                       unsignedMember(asset, a, "byteOffset", place, false), s.count,
                                       size * n, size, true, place);
-    for (size_t i = 0; i < s.count; ++i)
-      for (size_t c = 0; c < n; ++c)
-        values[i * n + c] = static_cast<float>(
-            component(bytes.first + i * bytes.stride + c * size, s.componentType, s.normalized));
+    if (s.componentType == kFloat &&
+        bytes.stride == size * n) // packed floats: the bytes as they are
+      std::memcpy(values.data(), bytes.first, values.size() * sizeof(float));
+    else
+      for (size_t i = 0; i < s.count; ++i)
+        for (size_t c = 0; c < n; ++c)
+          values[i * n + c] = static_cast<float>(
+              component(bytes.first + i * bytes.stride + c * size, s.componentType, s.normalized));
   }
   if (a.contains("sparse"))
     readSparse(asset, accessor, s, values);

@@ -80,56 +80,61 @@ Correspondence analyseCorrespondence(const sim::Object& source, const sim::Objec
   return result;
 }
 
-namespace {
+FaceAnalysis::FaceArrays::FaceArrays(const sim::Object& object)
+    : faceStart(object.faceStart), points(object.points), faceIds(object.faceIds) {}
 
-// The face pairing of the attribute copy, repeated; the unpaired faces listed when asked.
-FaceTally pairFaces(const sim::Object& oldElement, const sim::Object& newElement,
-                    const sim::Object& destination, const Correspondence& correspondence,
-                    const TransferSettings& settings, std::vector<int>* unpaired) {
-  FaceTally tally;
-  tally.passRan = transfer::facePassRuns(settings);
+bool FaceAnalysis::FaceArrays::sameAs(const sim::Object& object) const {
+  return faceStart.sameBlock(object.faceStart) && points.sameBlock(object.points) &&
+         faceIds.sameBlock(object.faceIds);
+}
+
+FaceAnalysis::FaceAnalysis(const sim::Object& destination, const Correspondence& correspondence,
+                           const TransferSettings& settings)
+    : destination_(destination), settings_(settings), vertexPairs_(vertexPairs(correspondence)) {}
+
+FaceTally FaceAnalysis::tally(const sim::Object& oldElement, const sim::Object& newElement) {
+  return pairingOf(oldElement, newElement).tally;
+}
+
+const std::vector<int>& FaceAnalysis::unpaired(const sim::Object& oldElement,
+                                               const sim::Object& newElement) {
+  return pairingOf(oldElement, newElement).unpaired;
+}
+
+// The face pairing of the attribute copy, repeated: by unique ID, else through the vertices.
+const FaceAnalysis::Pairing& FaceAnalysis::pairingOf(const sim::Object& oldElement,
+                                                     const sim::Object& newElement) {
+  if (last_ && last_->oldFaces.sameAs(oldElement) && last_->newFaces.sameAs(newElement))
+    return *last_;
+  last_ =
+      std::make_unique<Pairing>(Pairing{FaceArrays(oldElement), FaceArrays(newElement), {}, {}});
+  FaceTally& tally = last_->tally;
+  tally.passRan = transfer::facePassRuns(settings_);
   if (!tally.passRan)
-    return tally;
+    return *last_;
   const transfer::ElementFaces element(snapshotOf(oldElement, transfer::kFaces));
   const transfer::MeshSnapshot made = snapshotOf(newElement, transfer::kFaces);
-  const std::vector<int> pairs = vertexPairs(correspondence);
   for (int f = 0; f < made.faceCount(); ++f) {
     const int count = made.facePointCount(f);
     if (count == 0)
       continue;
-    if (settings.selectedVerticesOnly && !destination.selectedFaces.count(f))
+    if (settings_.selectedVerticesOnly && !destination_.selectedFaces.count(f))
       continue;
     ++tally.considered;
-    const int byId =
-        settings.mirrorMorph ? -1 : oldElement.faceIndexFromUniqueId(faceUniqueIdOf(newElement, f));
+    const int byId = settings_.mirrorMorph
+                         ? -1
+                         : oldElement.faceIndexFromUniqueId(faceUniqueIdOf(newElement, f));
     const transfer::FaceMatch match =
         byId >= 0 ? transfer::matchByUniqueId(byId, element.mesh.facePointCount(byId), count)
-                  : transfer::findSourceFace(element, made.facePoints(f), count, pairs);
+                  : transfer::findSourceFace(element, made.facePoints(f), count, vertexPairs_);
     if (match.face >= 0) {
       ++tally.paired;
     } else {
       ++tally.unpaired;
-      if (unpaired)
-        unpaired->push_back(f);
+      last_->unpaired.push_back(f);
     }
   }
-  return tally;
-}
-
-} // namespace
-
-FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElement,
-                       const sim::Object& destination, const Correspondence& correspondence,
-                       const TransferSettings& settings) {
-  return pairFaces(oldElement, newElement, destination, correspondence, settings, nullptr);
-}
-
-std::vector<int> unpairedFaces(const sim::Object& oldElement, const sim::Object& newElement,
-                               const sim::Object& destination, const Correspondence& correspondence,
-                               const TransferSettings& settings) {
-  std::vector<int> faces;
-  pairFaces(oldElement, newElement, destination, correspondence, settings, &faces);
-  return faces;
+  return *last_;
 }
 
 MotionTally measureMotion(const sim::Object& newElement, const sim::Object& destination) {

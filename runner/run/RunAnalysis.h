@@ -10,6 +10,7 @@
 #include "SimHost.h"
 #include "transfer/TransferSettings.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,14 +37,40 @@ struct FaceTally {
   int considered = 0, paired = 0, unpaired = 0;
 };
 
-// Faces of the new element (a clone of the Destination) that find no face of the old element.
-FaceTally analyseFaces(const sim::Object& oldElement, const sim::Object& newElement,
-                       const sim::Object& destination, const Correspondence& correspondence,
-                       const TransferSettings& settings);
-// Those faces themselves, by index (empty when the face pass does not run).
-std::vector<int> unpairedFaces(const sim::Object& oldElement, const sim::Object& newElement,
-                               const sim::Object& destination, const Correspondence& correspondence,
-                               const TransferSettings& settings);
+// Faces of a new element (a clone of the Destination) that find no face of its old element.
+// Elements made from one object share its face arrays until one is written (the host's arrays are
+// copy-on-write) and the same faces pair the same way, so a run's pairings are worked out once
+// for each distinct pair of face arrays, not once per element.
+class FaceAnalysis {
+public:
+  // The three are the run's; they must outlive the analysis.
+  FaceAnalysis(const sim::Object& destination, const Correspondence& correspondence,
+               const TransferSettings& settings);
+  FaceTally tally(const sim::Object& oldElement, const sim::Object& newElement);
+  // Those faces themselves, by index (none when the face pass does not run).
+  const std::vector<int>& unpaired(const sim::Object& oldElement, const sim::Object& newElement);
+
+private:
+  // An object's face arrays, held so that their blocks stay what they are while compared.
+  struct FaceArrays {
+    explicit FaceArrays(const sim::Object& object);
+    bool sameAs(const sim::Object& object) const;
+    sim::SharedArray<size_t> faceStart;
+    sim::SharedArray<int> points;
+    sim::SharedArray<MQDWORD> faceIds;
+  };
+  struct Pairing {
+    FaceArrays oldFaces, newFaces;
+    FaceTally tally;
+    std::vector<int> unpaired;
+  };
+  const Pairing& pairingOf(const sim::Object& oldElement, const sim::Object& newElement);
+
+  const sim::Object& destination_;
+  const TransferSettings& settings_;
+  std::vector<int> vertexPairs_; // the plug-in's record of the vertex pass
+  std::unique_ptr<Pairing> last_;
+};
 
 struct MotionTally {
   int moved = 0;        // vertices whose position differs from the Destination's

@@ -228,6 +228,7 @@ void collectElements(const sim::Document& document, const SlotsBefore& before,
   // New objects were inserted among the old slots; taking them out leaves the old slot order,
   // so the old slot right before a new element is the element it was made for.
   const std::set<const sim::Object*> old(before.objects.begin(), before.objects.end());
+  FaceAnalysis faces(*outcome.destination, outcome.correspondence, outcome.settings);
   int oldSlots = 0;
   for (int s = 0; s < document.slotCount(); ++s) {
     const sim::Object* object = document.objectAt(s);
@@ -247,8 +248,7 @@ void collectElements(const sim::Document& document, const SlotsBefore& before,
       if (!element.oldRemoved)
         element.oldNameAfter = element.oldElement->name();
       // A removed element stays allocated by the document until it goes.
-      element.faces = analyseFaces(*element.oldElement, *object, *outcome.destination,
-                                   outcome.correspondence, outcome.settings);
+      element.faces = faces.tally(*element.oldElement, *object);
     }
     element.motion = measureMotion(*object, *outcome.destination);
     outcome.elements.push_back(element);

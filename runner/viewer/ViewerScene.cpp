@@ -92,6 +92,7 @@ ViewerScene viewerSceneOf(const TransferOutcome& outcome, const std::string& tit
   scene.result = meshOf(*outcome.destination);
   scene.result.name = outcome.destinationName;
   markVertices(outcome, scene);
+  FaceAnalysis faces(*outcome.destination, outcome.correspondence, outcome.settings);
   for (const ElementOutcome& e : outcome.elements) {
     if (!e.oldElement || !e.newElement)
       continue;
@@ -101,9 +102,7 @@ ViewerScene viewerSceneOf(const TransferOutcome& outcome, const std::string& tit
     morph.source = offsetsOf(*e.oldElement, *outcome.source);
     morph.result = offsetsOf(*e.newElement, *outcome.destination);
     if (scene.facePassRan)
-      morph.unpairedFaces =
-          faceSetIndex(scene, unpairedFaces(*e.oldElement, *e.newElement, *outcome.destination,
-                                            outcome.correspondence, outcome.settings));
+      morph.unpairedFaces = faceSetIndex(scene, faces.unpaired(*e.oldElement, *e.newElement));
     scene.morphs.push_back(std::move(morph));
   }
   return scene;

@@ -3,6 +3,7 @@
 // to its base's. What a document holds reads and writes back as before.
 #include "DocumentFile.h"
 #include "HostObjects.h"
+#include "RunAnalysis.h"
 #include "RunnerTestSupport.h"
 #include "SampleCharacter.h"
 
@@ -97,6 +98,45 @@ TEST(SharedElements, ADocumentsElementsShareWhatEqualsTheirBase) {
     writeDocument(dir.file("first.json"), built, DataLayout::Readable);
     EXPECT_EQ(bytesOf(again), bytesOf(dir.file("first.json")));
   }
+}
+
+} // namespace
+
+namespace {
+
+// The face pairing of a run is worked out once for each distinct pair of face arrays: elements
+// sharing their base's faces pair alike, and an element whose faces were written pairs its own.
+TEST(SharedElements, FacePairingFollowsEachElementsOwnFaces) {
+  sim::Host host;
+  sim::Document& document = host.newDocument();
+  sim::Object& source = *document.addObject("Body");
+  for (int v = 0; v < 4; ++v)
+    source.addVertex(static_cast<float>(v % 2), static_cast<float>(v / 2), 0.0f);
+  source.addFace({0, 1, 3});
+  source.addFace({0, 3, 2});
+  sim::Object& destination = *document.addObject("BodyEdited");
+  destination.copyGeometry(source);
+  sim::Object& shared = *document.addObject("elem:smile-Body");
+  sim::Object& written = *document.addObject("elem:blink-Body");
+  sim::Object& made = *document.addObject("elem:smile-BodyEdited");
+  for (sim::Object* clone : {&shared, &written})
+    clone->copyGeometry(source);
+  made.copyGeometry(destination);
+  ASSERT_TRUE(shared.points.sameBlock(written.points));
+  written.setFacePoints(1, {0, 3, 2, 1}); // no longer the Destination face of its ID
+
+  Correspondence pairs;
+  pairs.sourceVertex = {0, 1, 2, 3};
+  pairs.fate.assign(4, VertexFate::Matched);
+  TransferSettings settings;
+  settings.copyUvs = true;
+  FaceAnalysis faces(destination, pairs, settings);
+  EXPECT_EQ(faces.tally(shared, made).paired, 2);
+  EXPECT_EQ(faces.tally(written, made).unpaired, 1);
+  EXPECT_EQ(faces.unpaired(written, made), (std::vector<int>{1}));
+  EXPECT_EQ(faces.tally(shared, made).unpaired, 0) << "back to the shared faces";
+  settings.copyUvs = false;
+  EXPECT_FALSE(FaceAnalysis(destination, pairs, settings).tally(shared, made).passRan);
 }
 
 } // namespace

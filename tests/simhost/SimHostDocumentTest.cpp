@@ -30,6 +30,23 @@ TEST_F(SimHostDocument, DeletingLeavesAnEmptySlotAndAStaleHandle) {
   EXPECT_EQ(takeMisuses().size(), 1u) << "deleting an empty slot";
 }
 
+// The host remembers the handles it found last: one asked about just before its object goes is
+// stale all the same, whether the object was detached or in the document.
+TEST_F(SimHostDocument, AHandleAskedAboutJustBeforeItsObjectGoesIsStale) {
+  sim::Object* body = document.addObject("Body");
+  body->addVertex(0, 0, 0);
+  MQObject a = body->handle();
+  MQObject clone = MQObj_Clone(a);
+  EXPECT_EQ(MQObj_GetVertexCount(clone), 1);
+  EXPECT_EQ(MQObj_GetVertexCount(a), 1);
+  MQObj_Delete(clone);
+  EXPECT_EQ(MQObj_GetVertexCount(clone), 0);
+  EXPECT_EQ(MQObj_GetVertexCount(a), 1);
+  ASSERT_EQ(MQDoc_DeleteObject(document.handle(), 0), 1);
+  EXPECT_EQ(MQObj_GetVertexCount(a), 0);
+  EXPECT_EQ(takeMisuses().size(), 2u) << "each use of a gone object is a misuse";
+}
+
 TEST_F(SimHostDocument, InsertPlacesRightAfterTheReference) {
   MQObject a = document.addObject("A")->handle();
   document.addObject("B");
