@@ -228,8 +228,6 @@ std::string numberShown(float value) {
   return text;
 }
 
-// glTF allows only finite numbers: a NaN or an infinity can only be a fault, and no output that
-// carried it would be valid.
 // Whether any value is a NaN or an infinity (all exponent bits set): one pass without branches,
 // since nearly every accessor has none.
 bool anyNonFinite(const std::vector<float>& values) {
@@ -242,6 +240,8 @@ bool anyNonFinite(const std::vector<float>& values) {
   return found != 0;
 }
 
+// glTF allows only finite numbers: a NaN or an infinity can only be a fault, and no output that
+// carried it would be valid.
 void requireFinite(const GltfAsset& asset, size_t accessor, const std::vector<float>& values,
                    size_t components, const std::string& user) {
   if (!anyNonFinite(values))

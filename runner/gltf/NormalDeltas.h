@@ -21,7 +21,7 @@ public:
   std::vector<float> deltas(const std::vector<float>& positionDeltas) const;
 
 private:
-  // Lists per item (a vertex or a normal group), packed one after another.
+  // A list per normal group, packed one after another.
   struct Lists {
     std::vector<size_t> start; // items + 1 offsets into entries
     std::vector<int> entries;
